@@ -1,0 +1,13 @@
+// Root addresses of the followed sites and of the quotes server, each scheme and host without a
+// trailing slash; page files are built from them.
+#pragma once
+
+#include <string_view>
+
+inline constexpr std::string_view ParkietSite = "https://www.parkiet.com";
+inline constexpr std::string_view EuromoneySite = "https://euromoney.bankier.pl";
+inline constexpr std::string_view BankierSite = "https://www.bankier.pl";
+inline constexpr std::string_view DoAkcjiSite = "https://www.doakcji.pl";
+
+// The quotes server whose live page the index tab shows.
+std::string_view QuotesServer();

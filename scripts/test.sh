@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds Tickerwell with warnings as errors and runs the whole test suite through CTest on a
+# virtual X server of its own.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build-test
+bash "$root/scripts/build.sh" "$build" -DTICKERWELL_WERROR=ON -DBUILD_TESTING=ON
+source "$root/scripts/xvfb.sh"
+start_xvfb
+cd "$build"
+ctest --output-on-failure --timeout 300 -j "$(nproc)"
