@@ -1,0 +1,108 @@
+// The configuration file reader.
+#include "Configuration.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+constexpr char EndOfText = 26;
+
+// Reads a file line by line through a fixed buffer, so that a long file costs no more memory than
+// the lines taken from it.
+class TLineReader
+{
+public:
+    explicit TLineReader(const std::string& FileName) : Fd(open(FileName.c_str(), O_RDONLY | O_CLOEXEC))
+    {
+        if (Fd < 0)
+            throw EInOutError::FromErrno(errno);
+    }
+    ~TLineReader() { close(Fd); }
+    TLineReader(const TLineReader&) = delete;
+    TLineReader& operator=(const TLineReader&) = delete;
+
+    std::string ReadLine()
+    {
+        std::string Line;
+        while (!AtEnd) {
+            if (Pos == Size && !Fill())
+                break;
+            const char* Begin = Buffer + Pos;
+            const char* End = Buffer + Size;
+            const char* Stop = Begin;
+            while (Stop != End && *Stop != '\r' && *Stop != EndOfText)
+                ++Stop;
+            Line.append(Begin, Stop);
+            Pos += static_cast<std::size_t>(Stop - Begin);
+            if (Stop == End)
+                continue;
+            if (*Stop == EndOfText) {
+                AtEnd = true;
+                break;
+            }
+            ++Pos;
+            if ((Pos < Size || Fill()) && Buffer[Pos] == '\n')
+                ++Pos;
+            break;
+        }
+        return Line;
+    }
+
+private:
+    bool Fill()
+    {
+        ssize_t Count;
+        do
+            Count = read(Fd, Buffer, sizeof Buffer);
+        while (Count < 0 && errno == EINTR);
+        if (Count < 0)
+            throw EInOutError::FromErrno(errno);
+        Pos = 0;
+        Size = static_cast<std::size_t>(Count);
+        AtEnd = Count == 0;
+        return !AtEnd;
+    }
+
+    int Fd;
+    char Buffer[65536];
+    std::size_t Pos = 0;
+    std::size_t Size = 0;
+    bool AtEnd = false;
+};
+} // namespace
+
+EInOutError::EInOutError(int Code, const std::string& Message) : std::runtime_error(Message), ErrorCode(Code) {}
+
+EInOutError EInOutError::FromErrno(int Errno)
+{
+    switch (Errno) {
+    case ENOENT:
+    case ENOTDIR:
+        return {2, "File not found"};
+    case ENAMETOOLONG:
+        return {3, "Invalid filename"};
+    case EMFILE:
+    case ENFILE:
+        return {4, "Too many open files"};
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+        return {5, "File access denied"};
+    default:
+        return {Errno, "I/O error " + std::to_string(Errno)};
+    }
+}
+
+std::array<std::string, SourceCount> LoadConfiguration(const std::string& FileName, const TStoreValue& Store)
+{
+    TLineReader Reader(FileName);
+    std::array<std::string, SourceCount> Addresses;
+    for (int Source = 0; Source < SourceCount; ++Source) {
+        Addresses[Source] = Reader.ReadLine();
+        Store(Source, TConfigField::Address, Addresses[Source]);
+        Store(Source, TConfigField::StartMarker, Reader.ReadLine());
+        Store(Source, TConfigField::EndMarker, Reader.ReadLine());
+    }
+    return Addresses;
+}
