@@ -1,0 +1,55 @@
+// THttpSession: one HTTP GET at a time over libcurl, delivering the body of the response to a reader in
+// reads of at most MaxRead bytes on the calling thread.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+class THttpSession
+{
+public:
+    static constexpr std::size_t MaxRead = 1025;
+
+    struct TTimeouts
+    {
+        std::chrono::milliseconds Connect{60000}; // name resolution and connecting
+        std::chrono::milliseconds Idle{60000};    // a transfer that receives nothing this long is broken off
+    };
+
+    struct TResult
+    {
+        bool Opened = false;   // the status line and headers of the final response arrived
+        bool Complete = false; // the transfer ran to its end without an error
+        long Status = 0;       // status of the final response; 0 when none arrived
+        std::string Error;     // what went wrong, empty when Complete
+    };
+
+    // Receives one read: Size bytes at Data, at most MaxRead. Returns false to end the transfer.
+    using TReader = std::function<bool(const char* Data, std::size_t Size)>;
+
+    // Time-outs that sessions get unless they are given others: 60 s each. A seam for tests, which
+    // shorten them to provoke time-outs quickly; safe to call from any thread, it affects sessions
+    // constructed afterwards.
+    static TTimeouts DefaultTimeouts();
+    static void SetDefaultTimeouts(const TTimeouts& Value);
+
+    // UserAgent is sent as the agent name of every request.
+    explicit THttpSession(const std::string& UserAgent, const TTimeouts& Timeouts = DefaultTimeouts());
+    ~THttpSession();
+    THttpSession(const THttpSession&) = delete;
+    THttpSession& operator=(const THttpSession&) = delete;
+
+    // Fetches Url (http or https; redirects followed, proxies from the environment, never from a
+    // cache). Once the headers of the final response are in (Opened), its body goes to Read, then
+    // one final read of 0 bytes follows, also after a transfer that broke off; Read returning false
+    // ends the transfer at once, without the final read. Nothing reaches Read unless Opened. An error
+    // thrown by Read ends the transfer and propagates to the caller.
+    TResult Get(const std::string& Url, const TReader& Read);
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> Impl;
+};

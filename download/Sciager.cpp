@@ -1,0 +1,155 @@
+// The download worker: its body on a thread of its own, its status steps and end notification handed
+// over to the user-interface thread.
+#include "Sciager.h"
+
+#include "Application.h"
+#include "HttpSession.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <cstdio>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+struct TFileCloser
+{
+    void operator()(std::FILE* File) const { std::fclose(File); }
+};
+using TFile = std::unique_ptr<std::FILE, TFileCloser>;
+} // namespace
+
+TSciager::TSciager() = default;
+
+TSciager::~TSciager() = default;
+
+void TSciager::SetURL(const std::string& Value)
+{
+    if (!FWorking)
+        FURL = Value;
+}
+
+void TSciager::SetMode(TDownloadMode Value)
+{
+    if (!FWorking)
+        FMode = Value;
+}
+
+void TSciager::SetUserAgent(const std::string& Value)
+{
+    if (!FWorking)
+        FUserAgent = Value;
+}
+
+void TSciager::Start()
+{
+    std::thread Thread([this] { Run(); }); // throws std::system_error; the worker then stays unstarted
+    Thread.detach();
+}
+
+void TSciager::HandOver(const std::function<void()>& Step)
+{
+    std::exception_ptr Error;
+    const bool Ran = QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&] {
+            try {
+                Step();
+            } catch (...) {
+                Error = std::current_exception();
+            }
+        },
+        Qt::BlockingQueuedConnection);
+    if (!Ran)
+        throw std::runtime_error("the download worker has no user-interface thread to report to");
+    if (Error)
+        std::rethrow_exception(Error);
+}
+
+void TSciager::Run()
+{
+    // An error that ends the body (including one thrown by a status step on the user-interface
+    // thread) fails the download and is shown in the error box before the end notification runs;
+    // an error of the end notification is shown as well. Either way the worker is deleted and its
+    // thread ends.
+    std::exception_ptr BodyError;
+    try {
+        Execute();
+    } catch (...) {
+        BodyError = std::current_exception();
+        FSuccess = false;
+    }
+    FWorking = false;
+    try {
+        HandOver([&] {
+            if (BodyError)
+                TApplication::ShowException(BodyError);
+            if (OnTerminate)
+                TApplication::Guarded([&] { OnTerminate(this); });
+        });
+    } catch (...) {
+        // Without an application object there is nobody left to tell.
+    }
+    delete this;
+}
+
+void TSciager::Execute()
+{
+    FBytesReceived = 0;
+    FWorking = true;
+    FSuccess = true;
+
+    TFile File;
+    if (FMode == TDownloadMode::dmToFile) {
+        File.reset(std::fopen(FileName.c_str(), "w+b"));
+        if (!File) {
+            // Nothing to download into: no request is made, but the status line still learns that
+            // this download is over.
+            FSuccess = false;
+            HandOver([this] { ReportDone(); });
+            FWorking = false;
+            return;
+        }
+    } else {
+        FResultText.clear();
+    }
+
+    THttpSession Session(FUserAgent);
+    const THttpSession::TResult Result = Session.Get(FURL, [&](const char* Data, std::size_t Size) {
+        if (File) {
+            if (Size > 0)
+                std::fwrite(Data, 1, Size, File.get());
+        } else {
+            FResultText.append(Data, Size);
+        }
+        FBytesReceived += static_cast<std::int64_t>(Size);
+        HandOver([this] { ReportProgress(); });
+        return Size > 0 && !FTerminated;
+    });
+    // A page that broke off or came with an error status must not pass for the page.
+    if (!Result.Opened || !Result.Complete || Result.Status >= 400 || FTerminated)
+        FSuccess = false;
+    if (File) {
+        // Write errors show up by the latest when the buffered file is closed.
+        const bool WriteFailed = std::ferror(File.get()) != 0;
+        if (std::fclose(File.release()) != 0 || WriteFailed)
+            FSuccess = false;
+    }
+
+    HandOver([this] { ReportDone(); });
+    FWorking = false;
+}
+
+void TSciager::ReportProgress()
+{
+    StatusText = QStringLiteral("Ściągnięto ") + QString::number(FBytesReceived) + QStringLiteral(" bajtów");
+    if (ProgressControl && ShowProgress)
+        ProgressControl->setText(StatusText);
+}
+
+void TSciager::ReportDone()
+{
+    StatusText = QStringLiteral("Ściąganie zakończone");
+    if (ProgressControl && ShowProgress)
+        ProgressControl->setText(StatusText);
+}

@@ -11,7 +11,11 @@
 
 class QLabel;
 
-enum class TDownloadMode : std::uint8_t { dmToFile = 0, dmToString = 1 };
+enum class TDownloadMode : std::uint8_t
+{
+    dmToFile = 0,
+    dmToString = 1
+};
 
 class TSciager
 {
@@ -19,7 +23,7 @@ public:
     // Creates the worker suspended: nothing runs until Start.
     TSciager();
     // Deletes a worker that was never started; a started worker deletes itself.
-    ~TSciager();
+    virtual ~TSciager();
     TSciager(const TSciager&) = delete;
     TSciager& operator=(const TSciager&) = delete;
 
@@ -32,6 +36,9 @@ public:
     const std::string& UserAgent() const { return FUserAgent; }
 
     bool Working() const { return FWorking; }
+    // False when the address could not be opened, the transfer broke off or timed out, the server
+    // answered with an error status (>= 400), a termination was requested, the output file of
+    // dmToFile could not be created or written, or an error ended the body.
     bool Success() const { return FSuccess; }
     const std::string& ResultText() const { return FResultText; }
     std::int64_t BytesReceived() const { return FBytesReceived; }
@@ -44,17 +51,25 @@ public:
     void Terminate() { FTerminated = true; }
     bool Terminated() const { return FTerminated; }
 
-    std::string FileName;                // output file of dmToFile
-    QLabel* ProgressControl = nullptr;   // not owned; shows StatusText while ShowProgress is set
-    bool ShowProgress = false;           // user-interface thread only
-    QString StatusText;                  // the last status text, user-interface thread only
-    std::function<void(TSciager*)> OnTerminate; // runs on the user-interface thread after the body
+    std::string FileName;              // output file of dmToFile
+    QLabel* ProgressControl = nullptr; // not owned; shows StatusText while ShowProgress is set
+    bool ShowProgress = false;         // user-interface thread only
+    QString StatusText;                // the last status text, user-interface thread only
+    // Runs on the user-interface thread after the body, also after a failed one; an error it throws,
+    // like one that ended the body, is shown in the application's error box.
+    std::function<void(TSciager*)> OnTerminate;
+
+protected:
+    // The status steps, run on the user-interface thread while the worker thread waits: one per read,
+    // then ReportDone, which also follows a failed download. An error thrown here ends the body.
+    virtual void ReportProgress();
+    virtual void ReportDone();
 
 private:
     void Run();
     void Execute();
-    void ReportProgress();
-    void ReportDone();
+    // Runs Step on the user-interface thread and waits for it; an error it throws is rethrown here.
+    void HandOver(const std::function<void()>& Step);
 
     std::atomic<bool> FWorking = false;
     bool FSuccess = true;
