@@ -9,7 +9,8 @@
 #include <QLabel>
 #include <cstdio>
 #include <stdexcept>
-#include <thread>
+#include <pthread.h>
+#include <system_error>
 
 namespace {
 struct TFileCloser
@@ -43,8 +44,22 @@ void TSciager::SetUserAgent(const std::string& Value)
 
 void TSciager::Start()
 {
-    std::thread Thread([this] { Run(); }); // throws std::system_error; the worker then stays unstarted
-    Thread.detach();
+    pthread_attr_t Attributes;
+    pthread_attr_init(&Attributes);
+    pthread_attr_setdetachstate(&Attributes, PTHREAD_CREATE_DETACHED);
+    int Error = pthread_attr_setstacksize(&Attributes, ThreadStackSize);
+    pthread_t Thread;
+    if (Error == 0)
+        Error = pthread_create(
+            &Thread, &Attributes,
+            [](void* Worker) -> void* {
+                static_cast<TSciager*>(Worker)->Run();
+                return nullptr;
+            },
+            this);
+    pthread_attr_destroy(&Attributes);
+    if (Error != 0)
+        throw std::system_error(Error, std::generic_category(), "Cannot start a download thread");
 }
 
 void TSciager::HandOver(const std::function<void()>& Step)

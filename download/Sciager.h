@@ -47,6 +47,10 @@ public:
     // cannot be created, and the worker then stays suspended and owned by the caller.
     void Start();
 
+    // Stack size of the download threads: the body needs little, and five threads at the system's
+    // default would reserve 40 MiB of address space.
+    static inline std::size_t ThreadStackSize = 1024 * 1024;
+
     // Asks the body to stop after the current read; the download then ends with Success false.
     void Terminate() { FTerminated = true; }
     bool Terminated() const { return FTerminated; }

@@ -9,5 +9,6 @@ inline constexpr std::string_view EuromoneySite = "https://euromoney.bankier.pl"
 inline constexpr std::string_view BankierSite = "https://www.bankier.pl";
 inline constexpr std::string_view DoAkcjiSite = "https://www.doakcji.pl";
 
-// The quotes server whose live page the index tab shows.
+// The quotes server whose live page the index tab shows: https://notowania.doakcji.pl, unless the
+// environment variable TICKERWELL_QUOTES_SERVER names another (the demo uses it).
 std::string_view QuotesServer();

@@ -1,0 +1,377 @@
+// The main window: design, layout, refresh, completion handlers and window commands.
+#include "TKW.h"
+
+#include "Application.h"
+#include "Configuration.h"
+#include "FragmentPages.h"
+#include "IndexPage.h"
+#include "PageFile.h"
+#include "Sciager.h"
+#include "TextRoutines.h"
+#include "Windows1250.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QTimer>
+#include <QUrl>
+#include <cstdlib>
+#include <ctime>
+#include <system_error>
+
+namespace {
+constexpr int TimerInterval = 300000;
+constexpr int CompactHeight = 90;
+constexpr int FullHeight = 490;
+constexpr int WindowWidth = 569;
+
+using THandler = void (TForm1::*)(TSciager*);
+constexpr std::array<THandler, SourceCount> Handlers{&TForm1::Worker0Terminate, &TForm1::Worker1Terminate,
+                                                     &TForm1::Worker2Terminate, &TForm1::Worker3Terminate,
+                                                     &TForm1::Worker4Terminate};
+
+// The current local time in the user's long time format.
+QString LongTimeText()
+{
+    const std::time_t Now = std::time(nullptr);
+    std::tm Local{};
+    localtime_r(&Now, &Local);
+    char Text[64];
+    const std::size_t Length = std::strftime(Text, sizeof Text, "%X", &Local);
+    return QString::fromLocal8Bit(Text, static_cast<qsizetype>(Length));
+}
+
+// Connects a signal to a handler of the window, showing any error that escapes the handler.
+template <typename TSender, typename TSignal, typename THandlerFn>
+void Wire(TSender* Sender, TSignal Signal, QObject* Context, THandlerFn Handler)
+{
+    QObject::connect(Sender, Signal, Context, [Handler] { TApplication::Guarded(Handler); });
+}
+} // namespace
+
+TForm1::TForm1(QWidget* Parent) : QWidget(Parent), Timer1(new QTimer(this))
+{
+    Q_INIT_RESOURCE(icons);
+    setupUi(this);
+    Timer1->setInterval(TimerInterval);
+
+    Wire(Button1, &QPushButton::clicked, this, [this] { Timer1Timer(); });
+    Wire(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    Wire(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
+    Wire(CheckBox2, &QCheckBox::clicked, this, [this] { CheckBox2Click(); });
+    Wire(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    Wire(Image1, &TClickLabel::clicked, this, [this] { Label3Click(); });
+    Wire(Label3, &TClickLabel::clicked, this, [this] { Label3Click(); });
+    Wire(Label4, &TClickLabel::clicked, this, [this] { Label4Click(); });
+    for (int Source = 0; Source < SourceCount; ++Source) {
+        Wire(static_cast<TClickLabel*>(LinkLabel(Source)), &TClickLabel::clicked, this,
+             [this, Source] { LinkLabelClick(Source); });
+        PageControl1->widget(Source)->installEventFilter(this);
+    }
+    Wire(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
+
+    FormCreate();
+}
+
+void TForm1::FormCreate()
+{
+    SetSizeable(false);
+    SetOuterHeight(CompactHeight);
+    SetOuterWidth(WindowWidth);
+    ProgramDir = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString() + "/";
+    Busy.fill(false);
+    LastUpdate.fill(QString());
+    InfoLabel->setText(QString());
+    for (int Source = 0; Source < SourceCount; ++Source)
+        LinkLabel(Source)->adjustSize();
+    Label3->adjustSize();
+    Label4->adjustSize();
+    Button1->setFocus();
+}
+
+QLabel* TForm1::LinkLabel(int Source) const
+{
+    return findChild<QLabel*>(QString::fromLatin1(SourceTable[Source].LinkLabel));
+}
+
+TWebBrowser* TForm1::PageView(int Source) const
+{
+    return findChild<TWebBrowser*>(QString::fromLatin1(SourceTable[Source].WebBrowser));
+}
+
+int TForm1::OuterWidth() const
+{
+    return frameGeometry().width();
+}
+
+int TForm1::OuterHeight() const
+{
+    return frameGeometry().height();
+}
+
+void TForm1::SetOuterWidth(int Width)
+{
+    setMinimumWidth(0);
+    setMaximumWidth(QWIDGETSIZE_MAX);
+    resize(Width - (OuterWidth() - width()), height());
+    ApplySizeLimits();
+}
+
+void TForm1::SetOuterHeight(int Height)
+{
+    setMinimumHeight(0);
+    setMaximumHeight(QWIDGETSIZE_MAX);
+    resize(width(), Height - (OuterHeight() - height()));
+    ApplySizeLimits();
+}
+
+// A fixed border keeps the window at its size; a sizeable one only holds it to 569 x 90 at least.
+void TForm1::ApplySizeLimits()
+{
+    if (!Sizeable) {
+        setFixedSize(size());
+        return;
+    }
+    setMinimumSize(WindowWidth - (OuterWidth() - width()), CompactHeight - (OuterHeight() - height()));
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+void TForm1::SetSizeable(bool Value)
+{
+    Sizeable = Value;
+    Qt::WindowFlags Flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    Flags.setFlag(Qt::WindowMaximizeButtonHint, Value);
+    Flags.setFlag(Qt::WindowStaysOnTopHint, windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    if (Flags != windowFlags()) {
+        // Changing the flags of a shown window hides it.
+        const bool Shown = isVisible();
+        setWindowFlags(Flags);
+        if (Shown)
+            show();
+    }
+    ApplySizeLimits();
+}
+
+void TForm1::resizeEvent(QResizeEvent* Event)
+{
+    QWidget::resizeEvent(Event);
+    ArrangeControls();
+}
+
+bool TForm1::eventFilter(QObject* Watched, QEvent* Event)
+{
+    if (Event->type() == QEvent::Show)
+        ArrangeControls();
+    return QWidget::eventFilter(Watched, Event);
+}
+
+void TForm1::ArrangeControls()
+{
+    const int W = OuterWidth();
+    const int H = OuterHeight();
+    PageControl1->resize(std::abs(W - 24), std::abs(H - 95));
+    for (int Source = 0; Source < SourceCount; ++Source) {
+        QLabel* Label = LinkLabel(Source);
+        Label->move(Label->x(), PageControl1->y() + PageControl1->height() - 107);
+    }
+    for (int Source = 0; Source < SourceCount; ++Source) {
+        PageView(Source)->resize(std::abs(W - 48), std::abs(H - 148));
+        PageControl1->widget(Source)->resize(std::abs(W - 32), std::abs(H - 123));
+    }
+}
+
+void TForm1::CheckBox2Click()
+{
+    if (!CheckBox2->isChecked()) {
+        PageControl1->hide();
+        SavedHeight = static_cast<quint16>(OuterHeight());
+        SavedWidth = static_cast<quint16>(OuterWidth());
+        SetOuterHeight(CompactHeight);
+        SetOuterWidth(WindowWidth);
+    } else {
+        PageControl1->show();
+        SetOuterHeight(SavedHeight);
+        SetOuterWidth(SavedWidth);
+    }
+}
+
+void TForm1::Timer1Timer()
+{
+    const auto Addresses =
+        LoadConfiguration(ConfigurationFileName, [this](int Source, TConfigField Field, const std::string& Value) {
+            switch (Field) {
+            case TConfigField::Address:
+                LinkLabel(Source)->setText(FromWindows1250(Value));
+                LinkLabel(Source)->adjustSize();
+                break;
+            case TConfigField::StartMarker:
+                StartMarker[Source] = Value;
+                break;
+            case TConfigField::EndMarker:
+                EndMarker[Source] = Value;
+                break;
+            }
+        });
+    if (!Timer1->isActive())
+        Timer1->start();
+    SetSizeable(true);
+    QFont ButtonFont = Button1->font();
+    ButtonFont.setPointSize(10);
+    Button1->setFont(ButtonFont);
+    if (CheckBox2->isChecked() && Button1->text() == StartCaption) {
+        PageControl1->show();
+        SetOuterHeight(FullHeight);
+        SetOuterWidth(WindowWidth);
+        CheckBox2->setEnabled(true);
+    }
+    Button1->setText(RefreshCaption);
+    // Waiting messages run here, a click of Button1 included: such a nested refresh starts the
+    // sources it finds idle, and their Busy flags make this one skip them.
+    repaint();
+    QCoreApplication::processEvents();
+    PageControl1->setEnabled(false);
+    if (CheckBox3->isChecked())
+        LaunchWorker(0, Addresses[0]);
+    if (CheckBox4->isChecked()) {
+        LaunchWorker(1, Addresses[1]);
+        LaunchWorker(2, Addresses[2]);
+    }
+    if (CheckBox5->isChecked())
+        LaunchWorker(4, Addresses[4]);
+    if (CheckBox6->isChecked())
+        LaunchWorker(3, Addresses[3]);
+    PageControl1->setEnabled(true);
+}
+
+void TForm1::LaunchWorker(int Source, const std::string& Address)
+{
+    if (Worker[Source] && Busy[Source])
+        return;
+    Busy[Source] = true;
+    auto* NewWorker = new TSciager;
+    Worker[Source] = NewWorker;
+    NewWorker->ProgressControl = InfoLabel;
+    NewWorker->SetURL(Address);
+    NewWorker->SetMode(TDownloadMode::dmToString);
+    NewWorker->SetUserAgent(AgentName);
+    NewWorker->ShowProgress = PageControl1->currentIndex() == Source;
+    NewWorker->OnTerminate = [this, Source](TSciager* Sender) { (this->*Handlers[Source])(Sender); };
+    try {
+        NewWorker->Start();
+    } catch (const std::system_error&) {
+        // No thread for this download: the source stays idle and the next refresh tries again.
+        Busy[Source] = false;
+        Worker[Source] = nullptr;
+        delete NewWorker;
+    }
+}
+
+void TForm1::Worker0Terminate(TSciager*)
+{
+    CompleteDownload(0);
+}
+
+void TForm1::Worker1Terminate(TSciager*)
+{
+    CompleteDownload(1);
+}
+
+void TForm1::Worker2Terminate(TSciager*)
+{
+    CompleteDownload(2);
+}
+
+void TForm1::Worker3Terminate(TSciager*)
+{
+    CompleteDownload(3);
+}
+
+void TForm1::Worker4Terminate(TSciager*)
+{
+    CompleteDownload(4);
+}
+
+void TForm1::CompleteDownload(int Source)
+{
+    Busy[Source] = false;
+    if (!Worker[Source]->Success())
+        return;
+    try {
+        ShowPage(Source, NormalizeLines(Worker[Source]->ResultText()));
+    } catch (const std::system_error&) {
+        PageError[Source] = QStringLiteral("Nie można zapisać ") + QString::fromLatin1(SourceTable[Source].PageFileName);
+    } catch (const std::invalid_argument&) {
+        PageError[Source] = QStringLiteral("Nie można otworzyć strony");
+    }
+    const bool Shown = PageControl1->currentIndex() == Source;
+    if (!PageError[Source].isEmpty()) {
+        if (Shown)
+            InfoLabel->setText(PageError[Source]);
+        return;
+    }
+    LastUpdate[Source] = LongTimeText();
+    if (Shown)
+        InfoLabel->setText(LastUpdatePrefix + LastUpdate[Source]);
+}
+
+// Builds the source's page, writes its page file and navigates its tab.
+void TForm1::ShowPage(int Source, const std::string& Page)
+{
+    PageError[Source].clear();
+    const std::string Path = ProgramDir + std::string(SourceTable[Source].PageFileName);
+    if (Source == IndexSource) {
+        const std::string Sesid = ExtractSesid(Page);
+        if (!Page.empty())
+            WritePageFile(Path, Page);
+        PageView(Source)->Navigate(QString::fromLocal8Bit(QuotesPageAddress(Sesid)));
+        return;
+    }
+    WritePageFile(Path, BuildFragmentPage(Source, Page, StartMarker[Source], EndMarker[Source]));
+    PageView(Source)->Navigate(QFile::decodeName(Path.c_str()));
+}
+
+void TForm1::PageControl1Change()
+{
+    for (int Source = 0; Source < SourceCount; ++Source)
+        if (Busy[Source])
+            Worker[Source]->ShowProgress = false;
+    const int Active = PageControl1->currentIndex();
+    if (Busy[Active]) {
+        InfoLabel->setText(Worker[Active]->StatusText);
+        Worker[Active]->ShowProgress = true;
+    } else if (!PageError[Active].isEmpty()) {
+        InfoLabel->setText(PageError[Active]);
+    } else {
+        InfoLabel->setText(LastUpdatePrefix + LastUpdate[Active]);
+    }
+}
+
+void TForm1::CheckBox1Click()
+{
+    const QRect Geometry = geometry();
+    setWindowFlag(Qt::WindowStaysOnTopHint, CheckBox1->isChecked());
+    setGeometry(Geometry);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm1::Button2Click()
+{
+    QCoreApplication::exit(1);
+}
+
+void TForm1::Label3Click()
+{
+    QDesktopServices::openUrl(QUrl::fromUserInput(HomePage));
+}
+
+void TForm1::Label4Click()
+{
+    QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + MailAddress + QStringLiteral("?subject=Tickerwell project")));
+}
+
+void TForm1::LinkLabelClick(int Source)
+{
+    QDesktopServices::openUrl(QUrl::fromUserInput(LinkLabel(Source)->text()));
+}

@@ -1,0 +1,53 @@
+// Atomic replacement of page files.
+#include "PageFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+[[noreturn]] void Fail(const std::string& What, int Error, const std::string& Temporary)
+{
+    if (!Temporary.empty())
+        unlink(Temporary.c_str());
+    throw std::system_error(Error, std::generic_category(), What);
+}
+
+// The permissions a newly created file gets under the process's umask.
+mode_t DefaultMode()
+{
+    const mode_t Mask = umask(0);
+    umask(Mask);
+    return 0666 & ~Mask;
+}
+} // namespace
+
+void WritePageFile(const std::string& Path, std::string_view Text)
+{
+    const auto Slash = Path.find_last_of('/');
+    std::string Temporary = Path.substr(0, Slash + 1) + "." + Path.substr(Slash + 1) + ".XXXXXX";
+    const int Fd = mkostemp(Temporary.data(), O_CLOEXEC);
+    if (Fd < 0)
+        Fail("Cannot create " + Path, errno, {});
+    const char* Data = Text.data();
+    std::size_t Left = Text.size();
+    while (Left > 0) {
+        const ssize_t Written = write(Fd, Data, Left);
+        if (Written < 0 && errno == EINTR)
+            continue;
+        if (Written <= 0) {
+            const int Error = Written < 0 ? errno : EIO;
+            close(Fd);
+            Fail("Cannot write " + Path, Error, Temporary);
+        }
+        Data += Written;
+        Left -= static_cast<std::size_t>(Written);
+    }
+    if (fchmod(Fd, DefaultMode()) != 0 || close(Fd) != 0)
+        Fail("Cannot write " + Path, errno, Temporary);
+    if (rename(Temporary.c_str(), Path.c_str()) != 0)
+        Fail("Cannot replace " + Path, errno, Temporary);
+}
