@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Builds Tickerwell and runs it.
+#   bash scripts/run.sh          the demo: sample pages from a local server; with a display the
+#                                window opens for you, without one the demo runs on a virtual X
+#                                server, presses START, saves a screenshot and ends
+#   bash scripts/run.sh --live   the real sites, with demo/live/dane.txt
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build
+mode=demo
+[ "${1:-}" = "--live" ] && mode=live
+
+bash "$root/scripts/build.sh" "$build" -DBUILD_TESTING=OFF
+bash "$root/scripts/deps.sh" python3 imagemagick
+program=$build/app/tickerwell
+run=$build/run-$mode
+mkdir -p "$run"
+cleanup() { for pid in ${pids:-}; do kill "$pid" 2>/dev/null || true; done; }
+trap cleanup EXIT
+
+if [ "$mode" = live ]; then
+  cp "$root/demo/live/dane.txt" "$run/dane.txt"
+else
+  coproc SERVER { exec python3 "$root/demo/server.py" --root "$root/demo/site"; }
+  pids="$SERVER_PID"
+  read -r port <&"${SERVER[0]}"
+  sed "s/@PORT@/$port/g" "$root/demo/dane.txt.in" > "$run/dane.txt"
+  # The index tab shows the demo's quotes page instead of the live quotes server.
+  export TICKERWELL_QUOTES_SERVER="http://127.0.0.1:$port"
+fi
+cd "$run"
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "Tickerwell runs with $run/dane.txt; its page files go to $(dirname "$program")."
+  "$program"
+  exit 0
+fi
+
+# No display: show the demo working on a virtual X server and leave a screenshot.
+source "$root/scripts/xvfb.sh"
+start_xvfb
+pages=("1wirek&borta.htm" "2stormerfut.htm" "3stormer.htm" "4doakcji.htm" "5swiat.htm")
+for page in "${pages[@]}"; do rm -f "$(dirname "$program")/$page"; done
+"$program" &
+pids="$pids $!"
+window=""
+for _ in $(seq 600); do
+  window=$(xdotool search --onlyvisible --name '^Tickerwell by QRX & Dobrel$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || { echo "The Tickerwell window did not appear." >&2; exit 1; }
+xdotool mousemove --window "$window" 59 18 click 1
+for _ in $(seq 600); do
+  missing=0
+  for page in "${pages[@]}"; do [ -s "$(dirname "$program")/$page" ] || missing=1; done
+  [ $missing -eq 0 ] && break
+  sleep 0.1
+done
+sleep 5   # let the page views render
+shot=$build/tickerwell-$mode.png
+import -window root -crop 569x490+0+0 "$shot"
+echo "Screenshot: $shot"
+echo "Page files:"
+for page in "${pages[@]}"; do
+  file="$(dirname "$program")/$page"
+  if [ -s "$file" ]; then echo "  $file"; else echo "  $file (not written)"; fi
+done
