@@ -5,11 +5,14 @@
 #include "Configuration.h"
 #include "FragmentPages.h"
 #include "IndexPage.h"
+#include "NtfyIcon.h"
 #include "PageFile.h"
+#include "PopupMenu.h"
 #include "Sciager.h"
 #include "TextRoutines.h"
 #include "Windows1250.h"
 
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFile>
 #include <QTimer>
@@ -48,7 +51,9 @@ void Wire(TSender* Sender, TSignal Signal, QObject* Context, THandlerFn Handler)
 }
 } // namespace
 
-TForm1::TForm1(QWidget* Parent) : QWidget(Parent), Timer1(new QTimer(this))
+TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
+    : QWidget(Parent), Timer1(new QTimer(this)), PopupMenu1(new TPopupMenu(this)),
+      NotificationIcon1(new TNotificationIcon(this, std::move(TrayLayer)))
 {
     Q_INIT_RESOURCE(icons);
     setupUi(this);
@@ -62,12 +67,27 @@ TForm1::TForm1(QWidget* Parent) : QWidget(Parent), Timer1(new QTimer(this))
     Wire(Image1, &TClickLabel::clicked, this, [this] { Label3Click(); });
     Wire(Label3, &TClickLabel::clicked, this, [this] { Label3Click(); });
     Wire(Label4, &TClickLabel::clicked, this, [this] { Label4Click(); });
-    for (int Source = 0; Source < SourceCount; ++Source) {
-        Wire(static_cast<TClickLabel*>(LinkLabel(Source)), &TClickLabel::clicked, this,
-             [this, Source] { LinkLabelClick(Source); });
+    Wire(Label5, &TClickLabel::clicked, this, [this] { Label5Click(); });
+    Wire(Label6, &TClickLabel::clicked, this, [this] { Label6Click(); });
+    Wire(Label7, &TClickLabel::clicked, this, [this] { Label7Click(); });
+    Wire(Label8, &TClickLabel::clicked, this, [this] { Label8Click(); });
+    Wire(Label9, &TClickLabel::clicked, this, [this] { Label9Click(); });
+    for (int Source = 0; Source < SourceCount; ++Source)
         PageControl1->widget(Source)->installEventFilter(this);
-    }
     Wire(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
+
+    // The tray menu and icon, as the window's design describes them; menu items run through the
+    // menu's own command handling, which shows their errors.
+    Open1 = PopupMenu1->Add(QStringLiteral("&Open..."), [this](QObject*) { Open1Click(); });
+    Open1->SetDefault(true);
+    N1 = PopupMenu1->Add(QStringLiteral("-"));
+    Exit1 = PopupMenu1->Add(QStringLiteral("Ex&it"), [this](QObject*) { Exit1Click(); });
+    NotificationIcon1->SetHint(QStringLiteral("Tickerwell"));
+    NotificationIcon1->SetHideOnTaskbar(true);
+    NotificationIcon1->Icon()->LoadFromFile(QStringLiteral(":/icons/Tickerwell.ico"));
+    NotificationIcon1->SetPopupMenu(PopupMenu1);
+    NotificationIcon1->OnClick = [this](QObject*, TMouseButton, TShiftState, int, int) { NotificationIcon1Click(); };
+    NotificationIcon1->Loaded();
 
     FormCreate();
 }
@@ -75,6 +95,7 @@ TForm1::TForm1(QWidget* Parent) : QWidget(Parent), Timer1(new QTimer(this))
 void TForm1::FormCreate()
 {
     SetSizeable(false);
+    move(0, 0);
     SetOuterHeight(CompactHeight);
     SetOuterWidth(WindowWidth);
     ProgramDir = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString() + "/";
@@ -86,6 +107,9 @@ void TForm1::FormCreate()
     Label3->adjustSize();
     Label4->adjustSize();
     Button1->setFocus();
+    // The window itself reports its minimising (changeEvent), which runs AppMinimize. Closing it
+    // ends the program, also while error boxes are open or the window is in the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
 }
 
 QLabel* TForm1::LinkLabel(int Source) const
@@ -150,6 +174,21 @@ void TForm1::SetSizeable(bool Value)
             show();
     }
     ApplySizeLimits();
+}
+
+void TForm1::changeEvent(QEvent* Event)
+{
+    QWidget::changeEvent(Event);
+    // AppMinimize runs once the minimising is over, as the application's minimise event would.
+    if (Event->type() == QEvent::WindowStateChange && isMinimized())
+        QMetaObject::invokeMethod(
+            this, [this] { TApplication::Guarded([this] { AppMinimize(); }); }, Qt::QueuedConnection);
+}
+
+void TForm1::closeEvent(QCloseEvent* Event)
+{
+    Event->accept();
+    QCoreApplication::quit();
 }
 
 void TForm1::resizeEvent(QResizeEvent* Event)
@@ -361,17 +400,75 @@ void TForm1::Button2Click()
     QCoreApplication::exit(1);
 }
 
+// Hands an address to the desktop's browser or mail program; an address it cannot open changes
+// nothing.
+void TForm1::OpenAddress(const QString& Address)
+{
+    QDesktopServices::openUrl(QUrl::fromUserInput(Address));
+}
+
 void TForm1::Label3Click()
 {
-    QDesktopServices::openUrl(QUrl::fromUserInput(HomePage));
+    OpenAddress(HomePage);
 }
 
 void TForm1::Label4Click()
 {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + MailAddress + QStringLiteral("?subject=Tickerwell project")));
+    OpenAddress(QStringLiteral("mailto:") + MailAddress + QStringLiteral("?subject=Tickerwell project"));
 }
 
-void TForm1::LinkLabelClick(int Source)
+void TForm1::Label5Click()
 {
-    QDesktopServices::openUrl(QUrl::fromUserInput(LinkLabel(Source)->text()));
+    OpenAddress(Label5->text());
+}
+
+void TForm1::Label6Click()
+{
+    OpenAddress(Label6->text());
+}
+
+void TForm1::Label7Click()
+{
+    OpenAddress(Label7->text());
+}
+
+void TForm1::Label8Click()
+{
+    OpenAddress(Label8->text());
+}
+
+void TForm1::Label9Click()
+{
+    OpenAddress(Label9->text());
+}
+
+void TForm1::AppMinimize()
+{
+    NotificationIcon1->HideMainForm();
+}
+
+// Back from the tray in the same mode and size, in front of other windows.
+void TForm1::BringBack()
+{
+    NotificationIcon1->RestoreMainForm();
+    if (TApplication* Application = TApplication::Instance())
+        Application->ShowMainForm = true;
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm1::NotificationIcon1Click()
+{
+    BringBack();
+}
+
+void TForm1::Open1Click()
+{
+    BringBack();
+}
+
+void TForm1::Exit1Click()
+{
+    QCoreApplication::quit();
 }

@@ -3,22 +3,28 @@
 #pragma once
 
 #include "SourceTable.h"
+#include "TrayLayer.h"
 
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <string>
 
 #include "ui_TKW.h"
 
 class QTimer;
+class TMenuItem;
+class TNotificationIcon;
+class TPopupMenu;
 class TSciager;
 
 class TForm1 : public QWidget, public Ui::TForm1
 {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* Parent = nullptr);
+    // Without a TrayLayer the tray icon goes to the desktop's notification area.
+    explicit TForm1(QWidget* Parent = nullptr, std::unique_ptr<TTrayLayer> TrayLayer = nullptr);
 
     void Timer1Timer();
     void ArrangeControls();
@@ -28,7 +34,15 @@ public:
     void Button2Click();
     void Label3Click();
     void Label4Click();
-    void LinkLabelClick(int Source);
+    void Label5Click();
+    void Label6Click();
+    void Label7Click();
+    void Label8Click();
+    void Label9Click();
+    void AppMinimize();
+    void NotificationIcon1Click();
+    void Open1Click();
+    void Exit1Click();
 
     void Worker0Terminate(TSciager* Sender);
     void Worker1Terminate(TSciager* Sender);
@@ -43,6 +57,11 @@ public:
     void SetOuterHeight(int Height);
 
     QTimer* Timer1;
+    TPopupMenu* PopupMenu1;
+    TMenuItem* Open1;
+    TMenuItem* N1;
+    TMenuItem* Exit1;
+    TNotificationIcon* NotificationIcon1;
     std::array<TSciager*, SourceCount> Worker{};
     std::array<bool, SourceCount> Busy{};
     std::array<std::string, SourceCount> StartMarker;
@@ -62,6 +81,8 @@ public:
     static inline const QString MailAddress = QStringLiteral("tkw@example.org");
 
 protected:
+    void changeEvent(QEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
@@ -72,6 +93,8 @@ private:
     void ShowPage(int Source, const std::string& Page);
     void SetSizeable(bool Sizeable);
     void ApplySizeLimits();
+    void OpenAddress(const QString& Address);
+    void BringBack();
     QLabel* LinkLabel(int Source) const;
     TWebBrowser* PageView(int Source) const;
 

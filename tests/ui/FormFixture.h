@@ -2,6 +2,7 @@
 // its sources and recorded error boxes.
 #pragma once
 
+#include "Application.h"
 #include "ErrorBoxRecorder.h"
 #include "LoopbackServer.h"
 #include "TKW.h"
@@ -16,9 +17,13 @@ class TFormFixture : public testing::Test
 protected:
     explicit TFormFixture(const std::string& ProgramDirName = "program") : ProgramDir(ProgramDirName) {}
 
+    // The tray the window's icon goes to; none means the desktop's.
+    virtual std::unique_ptr<TTrayLayer> MakeTrayLayer() { return nullptr; }
+
     void SetUp() override
     {
-        Form = std::make_unique<TForm1>();
+        Form = std::make_unique<TForm1>(nullptr, MakeTrayLayer());
+        TApplication::Instance()->MainForm = Form.get();
         Form->ProgramDir = ProgramDir.Dir();
         Form->show();
     }
