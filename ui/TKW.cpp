@@ -56,6 +56,10 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
       NotificationIcon1(new TNotificationIcon(this, std::move(TrayLayer)))
 {
     Q_INIT_RESOURCE(icons);
+    // The design's fonts are Windows fonts; where they are missing, metric-compatible ones keep the
+    // captions within their designed widths.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
     setupUi(this);
     Timer1->setInterval(TimerInterval);
 
@@ -104,8 +108,9 @@ void TForm1::FormCreate()
     InfoLabel->setText(QString());
     for (int Source = 0; Source < SourceCount; ++Source)
         LinkLabel(Source)->adjustSize();
-    Label3->adjustSize();
-    Label4->adjustSize();
+    // Labels take the size of their captions; the status line alone keeps its designed size.
+    for (QLabel* Label : std::initializer_list<QLabel*>{Label1, Label2, Label3, Label4})
+        Label->adjustSize();
     Button1->setFocus();
     // The window itself reports its minimising (changeEvent), which runs AppMinimize. Closing it
     // ends the program, also while error boxes are open or the window is in the tray.
