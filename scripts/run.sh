@@ -15,7 +15,8 @@ bash "$root/scripts/deps.sh" python3 imagemagick
 program=$build/app/tickerwell
 run=$build/run-$mode
 mkdir -p "$run"
-cleanup() { for pid in ${pids:-}; do kill "$pid" 2>/dev/null || true; done; }
+# Ends what the script started, the program first and the X server last.
+cleanup() { for pid in ${pids:-} ${XVFB_PID:-}; do kill "$pid" 2>/dev/null || true; done; }
 trap cleanup EXIT
 
 if [ "$mode" = live ]; then
