@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -13,10 +14,25 @@ constexpr char EndOfText = 26;
 class TLineReader
 {
 public:
-    explicit TLineReader(const std::string& FileName) : Fd(open(FileName.c_str(), O_RDONLY | O_CLOEXEC))
+    explicit TLineReader(const std::string& FileName)
+        : Fd(open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
     {
         if (Fd < 0)
             throw EInOutError::FromErrno(errno);
+        // Only a regular file is read: a pipe or a device put in its place could keep the reader,
+        // and with it the window, waiting for ever. Opening without waiting lets this be checked.
+        struct stat Status;
+        int Error = 0;
+        if (fstat(Fd, &Status) != 0)
+            Error = errno;
+        else if (!S_ISREG(Status.st_mode))
+            Error = S_ISDIR(Status.st_mode) ? EISDIR : EACCES;
+        else if (fcntl(Fd, F_SETFL, fcntl(Fd, F_GETFL) & ~O_NONBLOCK) != 0)
+            Error = errno;
+        if (Error != 0) {
+            close(Fd);
+            throw EInOutError::FromErrno(Error);
+        }
     }
     ~TLineReader() { close(Fd); }
     TLineReader(const TLineReader&) = delete;

@@ -34,5 +34,6 @@ using TStoreValue = std::function<void(int Source, TConfigField Field, const std
 // Reads FileName: a CR ends a line and an LF right after it belongs to the line end, a lone LF is
 // text, byte 26 ends the readable text, lines after the fifteenth are ignored and missing lines
 // read as empty. Returns the five addresses; throws EInOutError when the file cannot be opened or
-// read, after storing the values read before the error.
+// read, after storing the values read before the error, and without reading anything when it is not
+// a regular file (a directory, a pipe or a device: "File access denied").
 std::array<std::string, SourceCount> LoadConfiguration(const std::string& FileName, const TStoreValue& Store);

@@ -121,7 +121,7 @@ TEST(Configuration, OpenAndReadErrorsCarryTheUsersMessage)
     Dir.Write("file", "x");
     Expect((Dir.Path() / "file" / "dane.txt").string(), 2, "File not found");
     Expect((Dir.Path() / std::string(5000, 'n')).string(), 3, "Invalid filename");
-    // A directory opens but cannot be read; nothing is stored before the error.
+    // A directory is refused before anything is read; nothing is stored.
     Expect(Dir.Path().string(), 5, "File access denied");
     EXPECT_EQ(EInOutError::FromErrno(EIO).what(), std::string("I/O error 5"));
 }

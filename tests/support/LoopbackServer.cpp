@@ -294,6 +294,21 @@ void TLoopbackServer::TImpl::Respond(int Fd, const TRequest& Request, const TRep
         SendAll(Fd, Head(Status, 0, Headers));
         return;
     }
+    case TFault::Trickle: {
+        if (!SendAll(Fd, Head(Reply.Status, Body.size(), Reply.Headers)))
+            return;
+        const std::size_t Chunk = std::max<std::size_t>(Reply.TrickleChunk, 1);
+        for (std::size_t Sent = 0; Sent < Body.size(); Sent += Chunk) {
+            if (Sent > 0) {
+                std::unique_lock Lock(Mutex);
+                if (Released.wait_for(Lock, Reply.TrickleDelay, [this] { return Stopping; }))
+                    return;
+            }
+            if (!SendAll(Fd, Body.data() + Sent, std::min(Chunk, Body.size() - Sent)))
+                return;
+        }
+        return;
+    }
     }
 }
 

@@ -6,6 +6,7 @@
 // once, stalled replies and clients that stopped reading included.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -17,12 +18,14 @@ struct TReply
 {
     enum class TFault
     {
-        None,        // status line, headers with Content-Length, whole body
-        BreakOff,    // announces the whole body, sends half of it, then closes the connection
-        Stall,       // sends the headers and the first StallAfter bytes of the body, then nothing
-                     // until Release() (then the rest) or the server ends (then it closes)
-        Redirect,    // Status if it is a 3xx, else 302, to Location (Body unused)
-        RedirectLoop // 302 back to the same path, for ever
+        None,         // status line, headers with Content-Length, whole body
+        BreakOff,     // announces the whole body, sends half of it, then closes the connection
+        Stall,        // sends the headers and the first StallAfter bytes of the body, then nothing
+                      // until Release() (then the rest) or the server ends (then it closes)
+        Redirect,     // Status if it is a 3xx, else 302, to Location (Body unused)
+        RedirectLoop, // 302 back to the same path, for ever
+        Trickle       // sends the headers, then the body TrickleChunk bytes at a time with a pause
+                      // of TrickleDelay after each piece but the last; ends early when the server ends
     };
     int Status = 200;
     std::string Body;
@@ -30,6 +33,8 @@ struct TReply
     std::string Location;
     std::map<std::string, std::string> Headers; // extra response headers
     std::size_t StallAfter = 0;                 // Stall: body bytes sent before the stall
+    std::size_t TrickleChunk = 4;               // Trickle: bytes per piece (0 counts as 1)
+    std::chrono::milliseconds TrickleDelay{50}; // Trickle: pause between pieces
 };
 
 struct TRequest
