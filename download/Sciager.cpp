@@ -3,6 +3,7 @@
 #include "Sciager.h"
 
 #include "Application.h"
+#include "HandOver.h"
 #include "HttpSession.h"
 
 #include <QCoreApplication>
@@ -20,7 +21,10 @@ struct TFileCloser
 using TFile = std::unique_ptr<std::FILE, TFileCloser>;
 } // namespace
 
-TSciager::TSciager() = default;
+TSciager::TSciager()
+{
+    PrepareHandOver();
+}
 
 TSciager::~TSciager() = default;
 
@@ -62,25 +66,6 @@ void TSciager::Start()
         throw std::system_error(Error, std::generic_category(), "Cannot start a download thread");
 }
 
-void TSciager::HandOver(const std::function<void()>& Step)
-{
-    std::exception_ptr Error;
-    const bool Ran = QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [&] {
-            try {
-                Step();
-            } catch (...) {
-                Error = std::current_exception();
-            }
-        },
-        Qt::BlockingQueuedConnection);
-    if (!Ran)
-        throw std::runtime_error("the download worker has no user-interface thread to report to");
-    if (Error)
-        std::rethrow_exception(Error);
-}
-
 void TSciager::Run()
 {
     // An error that ends the body (including one thrown by a status step on the user-interface
@@ -96,7 +81,7 @@ void TSciager::Run()
     }
     FWorking = false;
     try {
-        HandOver([&] {
+        HandOverToUserInterface([&] {
             if (BodyError)
                 TApplication::ShowException(BodyError);
             if (OnTerminate)
@@ -121,7 +106,7 @@ void TSciager::Execute()
             // Nothing to download into: no request is made, but the status line still learns that
             // this download is over.
             FSuccess = false;
-            HandOver([this] { ReportDone(); });
+            HandOverToUserInterface([this] { ReportDone(); });
             FWorking = false;
             return;
         }
@@ -138,7 +123,7 @@ void TSciager::Execute()
             FResultText.append(Data, Size);
         }
         FBytesReceived += static_cast<std::int64_t>(Size);
-        HandOver([this] { ReportProgress(); });
+        HandOverToUserInterface([this] { ReportProgress(); });
         return Size > 0 && !FTerminated;
     });
     // A page that broke off or came with an error status must not pass for the page.
@@ -151,7 +136,7 @@ void TSciager::Execute()
             FSuccess = false;
     }
 
-    HandOver([this] { ReportDone(); });
+    HandOverToUserInterface([this] { ReportDone(); });
     FWorking = false;
 }
 

@@ -72,8 +72,6 @@ protected:
 private:
     void Run();
     void Execute();
-    // Runs Step on the user-interface thread and waits for it; an error it throws is rethrown here.
-    void HandOver(const std::function<void()>& Step);
 
     std::atomic<bool> FWorking = false;
     bool FSuccess = true;

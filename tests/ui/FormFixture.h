@@ -5,6 +5,7 @@
 #include "Application.h"
 #include "ErrorBoxRecorder.h"
 #include "LoopbackServer.h"
+#include "RecordingTrayLayer.h"
 #include "TKW.h"
 #include "TempDir.h"
 #include "WaitUntil.h"
@@ -17,8 +18,9 @@ class TFormFixture : public testing::Test
 protected:
     explicit TFormFixture(const std::string& ProgramDirName = "program") : ProgramDir(ProgramDirName) {}
 
-    // The tray the window's icon goes to; none means the desktop's.
-    virtual std::unique_ptr<TTrayLayer> MakeTrayLayer() { return nullptr; }
+    // The tray the window's icon goes to: a recording one, so that window tests do not depend on the
+    // desktop's tray; none means the desktop's.
+    virtual std::unique_ptr<TTrayLayer> MakeTrayLayer() { return std::make_unique<TRecordingTrayLayer>(); }
 
     void SetUp() override
     {

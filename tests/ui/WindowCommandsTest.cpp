@@ -2,7 +2,6 @@
 #include "FormFixture.h"
 #include "NtfyIcon.h"
 #include "PopupMenu.h"
-#include "RecordingTrayLayer.h"
 
 #include <QDesktopServices>
 
@@ -22,7 +21,11 @@ protected:
 };
 
 // The desktop's tray, which the virtual X server of the tests does not have.
-using TWithoutTray = TFormFixture;
+class TWithoutTray : public TFormFixture
+{
+protected:
+    std::unique_ptr<TTrayLayer> MakeTrayLayer() override { return nullptr; }
+};
 
 // Records the addresses handed to the desktop's browser or mail program.
 class TOpenedAddresses : public QObject
