@@ -5,8 +5,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 shift || true
-bash "$root/scripts/deps.sh" build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools \
-  qt6-webengine-dev libcurl4-openssl-dev libgl-dev googletest libgmock-dev libgtest-dev \
-  xvfb xauth xdotool x11-utils openbox trayer fonts-liberation2 fonts-dejavu-core ca-certificates
+bash "$root/scripts/deps.sh" $(grep -v '^#' "$root/scripts/packages.txt")
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
