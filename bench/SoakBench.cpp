@@ -6,9 +6,11 @@
 //
 //   tkw_soak_bench [--cycles N]      (default 500)
 #include "Application.h"
+#include "ClosedPort.h"
 #include "HttpSession.h"
 #include "LoopbackServer.h"
 #include "TKW.h"
+#include "TempDir.h"
 #include "WebBrowser.h"
 
 #include <QDeadlineTimer>
@@ -74,58 +76,6 @@ std::string ThreadsByName()
         Text += (Text.empty() ? "" : ", ") + Name + " x" + std::to_string(Number);
     return Text;
 }
-
-// A port on 127.0.0.1 that refuses connections: bound but not listening.
-class TClosedPort
-{
-public:
-    TClosedPort()
-    {
-        sockaddr_in Address{};
-        Address.sin_family = AF_INET;
-        Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t Length = sizeof Address;
-        if (Fd < 0 || bind(Fd, reinterpret_cast<sockaddr*>(&Address), sizeof Address) != 0 ||
-            getsockname(Fd, reinterpret_cast<sockaddr*>(&Address), &Length) != 0)
-            throw std::runtime_error("cannot reserve a closed port");
-        Port = ntohs(Address.sin_port);
-    }
-    ~TClosedPort() { close(Fd); }
-    TClosedPort(const TClosedPort&) = delete;
-    TClosedPort& operator=(const TClosedPort&) = delete;
-
-    std::string Url(const std::string& Path) const
-    {
-        return "http://127.0.0.1:" + std::to_string(Port) + Path;
-    }
-
-private:
-    int Fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    std::uint16_t Port = 0;
-};
-
-// A directory of its own under the temporary folder, removed at the end.
-class TScratchDir
-{
-public:
-    explicit TScratchDir(const char* Name)
-    {
-        std::string Template =
-            (std::filesystem::temp_directory_path() / (std::string(Name) + "-XXXXXX")).string();
-        if (!mkdtemp(Template.data()))
-            throw std::runtime_error("cannot create a temporary directory");
-        Path = Template;
-    }
-    ~TScratchDir()
-    {
-        std::error_code Ignored;
-        std::filesystem::remove_all(Path, Ignored);
-    }
-    TScratchDir(const TScratchDir&) = delete;
-    TScratchDir& operator=(const TScratchDir&) = delete;
-
-    std::filesystem::path Path;
-};
 
 // Runs the event loop until Condition holds; false when Seconds pass first.
 bool Settle(const std::function<bool()>& Condition, int Seconds)
@@ -206,9 +156,9 @@ TOptions ParseOptions(int argc, char** argv)
 
 int Run(const TOptions& Options)
 {
-    TScratchDir WorkDir("tkw-soak-work");
-    TScratchDir ProgramDir("tkw-soak-program");
-    std::filesystem::current_path(WorkDir.Path);
+    TTempDir WorkDir;
+    TTempDir ProgramDir;
+    std::filesystem::current_path(WorkDir.Path());
     // The sources are served by a server of their own in every cycle, which ends with the cycle: the
     // server keeps a log of every request, which would otherwise grow with the run and be counted
     // as the program's memory. The index tab shows its quotes page from a loopback server too.
@@ -228,7 +178,7 @@ int Run(const TOptions& Options)
 
     TForm1 Form;
     TApplication::Instance()->MainForm = &Form;
-    Form.ProgramDir = ProgramDir.Path.string() + "/";
+    Form.ProgramDir = ProgramDir.Dir();
     Form.show();
     const auto AllIdle = [&Form] {
         for (bool Flag : Form.Busy)

@@ -3,6 +3,7 @@
 #include "Sciager.h"
 #include "ErrorBoxRecorder.h"
 #include "HttpSession.h"
+#include "IdleTimeout.h"
 #include "LoopbackServer.h"
 #include "TempDir.h"
 #include "WaitUntil.h"
@@ -87,14 +88,6 @@ private:
             throw std::runtime_error("status step failed");
     }
     TTrace& Trace;
-};
-
-// Shortens the idle time-out of the HTTP layer for one test.
-struct TShortIdleTimeout
-{
-    THttpSession::TTimeouts Saved = THttpSession::DefaultTimeouts();
-    TShortIdleTimeout() { THttpSession::SetDefaultTimeouts({Saved.Connect, 300ms}); }
-    ~TShortIdleTimeout() { THttpSession::SetDefaultTimeouts(Saved); }
 };
 
 class SciagerTest : public testing::Test
@@ -287,7 +280,7 @@ TEST_F(SciagerTest, TransferThatBreaksOffAfterTheHeadersFails)
     Server.Serve("/cut", {.Body = Page, .Fault = TReply::TFault::BreakOff});
     Server.Serve("/stuck", {.Body = Page, .Fault = TReply::TFault::Stall, .StallAfter = 1500});
     Server.Serve("/silent", {.Body = Page, .Fault = TReply::TFault::Stall});
-    TShortIdleTimeout Timeout;
+    TIdleTimeout Timeout(300ms);
 
     const TTrace& Cut = Download(Server.Url("/cut"));
     EXPECT_FALSE(Cut.Success) << "a truncated page must not pass for the page";

@@ -1,9 +1,11 @@
 // Faults met by a refresh of all five sources at once, each source running into a different one:
 // every source ends in its own state, undisturbed by what the others meet. And a configuration file
 // that has gone missing by a timer tick.
+#include "ClosedPort.h"
 #include "FormFixture.h"
 #include "FragmentPages.h"
 #include "HttpSession.h"
+#include "IdleTimeout.h"
 #include "IndexPage.h"
 #include "TextRoutines.h"
 #include "WebBrowser.h"
@@ -22,52 +24,6 @@ namespace {
 using namespace std::chrono_literals;
 
 const QRegularExpression LongTime(QStringLiteral("^\\d{1,2}:\\d\\d:\\d\\d$"));
-
-// A port on 127.0.0.1 that refuses connections: bound, so that nobody else takes it, but not
-// listening.
-class TClosedPort
-{
-public:
-    TClosedPort()
-    {
-        sockaddr_in Address{};
-        Address.sin_family = AF_INET;
-        Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t Length = sizeof Address;
-        if (Fd < 0 || bind(Fd, reinterpret_cast<sockaddr*>(&Address), sizeof Address) != 0 ||
-            getsockname(Fd, reinterpret_cast<sockaddr*>(&Address), &Length) != 0)
-            throw std::runtime_error("cannot reserve a closed port");
-        Port = ntohs(Address.sin_port);
-    }
-    ~TClosedPort() { close(Fd); }
-    TClosedPort(const TClosedPort&) = delete;
-    TClosedPort& operator=(const TClosedPort&) = delete;
-
-    std::string Url(const std::string& Path) const
-    {
-        return "http://127.0.0.1:" + std::to_string(Port) + Path;
-    }
-
-private:
-    int Fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    std::uint16_t Port = 0;
-};
-
-// Shortens the idle time-out of the downloads started while it lives.
-class TIdleTimeout
-{
-public:
-    explicit TIdleTimeout(std::chrono::milliseconds Idle)
-    {
-        THttpSession::SetDefaultTimeouts({Saved.Connect, Idle});
-    }
-    ~TIdleTimeout() { THttpSession::SetDefaultTimeouts(Saved); }
-    TIdleTimeout(const TIdleTimeout&) = delete;
-    TIdleTimeout& operator=(const TIdleTimeout&) = delete;
-
-private:
-    const THttpSession::TTimeouts Saved = THttpSession::DefaultTimeouts();
-};
 
 // Runs the event loop until Condition holds. It sleeps until the next event rather than polling,
 // as the program's own loop does: a large page hands each of its reads over to this thread and
