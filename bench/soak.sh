@@ -5,10 +5,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SOAK_BUILD:-$root/build-soak}
-bash "$root/scripts/deps.sh" build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-webengine-dev \
-  libcurl4-openssl-dev libgl-dev libbenchmark-dev xvfb x11-utils fonts-dejavu-core
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTICKERWELL_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
+bash "$root/scripts/deps.sh" $(grep -v '^#' "$root/scripts/packages.txt") libbenchmark-dev
+# The benchmark serves its pages with the tests' loopback server, so the test support is built too.
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTICKERWELL_BENCH=ON -DBUILD_TESTING=ON >/dev/null
 cmake --build "$build" --target tkw_soak_bench --parallel "${JOBS:-2}"
 source "$root/scripts/xvfb.sh"
 start_xvfb
+trap 'kill $XVFB_PID 2>/dev/null || true' EXIT
 "$build/bench/tkw_soak_bench" "$@"
