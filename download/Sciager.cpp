@@ -9,8 +9,8 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <cstdio>
-#include <stdexcept>
 #include <pthread.h>
+#include <stdexcept>
 #include <system_error>
 
 namespace {

@@ -88,7 +88,9 @@ private:
 };
 } // namespace
 
-EInOutError::EInOutError(int Code, const std::string& Message) : std::runtime_error(Message), ErrorCode(Code) {}
+EInOutError::EInOutError(int Code, const std::string& Message) : std::runtime_error(Message), ErrorCode(Code)
+{
+}
 
 EInOutError EInOutError::FromErrno(int Errno)
 {

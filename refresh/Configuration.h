@@ -26,7 +26,12 @@ private:
     EInOutError(int Code, const std::string& Message);
 };
 
-enum class TConfigField { Address, StartMarker, EndMarker };
+enum class TConfigField
+{
+    Address,
+    StartMarker,
+    EndMarker
+};
 
 // Receives each value as soon as its line has been read.
 using TStoreValue = std::function<void(int Source, TConfigField Field, const std::string& Value)>;

@@ -58,8 +58,10 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     Q_INIT_RESOURCE(icons);
     // The design's fonts are Windows fonts; where they are missing, metric-compatible ones keep the
     // captions within their designed widths.
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
-    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
+    QFont::insertSubstitutions(QStringLiteral("Arial"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
     setupUi(this);
     Timer1->setInterval(TimerInterval);
 
@@ -90,7 +92,9 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     NotificationIcon1->SetHideOnTaskbar(true);
     NotificationIcon1->Icon()->LoadFromFile(QStringLiteral(":/icons/Tickerwell.ico"));
     NotificationIcon1->SetPopupMenu(PopupMenu1);
-    NotificationIcon1->OnClick = [this](QObject*, TMouseButton, TShiftState, int, int) { NotificationIcon1Click(); };
+    NotificationIcon1->OnClick = [this](QObject*, TMouseButton, TShiftState, int, int) {
+        NotificationIcon1Click();
+    };
     NotificationIcon1->Loaded();
 
     FormCreate();
@@ -168,7 +172,8 @@ void TForm1::SetSizeable(bool Value)
 {
     Sizeable = Value;
     Qt::WindowFlags Flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                            Qt::WindowCloseButtonHint;
     Flags.setFlag(Qt::WindowMaximizeButtonHint, Value);
     Flags.setFlag(Qt::WindowStaysOnTopHint, windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     if (Flags != windowFlags()) {
@@ -241,8 +246,8 @@ void TForm1::CheckBox2Click()
 
 void TForm1::Timer1Timer()
 {
-    const auto Addresses =
-        LoadConfiguration(ConfigurationFileName, [this](int Source, TConfigField Field, const std::string& Value) {
+    const auto Addresses = LoadConfiguration(
+        ConfigurationFileName, [this](int Source, TConfigField Field, const std::string& Value) {
             switch (Field) {
             case TConfigField::Address:
                 LinkLabel(Source)->setText(FromWindows1250(Value));
@@ -343,7 +348,8 @@ void TForm1::CompleteDownload(int Source)
     try {
         ShowPage(Source, NormalizeLines(Worker[Source]->ResultText()));
     } catch (const std::system_error&) {
-        PageError[Source] = QStringLiteral("Nie można zapisać ") + QString::fromLatin1(SourceTable[Source].PageFileName);
+        PageError[Source] =
+            QStringLiteral("Nie można zapisać ") + QString::fromLatin1(SourceTable[Source].PageFileName);
     } catch (const std::invalid_argument&) {
         PageError[Source] = QStringLiteral("Nie można otworzyć strony");
     }

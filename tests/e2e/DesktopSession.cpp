@@ -24,18 +24,24 @@ TDesktopSession::TDesktopSession(TOptions Options) : Options(Options)
         Helper->setProcessEnvironment(Display.Environment());
     if (Options.WindowManager) {
         WindowManager.start(QStringLiteral("openbox"), {});
-        if (!WindowManager.waitForStarted() ||
-            !Eventually([this] { return !Run(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"})
-                                             .contains(QLatin1String("not found")); },
-                        30))
+        if (!WindowManager.waitForStarted() || !Eventually(
+                                                   [this] {
+                                                       return !Run(QStringLiteral("xprop"),
+                                                                   {"-root", "_NET_SUPPORTING_WM_CHECK"})
+                                                                   .contains(QLatin1String("not found"));
+                                                   },
+                                                   30))
             throw std::runtime_error("openbox did not start");
     }
     if (Options.TrayHost) {
-        TrayHost.start(QStringLiteral("trayer"), {"--edge", "bottom", "--align", "right", "--widthtype", "request",
-                                                  "--height", "24"});
+        TrayHost.start(QStringLiteral("trayer"),
+                       {"--edge", "bottom", "--align", "right", "--widthtype", "request", "--height", "24"});
         if (!TrayHost.waitForStarted() ||
             !Eventually(
-                [this] { return Run(QStringLiteral("xwininfo"), {"-root", "-tree"}).contains("\"panel\""); }, 30))
+                [this] {
+                    return Run(QStringLiteral("xwininfo"), {"-root", "-tree"}).contains("\"panel\"");
+                },
+                30))
             throw std::runtime_error("trayer did not start");
     }
 }
@@ -59,10 +65,13 @@ void TDesktopSession::Start(const std::string& Configuration)
         throw std::runtime_error("the main window did not appear");
     // A window manager takes a new window over a little after it is mapped; until then it ignores
     // requests about it.
-    if (Options.WindowManager &&
-        !Eventually([this] { return !Run(QStringLiteral("xprop"), {"-id", MainWindow(), "_NET_FRAME_EXTENTS"})
-                                         .contains(QLatin1String("not found")); },
-                    30))
+    if (Options.WindowManager && !Eventually(
+                                     [this] {
+                                         return !Run(QStringLiteral("xprop"),
+                                                     {"-id", MainWindow(), "_NET_FRAME_EXTENTS"})
+                                                     .contains(QLatin1String("not found"));
+                                     },
+                                     30))
         throw std::runtime_error("the window manager did not take the main window over");
 }
 
@@ -77,8 +86,8 @@ QString TDesktopSession::Run(const QString& Command, const QStringList& Argument
 
 QString TDesktopSession::MainWindow() const
 {
-    return XDoTool({"search", "--all", "--onlyvisible", "--pid", QString::number(Program.processId()), "--name",
-                    "^Tickerwell by QRX & Dobrel$"})
+    return XDoTool({"search", "--all", "--onlyvisible", "--pid", QString::number(Program.processId()),
+                    "--name", "^Tickerwell by QRX & Dobrel$"})
         .section(QLatin1Char('\n'), 0, 0);
 }
 
@@ -86,7 +95,8 @@ QRect TDesktopSession::TrayIcon() const
 {
     // The icon's window is embedded in the tray host's panel, named after the application title.
     static const QRegularExpression Line(
-        QStringLiteral("\"TKW by QRX\": \\(\"tickerwell\" \"TKW by QRX\"\\)\\s+(\\d+)x(\\d+)\\+-?\\d+\\+-?\\d+\\s+\\+(-?\\d+)\\+(-?\\d+)"));
+        QStringLiteral("\"TKW by QRX\": \\(\"tickerwell\" \"TKW by "
+                       "QRX\"\\)\\s+(\\d+)x(\\d+)\\+-?\\d+\\+-?\\d+\\s+\\+(-?\\d+)\\+(-?\\d+)"));
     const QString Tree = Run(QStringLiteral("xwininfo"), {"-root", "-tree"});
     for (const QRegularExpressionMatch& Match : Line.globalMatch(Tree)) {
         const QRect Icon(Match.captured(3).toInt(), Match.captured(4).toInt(), Match.captured(1).toInt(),

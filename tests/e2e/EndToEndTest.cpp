@@ -31,7 +31,8 @@ std::string DemoConfiguration(const TLoopbackServer& Server)
 TEST(EndToEnd, StartPressedByTheUserWritesTheFivePageFiles)
 {
     TLoopbackServer Server;
-    for (const char* Page : {"parkiet.html", "euromoney.html", "bankier.html", "doakcji.html", "indeksy.html"})
+    for (const char* Page :
+         {"parkiet.html", "euromoney.html", "bankier.html", "doakcji.html", "indeksy.html"})
         Server.Serve(std::string("/") + Page, {.Body = ReadFile(SourceDir / "demo/site" / Page)});
     TDesktopSession Session({});
     Session.Start(DemoConfiguration(Server));

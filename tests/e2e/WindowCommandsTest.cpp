@@ -39,7 +39,8 @@ TEST_F(TDesktop, MinimiseGoesToTheTrayAndAClickOnTheIconBringsTheWindowBack)
     ASSERT_TRUE(Eventually([&] { return !Session.TrayIcon().isEmpty(); }, 30));
     const QString Before = WindowGeometry();
     Session.XDoTool({"windowminimize", Session.MainWindow()});
-    ASSERT_TRUE(Eventually([&] { return Session.MainWindow().isEmpty(); }, 10)) << "the window left for the tray";
+    ASSERT_TRUE(Eventually([&] { return Session.MainWindow().isEmpty(); }, 10))
+        << "the window left for the tray";
 
     ClickTrayIcon(1);
     ASSERT_TRUE(Eventually([&] { return !Session.MainWindow().isEmpty(); }, 10)) << "a click brings it back";
@@ -51,7 +52,8 @@ TEST_F(TDesktop, ExitInTheTrayMenuEndsWithCodeZero)
     Session.Start(Configuration(Server));
     ASSERT_TRUE(Eventually([&] { return !Session.TrayIcon().isEmpty(); }, 30));
     const auto ShownWindows = [&] {
-        return Session.XDoTool({"search", "--onlyvisible", "--classname", "tickerwell"}).count(QLatin1Char('\n'));
+        return Session.XDoTool({"search", "--onlyvisible", "--classname", "tickerwell"})
+            .count(QLatin1Char('\n'));
     };
     const auto Before = ShownWindows();
     ClickTrayIcon(3);
@@ -104,7 +106,8 @@ TEST_F(TDesktop, OnTopKeepsTheWindowAboveAnotherOne)
     QString OtherWindow;
     ASSERT_TRUE(Eventually(
         [&] {
-            OtherWindow = Session.XDoTool({"search", "--onlyvisible", "--classname", "other"}).section('\n', 0, 0);
+            OtherWindow =
+                Session.XDoTool({"search", "--onlyvisible", "--classname", "other"}).section('\n', 0, 0);
             return !OtherWindow.isEmpty();
         },
         20));

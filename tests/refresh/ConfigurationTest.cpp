@@ -48,7 +48,8 @@ TEST(Configuration, StoresFifteenValuesInSourceOrder)
     ASSERT_EQ(Reading.Stored.size(), 15u);
     const TConfigField Fields[] = {TConfigField::Address, TConfigField::StartMarker, TConfigField::EndMarker};
     for (int Line = 1; Line <= 15; ++Line)
-        EXPECT_EQ(Reading.Stored[Line - 1], (TStored{(Line - 1) / 3, Fields[(Line - 1) % 3], "v" + std::to_string(Line)}))
+        EXPECT_EQ(Reading.Stored[Line - 1],
+                  (TStored{(Line - 1) / 3, Fields[(Line - 1) % 3], "v" + std::to_string(Line)}))
             << "line " << Line;
     EXPECT_EQ(Reading.Addresses, (std::array<std::string, 5>{"v1", "v4", "v7", "v10", "v13"}));
 }

@@ -22,8 +22,8 @@ TTempDir::TTempDir(const std::string& Suffix)
 TTempDir::~TTempDir()
 {
     std::error_code Ignored;
-    std::filesystem::permissions(FPath, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, Ignored);
+    std::filesystem::permissions(FPath, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 Ignored);
     std::filesystem::remove_all(FTop, Ignored);
 }
 

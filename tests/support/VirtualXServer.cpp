@@ -6,9 +6,10 @@
 TVirtualXServer::TVirtualXServer()
 {
     // With -displayfd Xvfb picks a free display and writes its number once it accepts clients.
-    Server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                          QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                                          QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    Server.start(QStringLiteral("Xvfb"),
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                  QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                  QStringLiteral("tcp")});
     if (!Server.waitForStarted(10000))
         throw std::runtime_error("Xvfb did not start");
     while (!Server.canReadLine() && Server.waitForReadyRead(30000)) {

@@ -23,7 +23,8 @@ std::string PageOf(int Source, const std::string& Text)
 std::string ExpectedFile(int Source, const std::string& Text)
 {
     const std::string Name = "s" + std::to_string(Source);
-    return BuildFragmentPage(Source, NormalizeLines(PageOf(Source, Text)), "<" + Name + ">", "</" + Name + ">");
+    return BuildFragmentPage(Source, NormalizeLines(PageOf(Source, Text)), "<" + Name + ">",
+                             "</" + Name + ">");
 }
 
 // Leaves only source 0 enabled.
@@ -59,14 +60,16 @@ TEST_F(TCompletion, HiddenTabIsUpdatedQuietlyAndShowsItsTimeWhenTurnedTo)
     EXPECT_EQ(Form->InfoLabel->text(), QString()) << "a hidden tab's completion leaves the status line alone";
     EXPECT_EQ(ProgramDir.Read("2stormerfut.htm"), ExpectedFile(1, "kurs WIG"));
     EXPECT_EQ(ProgramDir.Read("3stormer.htm"), ExpectedFile(2, "kurs WIG"));
-    EXPECT_EQ(Form->WebBrowser2->Address(), QUrl::fromLocalFile(QString::fromStdString(ProgramDir.Dir() + "2stormerfut.htm")));
+    EXPECT_EQ(Form->WebBrowser2->Address(),
+              QUrl::fromLocalFile(QString::fromStdString(ProgramDir.Dir() + "2stormerfut.htm")));
     EXPECT_TRUE(LongTime.match(Form->LastUpdate[1]).hasMatch()) << Form->LastUpdate[1].toStdString();
     EXPECT_TRUE(Form->LastUpdate[0].isEmpty());
 
     Form->PageControl1->setCurrentIndex(1);
     EXPECT_EQ(Form->InfoLabel->text(), TForm1::LastUpdatePrefix + Form->LastUpdate[1]);
     Form->PageControl1->setCurrentIndex(0);
-    EXPECT_EQ(Form->InfoLabel->text(), TForm1::LastUpdatePrefix) << "a source never updated shows the prefix alone";
+    EXPECT_EQ(Form->InfoLabel->text(), TForm1::LastUpdatePrefix)
+        << "a source never updated shows the prefix alone";
 }
 
 TEST_F(TCompletion, FailedDownloadChangesOnlyTheBusyFlag)
@@ -191,5 +194,6 @@ TEST_F(TNonAsciiProgramDir, PageFilesGoToAProgramDirectoryWithPolishLetters)
     Refresh();
     ASSERT_TRUE(WaitUntil([this] { return AllIdle(); }));
     EXPECT_EQ(ProgramDir.Read("1wirek&borta.htm"), ExpectedFile(0, "news"));
-    EXPECT_EQ(Form->WebBrowser1->Address().toLocalFile().toStdString(), ProgramDir.Dir() + "1wirek&borta.htm");
+    EXPECT_EQ(Form->WebBrowser1->Address().toLocalFile().toStdString(),
+              ProgramDir.Dir() + "1wirek&borta.htm");
 }

@@ -44,7 +44,8 @@ protected:
         std::string File;
         for (int Source = 0; Source < SourceCount; ++Source) {
             const std::string Name = "s" + std::to_string(Source);
-            File += Server.Url(PathPrefix + std::to_string(Source)) + "\r\n<" + Name + ">\r\n</" + Name + ">\r\n";
+            File +=
+                Server.Url(PathPrefix + std::to_string(Source)) + "\r\n<" + Name + ">\r\n</" + Name + ">\r\n";
         }
         WorkDir.Write("dane.txt", File);
     }

@@ -20,8 +20,8 @@ struct TArranged
 std::ostream& operator<<(std::ostream& Out, const TArranged& A)
 {
     return Out << "tab control " << A.TabControl.width() << "x" << A.TabControl.height() << ", tab page "
-               << A.TabPage.width() << "x" << A.TabPage.height() << ", page view " << A.PageView.width() << "x"
-               << A.PageView.height() << ", link label top " << A.LinkTop;
+               << A.TabPage.width() << "x" << A.TabPage.height() << ", page view " << A.PageView.width()
+               << "x" << A.PageView.height() << ", link label top " << A.LinkTop;
 }
 
 TArranged Arranged(const TForm1& Form, int Tab)
@@ -59,7 +59,8 @@ TEST_F(TLayout, FullWindowLayoutAndSizeLimits)
     Refresh();
     ASSERT_EQ(Outer(*Form), QSize(569, 490));
     for (int Tab = 0; Tab < SourceCount; ++Tab)
-        EXPECT_EQ(Arranged(*Form, Tab), (TArranged{{545, 395}, {537, 367}, {521, 342}, 352})) << "tab " << Tab;
+        EXPECT_EQ(Arranged(*Form, Tab), (TArranged{{545, 395}, {537, 367}, {521, 342}, 352}))
+            << "tab " << Tab;
 
     Form->resize(700, 600);
     ProcessEventsFor(50);

@@ -120,10 +120,10 @@ TEST_F(TRefresh, OnlyTheVisibleTabsWorkerWritesTheStatusLine)
     Server.Serve("/s4", {.Body = std::string(3000, 'x'), .Fault = TReply::TFault::Stall});
     Refresh();
     Form->PageControl1->setCurrentIndex(4);
-    ASSERT_TRUE(WaitUntil([this] {
-        return !Form->Busy[0] && !Form->Busy[1] && !Form->Busy[2] && !Form->Busy[3];
-    }));
-    EXPECT_EQ(Form->InfoLabel->text(), Form->Worker[4]->StatusText) << "the status line shows source 4's progress";
+    ASSERT_TRUE(
+        WaitUntil([this] { return !Form->Busy[0] && !Form->Busy[1] && !Form->Busy[2] && !Form->Busy[3]; }));
+    EXPECT_EQ(Form->InfoLabel->text(), Form->Worker[4]->StatusText)
+        << "the status line shows source 4's progress";
 
     Server.Release();
     ASSERT_TRUE(WaitUntil([this] { return AllIdle(); }));

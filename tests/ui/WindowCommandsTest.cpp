@@ -119,9 +119,10 @@ TEST_F(TWindowCommands, LinksOpenTheirAddresses)
     Form->Label4Click();
     Form->Label6Click();
     Form->Label9Click();
-    EXPECT_EQ(Addresses.Opened,
-              (QStringList{"http://tkw.example.org", "mailto:tkw@example.org?subject=Tickerwell project",
-                           QString::fromStdString(Server.Url("/s1")), QString::fromStdString(Server.Url("/s4"))}));
+    EXPECT_EQ(
+        Addresses.Opened,
+        (QStringList{"http://tkw.example.org", "mailto:tkw@example.org?subject=Tickerwell project",
+                     QString::fromStdString(Server.Url("/s1")), QString::fromStdString(Server.Url("/s4"))}));
 }
 
 #include "WindowCommandsTest.moc"
