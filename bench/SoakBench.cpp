@@ -11,6 +11,7 @@
 #include "LoopbackServer.h"
 #include "TKW.h"
 #include "TempDir.h"
+#include "WaitUntil.h"
 #include "WebBrowser.h"
 
 #include <QDeadlineTimer>
@@ -75,20 +76,6 @@ std::string ThreadsByName()
     for (const auto& [Name, Number] : Count)
         Text += (Text.empty() ? "" : ", ") + Name + " x" + std::to_string(Number);
     return Text;
-}
-
-// Runs the event loop until Condition holds; false when Seconds pass first.
-bool Settle(const std::function<bool()>& Condition, int Seconds)
-{
-    QDeadlineTimer Deadline(Seconds * 1000);
-    QTimer Tick;
-    Tick.start(10);
-    while (!Condition()) {
-        if (Deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
 }
 
 std::string Name(int Source)
@@ -262,7 +249,7 @@ int Run(const TOptions& Options)
     Form.Button1->click();
     Form.Timer1->stop();
     Form.Timer1->setInterval(5);
-    if (!Settle(AllIdle, 120))
+    if (!WaitUntil(AllIdle, 120))
         throw std::runtime_error("the first refresh did not end");
     Requests += Server->Requests().size();
     Server.reset();
@@ -277,16 +264,16 @@ int Run(const TOptions& Options)
         // A tick may run inside another, as a press of the button can: count any.
         const int TicksBefore = Ticks;
         Form.Timer1->start();
-        if (!Settle([&] { return Ticks > TicksBefore; }, 60))
+        if (!WaitUntil([&] { return Ticks > TicksBefore; }, 60))
             throw std::runtime_error("no timer tick in cycle " + std::to_string(Cycle));
-        if (!Settle(AllIdle, 120))
+        if (!WaitUntil(AllIdle, 120))
             throw std::runtime_error("sources still busy at the end of cycle " + std::to_string(Cycle));
         Requests += Server->Requests().size();
         Server.reset();
         if (Cycle % ReportEvery == 0 || Cycle == Options.Cycles) {
             // The page views finish loading before the figures are taken.
             const QDeadlineTimer Pause(200);
-            Settle([&] { return Pause.hasExpired(); }, 10);
+            WaitUntil([&] { return Pause.hasExpired(); }, 10);
             const long Rss = StatusField("VmRSS:");
             const long Threads = StatusField("Threads:");
             const int Fds = OpenDescriptors();

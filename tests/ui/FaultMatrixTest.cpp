@@ -25,22 +25,6 @@ using namespace std::chrono_literals;
 
 const QRegularExpression LongTime(QStringLiteral("^\\d{1,2}:\\d\\d:\\d\\d$"));
 
-// Runs the event loop until Condition holds. It sleeps until the next event rather than polling,
-// as the program's own loop does: a large page hands each of its reads over to this thread and
-// waits for it to be taken.
-bool Settle(const std::function<bool()>& Condition, int Seconds = 90)
-{
-    QDeadlineTimer Deadline(Seconds * 1000);
-    QTimer Tick;
-    Tick.start(10);
-    while (!Condition()) {
-        if (Deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
 std::string Name(int Source)
 {
     return "s" + std::to_string(Source);
@@ -157,7 +141,7 @@ protected:
             ASSERT_TRUE(Form->Busy[Source])
                 << "round " << Round << ": source " << Source << " was not started";
         }
-        ASSERT_TRUE(Settle([this] { return AllIdle(); }))
+        ASSERT_TRUE(WaitUntil([this] { return AllIdle(); }, 90))
             << "round " << Round << ": downloads still in flight";
 
         for (int Source = 0; Source < SourceCount; ++Source) {
