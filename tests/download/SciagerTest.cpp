@@ -1,5 +1,4 @@
-// Tests of the download worker TSciager against the loopback HTTP server, with the hand-overs run by
-// this thread's event loop as the user-interface thread runs them (WaitUntil spins it).
+// TSciager against the loopback HTTP server; WaitUntil runs the hand-overs on this thread's loop.
 #include "Sciager.h"
 #include "ErrorBoxRecorder.h"
 #include "HttpSession.h"
@@ -11,7 +10,6 @@
 #include <QLabel>
 #include <atomic>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <list>
 
@@ -20,7 +18,6 @@ using namespace std::chrono_literals;
 namespace {
 const QString Finished = QStringLiteral("Ściąganie zakończone");
 const QString Untouched = QStringLiteral("untouched");
-const std::string IEAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0; Q312461";
 
 QString Received(std::int64_t Count)
 {
@@ -35,30 +32,16 @@ std::string Bytes(std::size_t Size)
     return Text;
 }
 
-int ThreadCount()
-{
-    std::ifstream Status("/proc/self/status");
-    for (std::string Line; std::getline(Status, Line);)
-        if (Line.starts_with("Threads:"))
-            return std::stoi(Line.substr(8));
-    return -1;
-}
-
-// What one worker showed and left behind; outlives the worker.
 struct TTrace
 {
-    QStringList Statuses; // StatusText after every status step
-    QStringList Captions; // the label's caption after every status step
-    bool Ended = false;   // the end notification ran
-    bool Success = false;
+    QStringList Statuses, Captions; // StatusText and the label's caption after every status step
+    bool Ended = false, Success = false;
     std::string Text;
     std::int64_t BytesReceived = -1;
     std::atomic<bool> Destroyed = false;
-    int TerminateAtStep = 0; // the status step that asks for termination
-    int ThrowAtStep = 0;     // the status step that throws
+    int TerminateAtStep = 0, ThrowAtStep = 0;
 };
 
-// The worker under test, tracing its status steps and its deletion.
 class TTracedSciager : public TSciager
 {
 public:
@@ -90,6 +73,8 @@ private:
     TTrace& Trace;
 };
 
+using TConfigure = std::function<void(TTracedSciager*, TTrace&)>;
+
 class SciagerTest : public testing::Test
 {
 protected:
@@ -97,20 +82,18 @@ protected:
 
     void TearDown() override
     {
-        // A test that failed half-way must not leave a worker behind that uses the fixture.
-        Server.Release();
+        Server.Release(); // no worker may outlive the fixture it uses
         for (TTrace& Trace : Traces)
             WaitUntil([&] { return Trace.Destroyed.load(); }, 10);
     }
 
-    // A worker for Url showing its progress in Label, whose end is recorded in the returned trace.
-    std::pair<TTracedSciager*, TTrace*> Make(const std::string& Url)
+    std::pair<TTracedSciager*, TTrace*> Make(const std::string& Path)
     {
         TTrace& Trace = Traces.emplace_back();
         auto* Worker = new TTracedSciager(Trace);
         Worker->ProgressControl = &Label;
         Worker->ShowProgress = true;
-        Worker->SetURL(Url);
+        Worker->SetURL(Path.starts_with('/') ? Server.Url(Path) : Path);
         Worker->OnTerminate = [&Trace](TSciager* Sender) {
             Trace.Ended = true;
             Trace.Success = Sender->Success();
@@ -120,18 +103,18 @@ protected:
         return {Worker, &Trace};
     }
 
-    // Waits until the worker has run its end notification and deleted itself.
     static void WaitForEnd(const TTrace& Trace)
     {
         ASSERT_TRUE(WaitUntil([&] { return Trace.Destroyed.load(); })) << "the worker did not delete itself";
         EXPECT_TRUE(Trace.Ended) << "the end notification did not run";
     }
 
-    const TTrace& Download(const std::string& Url, const std::function<void(TTracedSciager*)>& Configure = {})
+    // Downloads Path (a server path or a whole address) and waits for the worker's end.
+    const TTrace& Download(const std::string& Path, const TConfigure& Configure = {})
     {
-        auto [Worker, Trace] = Make(Url);
+        auto [Worker, Trace] = Make(Path);
         if (Configure)
-            Configure(Worker);
+            Configure(Worker, *Trace);
         Worker->Start();
         WaitForEnd(*Trace);
         return *Trace;
@@ -142,115 +125,88 @@ protected:
     std::list<TTrace> Traces;
 };
 
-TEST_F(SciagerTest, ReportsEveryReadOfAPageThenTheEnd)
+TEST_F(SciagerTest, ReportsEveryReadThenTheEnd)
 {
-    const std::string Page = Bytes(2050);
-    Server.Serve("/page", {.Body = Page});
-    const TTrace& Trace = Download(Server.Url("/page"));
-
+    Server.Serve("/page", {.Body = Bytes(2050)});
+    Server.Serve("/empty", {});
+    const TTrace& Trace = Download("/page");
     const QStringList Expected{Received(1025), Received(2050), Received(2050), Finished};
     EXPECT_EQ(Trace.Statuses, Expected);
     EXPECT_EQ(Trace.Captions, Expected) << "with ShowProgress the label shows every status";
     EXPECT_TRUE(Trace.Success);
-    EXPECT_EQ(Trace.Text, Page);
+    EXPECT_EQ(Trace.Text, Bytes(2050));
     EXPECT_EQ(Trace.BytesReceived, 2050);
-}
 
-TEST_F(SciagerTest, EmptyBodyIsOneReadOfZeroBytes)
-{
-    Server.Serve("/empty", {});
-    const TTrace& Trace = Download(Server.Url("/empty"));
-
-    EXPECT_EQ(Trace.Statuses, (QStringList{Received(0), Finished}));
-    EXPECT_TRUE(Trace.Success);
-    EXPECT_EQ(Trace.Text, "");
+    const TTrace& Empty = Download("/empty");
+    EXPECT_EQ(Empty.Statuses, (QStringList{Received(0), Finished}));
+    EXPECT_TRUE(Empty.Success);
 }
 
 TEST_F(SciagerTest, LargePageComesInReadsOfAtMost1025BytesWithoutTouchingAHiddenLabel)
 {
     const std::string Page = Bytes(300000);
     Server.Serve("/large", {.Body = Page});
-    const TTrace& Trace = Download(Server.Url("/large"), [](TSciager* W) { W->ShowProgress = false; });
-
+    const TTrace& Trace = Download("/large", [](TSciager* W, TTrace&) { W->ShowProgress = false; });
     ASSERT_TRUE(Trace.Success);
     EXPECT_TRUE(Trace.Text == Page) << "ResultText differs from the page served";
-    EXPECT_EQ(Trace.BytesReceived, static_cast<std::int64_t>(Trace.Text.size()));
     ASSERT_GE(Trace.Statuses.size(), 300000 / 1025 + 2);
-    EXPECT_EQ(Trace.Statuses.back(), Finished);
-    EXPECT_EQ(Trace.Statuses[Trace.Statuses.size() - 2], Received(300000)) << "the final read of 0 bytes";
+    EXPECT_EQ(Trace.Statuses.mid(Trace.Statuses.size() - 2), (QStringList{Received(300000), Finished}));
     std::int64_t Previous = 0;
     for (qsizetype I = 0; I + 2 < Trace.Statuses.size(); ++I) {
         const std::int64_t Count = Trace.Statuses[I].section(' ', 1, 1).toLongLong();
-        EXPECT_GT(Count, Previous) << "read " << I << " brought nothing before the end";
-        EXPECT_LE(Count - Previous, 1025) << "read " << I << " was larger than 1025 bytes";
+        EXPECT_TRUE(Count > Previous && Count - Previous <= 1025)
+            << "read " << I << " brought " << Count - Previous;
         Previous = Count;
     }
     EXPECT_EQ(Trace.Captions, QStringList(Trace.Statuses.size(), Untouched));
 }
 
-TEST_F(SciagerTest, ShowProgressSwitchedOnMidDownloadShowsTheNextStatus)
+TEST_F(SciagerTest, ShowProgressAndSettersWhileWorking)
 {
     Server.Serve("/slow", {.Body = Bytes(3000), .Fault = TReply::TFault::Stall, .StallAfter = 1000});
-    auto [Worker, Trace] = Make(Server.Url("/slow"));
+    auto [Worker, Trace] = Make("/slow");
     Worker->ShowProgress = false;
+    Worker->SetUserAgent("first");
     Worker->Start();
     ASSERT_TRUE(WaitUntil([&] { return Trace->Statuses.size() == 1; }));
     EXPECT_EQ(Label.text(), Untouched);
-
-    Worker->ShowProgress = true;
-    Server.Release();
-    WaitForEnd(*Trace);
-    ASSERT_GE(Trace->Statuses.size(), 3);
-    EXPECT_EQ(Trace->Captions[0], Untouched);
-    EXPECT_EQ(Trace->Captions[1], Trace->Statuses[1]);
-    EXPECT_EQ(Label.text(), Finished);
-}
-
-TEST_F(SciagerTest, SettersAreIgnoredWhileWorking)
-{
-    Server.Serve("/page", {.Body = "the page", .Fault = TReply::TFault::Stall});
-    auto [Worker, Trace] = Make(Server.Url("/page"));
-    Worker->SetUserAgent("first");
-    Worker->Start();
-    ASSERT_TRUE(WaitUntil([&] { return Server.RequestCount("/page") == 1; }));
 
     ASSERT_TRUE(Worker->Working());
     Worker->SetURL(Server.Url("/other"));
     Worker->SetMode(TDownloadMode::dmToFile);
     Worker->SetUserAgent("second");
-    EXPECT_EQ(Worker->URL(), Server.Url("/page"));
+    EXPECT_EQ(Worker->URL(), Server.Url("/slow"));
     EXPECT_EQ(Worker->Mode(), TDownloadMode::dmToString);
     EXPECT_EQ(Worker->UserAgent(), "first");
 
+    Worker->ShowProgress = true;
     Server.Release();
     WaitForEnd(*Trace);
-    EXPECT_TRUE(Trace->Success);
-    EXPECT_EQ(Trace->Text, "the page");
+    ASSERT_GE(Trace->Statuses.size(), 3);
+    EXPECT_EQ(Trace->Captions[1], Trace->Statuses[1]) << "ShowProgress switched on shows the next status";
+    EXPECT_EQ(Label.text(), Finished);
+    EXPECT_EQ(Trace->Text, Bytes(3000));
     EXPECT_EQ(Server.Requests().size(), 1u);
 }
 
 TEST_F(SciagerTest, AddressThatCannotBeOpenedFailsWithoutAProgressStep)
 {
     Server.Serve("/loop", {.Fault = TReply::TFault::RedirectLoop});
-    const std::string Closed = [] {
-        TLoopbackServer Gone;
-        return Gone.Url("/page");
-    }();
+    const std::string Closed = TLoopbackServer().Url("/page");
     for (const std::string& Url :
          {std::string(), std::string("http://tickerwell.invalid/page"), Closed, Server.Url("/loop")}) {
         const TTrace& Trace = Download(Url);
         EXPECT_EQ(Trace.Statuses, QStringList{Finished}) << "for address '" << Url << "'";
         EXPECT_FALSE(Trace.Success) << "for address '" << Url << "'";
-        EXPECT_EQ(Trace.Text, "");
     }
 }
 
 TEST_F(SciagerTest, RequestsCarryTheAgentAndNoCacheHeadersAlsoAfterARedirect)
 {
+    const std::string Agent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0; Q312461";
     Server.Serve("/old", {.Fault = TReply::TFault::Redirect, .Location = "/new"});
     Server.Serve("/new", {.Body = "moved here"});
-    const TTrace& Trace = Download(Server.Url("/old"), [](TSciager* W) { W->SetUserAgent(IEAgent); });
-
+    const TTrace& Trace = Download("/old", [&](TSciager* W, TTrace&) { W->SetUserAgent(Agent); });
     EXPECT_TRUE(Trace.Success);
     EXPECT_EQ(Trace.Text, "moved here");
     const std::vector<TRequest> Requests = Server.Requests();
@@ -258,78 +214,63 @@ TEST_F(SciagerTest, RequestsCarryTheAgentAndNoCacheHeadersAlsoAfterARedirect)
     EXPECT_EQ(Requests[1].Path, "/new");
     for (const TRequest& Request : Requests) {
         EXPECT_EQ(Request.Method, "GET");
-        EXPECT_EQ(Request.Headers.at("user-agent"), IEAgent);
+        EXPECT_EQ(Request.Headers.at("user-agent"), Agent);
         EXPECT_EQ(Request.Headers.at("cache-control"), "no-cache");
         EXPECT_EQ(Request.Headers.at("pragma"), "no-cache");
     }
 }
 
-TEST_F(SciagerTest, ErrorStatusPageIsReceivedButFails)
-{
-    Server.Serve("/gone", {.Status = 404, .Body = "gone for good"});
-    const TTrace& Trace = Download(Server.Url("/gone"));
-
-    EXPECT_FALSE(Trace.Success) << "an error page must not pass for the page";
-    EXPECT_EQ(Trace.Text, "gone for good");
-    EXPECT_EQ(Trace.Statuses, (QStringList{Received(13), Received(13), Finished}));
-}
-
-TEST_F(SciagerTest, TransferThatBreaksOffAfterTheHeadersFails)
+TEST_F(SciagerTest, ErrorStatusAndBrokenOffTransfersFail)
 {
     const std::string Page = Bytes(4000);
+    Server.Serve("/gone", {.Status = 404, .Body = "gone for good"});
     Server.Serve("/cut", {.Body = Page, .Fault = TReply::TFault::BreakOff});
     Server.Serve("/stuck", {.Body = Page, .Fault = TReply::TFault::Stall, .StallAfter = 1500});
     Server.Serve("/silent", {.Body = Page, .Fault = TReply::TFault::Stall});
     TIdleTimeout Timeout(300ms);
 
-    const TTrace& Cut = Download(Server.Url("/cut"));
+    const TTrace& Gone = Download("/gone");
+    EXPECT_FALSE(Gone.Success) << "an error page must not pass for the page";
+    EXPECT_EQ(Gone.Text, "gone for good");
+    EXPECT_EQ(Gone.Statuses, (QStringList{Received(13), Received(13), Finished}));
+
+    const TTrace& Cut = Download("/cut");
     EXPECT_FALSE(Cut.Success) << "a truncated page must not pass for the page";
     EXPECT_EQ(Cut.Text, Page.substr(0, 2000));
     EXPECT_EQ(Cut.Statuses.mid(Cut.Statuses.size() - 3),
               (QStringList{Received(2000), Received(2000), Finished}));
 
     const auto Start = std::chrono::steady_clock::now();
-    const TTrace& Stuck = Download(Server.Url("/stuck"));
+    const TTrace& Stuck = Download("/stuck");
     EXPECT_FALSE(Stuck.Success);
     EXPECT_EQ(Stuck.Text, Page.substr(0, 1500));
     EXPECT_LT(std::chrono::steady_clock::now() - Start, 10s) << "the idle time-out did not end the transfer";
 
-    const TTrace& Silent = Download(Server.Url("/silent"));
+    const TTrace& Silent = Download("/silent");
     EXPECT_FALSE(Silent.Success);
     EXPECT_EQ(Silent.Statuses, (QStringList{Received(0), Finished})) << "the headers had arrived";
 }
 
-TEST_F(SciagerTest, TerminationRequestEndsTheDownloadAfterTheCurrentRead)
-{
-    Server.Serve("/page", {.Body = Bytes(5000)});
-    const TTrace& Trace =
-        Download(Server.Url("/page"), [this](TSciager*) { Traces.back().TerminateAtStep = 1; });
-
-    EXPECT_EQ(Trace.Statuses, (QStringList{Received(1025), Finished}));
-    EXPECT_FALSE(Trace.Success);
-    EXPECT_EQ(Trace.Text.size(), 1025u);
-}
-
-TEST_F(SciagerTest, ErrorsOnTheUserInterfaceThreadAreShownAndTheWorkerStillEnds)
+TEST_F(SciagerTest, TerminationAndErrorsOnTheUserInterfaceThread)
 {
     TErrorBoxRecorder Boxes;
-    Server.Serve("/page", {.Body = Bytes(3000)});
+    Server.Serve("/page", {.Body = Bytes(5000)});
+    const TTrace& Stopped = Download("/page", [](TSciager*, TTrace& T) { T.TerminateAtStep = 1; });
+    EXPECT_EQ(Stopped.Statuses, (QStringList{Received(1025), Finished}));
+    EXPECT_FALSE(Stopped.Success);
+    EXPECT_EQ(Stopped.Text.size(), 1025u);
 
-    const int ThreadsBefore = ThreadCount();
-    auto [Worker, Trace] = Make(Server.Url("/page"));
-    Worker->OnTerminate = [Trace](TSciager*) {
-        Trace->Ended = true;
-        throw std::runtime_error("handler failed");
-    };
-    Worker->Start();
-    WaitForEnd(*Trace);
+    const TTrace& Handler = Download("/page", [](TSciager* W, TTrace& T) {
+        W->OnTerminate = [&T](TSciager*) {
+            T.Ended = true;
+            throw std::runtime_error("handler failed");
+        };
+    });
+    EXPECT_TRUE(Handler.Ended);
     EXPECT_EQ(Boxes.Texts, QStringList{"handler failed."});
-    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() <= ThreadsBefore; }))
-        << "the worker's thread did not end";
 
     Boxes.Texts.clear();
-    const TTrace& Failing =
-        Download(Server.Url("/page"), [this](TSciager*) { Traces.back().ThrowAtStep = 1; });
+    const TTrace& Failing = Download("/page", [](TSciager*, TTrace& T) { T.ThrowAtStep = 1; });
     EXPECT_EQ(Boxes.Texts, QStringList{"status step failed."});
     EXPECT_EQ(Failing.Statuses.size(), 1) << "the body ends with the failing step";
     EXPECT_FALSE(Failing.Success);
@@ -337,31 +278,29 @@ TEST_F(SciagerTest, ErrorsOnTheUserInterfaceThreadAreShownAndTheWorkerStillEnds)
 
 TEST_F(SciagerTest, FileModeWritesThePageAndFailsWithoutAUsableFile)
 {
-    const std::string Page = Bytes(3000);
-    Server.Serve("/page", {.Body = Page});
+    Server.Serve("/page", {.Body = Bytes(3000)});
     TTempDir Dir;
     const auto ToFile = [](const std::string& Name) {
-        return [Name](TSciager* W) {
+        return [Name](TSciager* W, TTrace&) {
             W->SetMode(TDownloadMode::dmToFile);
             W->FileName = Name;
         };
     };
 
     Dir.Write("page.htm", "an older, longer page that is replaced whole " + Bytes(5000));
-    const TTrace& Written = Download(Server.Url("/page"), ToFile(Dir.Dir() + "page.htm"));
+    const TTrace& Written = Download("/page", ToFile(Dir.Dir() + "page.htm"));
     EXPECT_TRUE(Written.Success);
-    EXPECT_TRUE(Dir.Read("page.htm") == Page) << "the file does not hold the page";
+    EXPECT_TRUE(Dir.Read("page.htm") == Bytes(3000)) << "the file does not hold the page";
     EXPECT_EQ(Written.Text, "");
     EXPECT_EQ(Written.BytesReceived, 3000);
 
-    const TTrace& NoFile = Download(Server.Url("/page"), ToFile(Dir.Dir() + "missing/page.htm"));
+    const TTrace& NoFile = Download("/page", ToFile(Dir.Dir() + "missing/page.htm"));
     EXPECT_FALSE(NoFile.Success);
     EXPECT_EQ(NoFile.Statuses, QStringList{Finished});
     EXPECT_EQ(Server.RequestCount("/page"), 1) << "no request without an output file";
 
     if (std::filesystem::exists("/dev/full")) {
-        const TTrace& Full = Download(Server.Url("/page"), ToFile("/dev/full"));
-        EXPECT_FALSE(Full.Success) << "a page that could not be written must not pass";
+        EXPECT_FALSE(Download("/page", ToFile("/dev/full")).Success) << "an unwritten page must not pass";
     }
 }
 } // namespace
