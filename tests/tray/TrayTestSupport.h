@@ -1,18 +1,13 @@
-// Helpers of the tray tests: a component on the recording tray that logs its events, plain images
-// and waiting with the event loop running.
+// Tray test helpers: plain images and a component on the recording tray that logs its events.
 #pragma once
 
 #include "NtfyIcon.h"
 #include "RecordingTrayLayer.h"
+#include "WaitUntil.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QImage>
-#include <QStringList>
-#include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 inline QImage SolidImage(QColor Colour, int Size = 16)
@@ -22,36 +17,9 @@ inline QImage SolidImage(QColor Colour, int Size = 16)
     return Image;
 }
 
-// Runs the event loop until Done holds or TimeoutMs pass; returns Done's last value.
-inline bool RunEventsUntil(const std::function<bool()>& Done, int TimeoutMs = 5000)
-{
-    QElapsedTimer Clock;
-    Clock.start();
-    while (!Done()) {
-        if (Clock.elapsed() > TimeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-inline void RunEventsFor(int Milliseconds)
-{
-    RunEventsUntil([] { return false; }, Milliseconds);
-}
-
 inline std::string ButtonName(TMouseButton Button)
 {
-    switch (Button) {
-    case TMouseButton::mbLeft:
-        return "left";
-    case TMouseButton::mbRight:
-        return "right";
-    case TMouseButton::mbMiddle:
-        return "middle";
-    }
-    return "?";
+    return Button == TMouseButton::mbLeft ? "left" : Button == TMouseButton::mbRight ? "right" : "middle";
 }
 
 inline std::string ShiftName(TShiftState Shift)
@@ -68,7 +36,7 @@ inline std::string ShiftName(TShiftState Shift)
     return Text;
 }
 
-// A component on a recording tray whose events append lines such as "Click left [left]" to Events.
+// Logs events as lines such as "Click left [left]" in Events and their positions in Positions.
 class TLoggedIcon
 {
 public:
@@ -77,22 +45,21 @@ public:
         auto Layer = std::make_unique<TRecordingTrayLayer>();
         Tray = Layer.get();
         Icon = std::make_unique<TNotificationIcon>(nullptr, std::move(Layer));
-        Icon->OnClick = [this](QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
-            Log(Sender, "Click " + ButtonName(Button) + " [" + ShiftName(Shift) + "]", X, Y);
+        const auto Button = [this](const std::string& Name) {
+            return [this, Name](QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+                Log(Sender, Name + " " + ButtonName(Button) + " [" + ShiftName(Shift) + "]", X, Y);
+            };
         };
-        Icon->OnMouseDown = [this](QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
-            Log(Sender, "MouseDown " + ButtonName(Button) + " [" + ShiftName(Shift) + "]", X, Y);
-        };
-        Icon->OnMouseUp = [this](QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
-            Log(Sender, "MouseUp " + ButtonName(Button) + " [" + ShiftName(Shift) + "]", X, Y);
-        };
+        Icon->OnClick = Button("Click");
+        Icon->OnMouseDown = Button("MouseDown");
+        Icon->OnMouseUp = Button("MouseUp");
         Icon->OnMouseMove = [this](QObject* Sender, TShiftState Shift, int X, int Y) {
             Log(Sender, "MouseMove [" + ShiftName(Shift) + "]", X, Y);
         };
         Icon->OnDblClick = [this](QObject* Sender) { Log(Sender, "DblClick", 0, 0); };
     }
 
-    // Gives the component an image and ends its loading, which adds the icon.
+    // Sets an image and ends loading, which adds the icon.
     void ShowWithImage(QColor Colour = Qt::red)
     {
         Icon->Icon()->SetImage(SolidImage(Colour));
