@@ -12,6 +12,8 @@
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <sstream>
 #include <stdexcept>
 
 using TOp = TRecordingTrayLayer::TOp;
@@ -40,14 +42,29 @@ struct TTrayMenu
     TMenuItem* Exit;
 };
 
-void Send(TLoggedIcon& Logged, std::initializer_list<unsigned> Messages)
+// Sends messages written as "LD LU L2 RD RU R2 MD MU M2 MV" (down, up, double click, move).
+void Send(TLoggedIcon& Logged, const std::string& Messages)
 {
-    for (unsigned Message : Messages)
-        Logged.Tray->Send(Message);
+    static const std::map<std::string, unsigned> Codes = {
+        {"LD", WM_LBUTTONDOWN},   {"LU", WM_LBUTTONUP},     {"L2", WM_LBUTTONDBLCLK}, {"RD", WM_RBUTTONDOWN},
+        {"RU", WM_RBUTTONUP},     {"R2", WM_RBUTTONDBLCLK}, {"MD", WM_MBUTTONDOWN},   {"MU", WM_MBUTTONUP},
+        {"M2", WM_MBUTTONDBLCLK}, {"MV", WM_MOUSEMOVE},     {"WHEEL", 0x20A}};
+    std::istringstream Words(Messages);
+    for (std::string Word; Words >> Word;)
+        Logged.Tray->Send(Codes.at(Word));
 }
 
-const TEvents RightClick{"MouseDown right [right]", "Click right [right]", "MouseUp right [right]"};
-const TEvents DblClickWithoutDefault{"DblClick", "MouseDown left [double]"};
+// The logged events joined by ", ".
+std::string Joined(const TLoggedIcon& Logged)
+{
+    std::string Text;
+    for (const std::string& Event : Logged.Events)
+        Text += (Text.empty() ? "" : ", ") + Event;
+    return Text;
+}
+
+const char* const RightClick = "MouseDown right [right], Click right [right], MouseUp right [right]";
+const char* const DblClick = "DblClick, MouseDown left [double]";
 } // namespace
 
 class NotificationIconTest : public testing::Test, public TLoggedIcon
@@ -56,74 +73,48 @@ class NotificationIconTest : public testing::Test, public TLoggedIcon
 
 TEST(NotificationIcon, MouseMessagesClickOpenTheMenuOrRunTheDefaultItem)
 {
-    struct TCase
-    {
-        const char* Name;
-        std::function<void(TTrayMenu&, TNotificationIcon&)> Setup;
-        std::initializer_list<unsigned> Messages;
-        TEvents Expected;
+    using TSetup = std::function<void(TTrayMenu&, TNotificationIcon&)>;
+    const TSetup None = [](TTrayMenu&, TNotificationIcon&) {};
+    const TSetup NoDefault = [](TTrayMenu& M, TNotificationIcon&) { M.Open->SetDefault(false); };
+    const TSetup DisabledDefault = [](TTrayMenu& M, TNotificationIcon&) { M.Open->SetEnabled(false); };
+    const TSetup NoAutoPopup = [](TTrayMenu& M, TNotificationIcon&) { M.Menu.AutoPopup = false; };
+    const TSetup NoMenu = [](TTrayMenu&, TNotificationIcon& Icon) { Icon.SetPopupMenu(nullptr); };
+    const TSetup Disabled = [](TTrayMenu&, TNotificationIcon& Icon) { Icon.SetEnabled(false); };
+    const TSetup FreedMenu = [](TTrayMenu&, TNotificationIcon& Icon) {
+        auto* Freed = new TPopupMenu();
+        Freed->Add(QStringLiteral("&Open..."))->SetDefault(true);
+        Icon.SetPopupMenu(Freed);
+        delete Freed;
+        EXPECT_EQ(Icon.PopupMenu(), nullptr);
     };
-    const auto None = [](TTrayMenu&, TNotificationIcon&) {};
-    const auto NoMenu = [](TTrayMenu&, TNotificationIcon& Icon) { Icon.SetPopupMenu(nullptr); };
-    const TCase Cases[] = {
+    const std::string Menu = "MouseDown right [right], Popup, Exit, MouseUp right [right]";
+    const std::tuple<TSetup, const char*, std::string> Cases[] = {
         // The shell reports a double click as down, up, double-click, up.
-        {"double click",
-         None,
-         {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP},
-         {"MouseDown left [left]", "Click left [left]", "MouseUp left [left]", "Open",
-          "MouseDown left [double]", "MouseUp left [left]"}},
-        {"disabled default item",
-         [](TTrayMenu& M, TNotificationIcon&) { M.Open->SetEnabled(false); },
-         {WM_LBUTTONDBLCLK},
-         DblClickWithoutDefault},
-        {"no default item",
-         [](TTrayMenu& M, TNotificationIcon&) { M.Open->SetDefault(false); },
-         {WM_LBUTTONDBLCLK},
-         DblClickWithoutDefault},
-        {"right click opens the menu",
-         None,
-         {WM_RBUTTONDOWN, WM_RBUTTONUP},
-         {"MouseDown right [right]", "Popup", "Exit", "MouseUp right [right]"}},
-        {"menu without AutoPopup",
-         [](TTrayMenu& M, TNotificationIcon&) { M.Menu.AutoPopup = false; },
-         {WM_RBUTTONDOWN, WM_RBUTTONUP},
-         RightClick},
-        {"no menu", NoMenu, {WM_RBUTTONDOWN, WM_RBUTTONUP}, RightClick},
-        {"freed menu",
-         [](TTrayMenu&, TNotificationIcon& Icon) {
-             auto* Freed = new TPopupMenu();
-             Freed->Add(QStringLiteral("&Open..."))->SetDefault(true);
-             Icon.SetPopupMenu(Freed);
-             delete Freed;
-             EXPECT_EQ(Icon.PopupMenu(), nullptr);
-         },
-         {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_LBUTTONDBLCLK},
-         {"MouseDown right [right]", "Click right [right]", "MouseUp right [right]", "DblClick",
-          "MouseDown left [double]"}},
-        {"ups without downs",
-         None,
-         {WM_LBUTTONUP, WM_RBUTTONUP},
-         {"MouseUp left [left]", "MouseUp right [right]"}},
-        {"middle never clicks, a double click is no down",
-         None,
-         {WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_RBUTTONUP},
-         {"MouseDown middle [middle]", "MouseUp middle [middle]", "MouseDown middle [double]",
-          "MouseDown right [double]", "MouseUp right [right]"}},
-        {"disabled icon",
-         [](TTrayMenu&, TNotificationIcon& Icon) { Icon.SetEnabled(false); },
-         {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MOUSEMOVE},
-         {}},
+        {None, "LD LU L2 LU",
+         "MouseDown left [left], Click left [left], MouseUp left [left], Open, MouseDown left [double], "
+         "MouseUp left [left]"},
+        {DisabledDefault, "L2", DblClick},
+        {NoDefault, "L2", DblClick},
+        {None, "RD RU", Menu},
+        {NoAutoPopup, "RD RU", RightClick},
+        {NoMenu, "RD RU", RightClick},
+        {FreedMenu, "RD RU L2", RightClick + std::string(", ") + DblClick},
+        {None, "LU RU", "MouseUp left [left], MouseUp right [right]"},
+        // The middle button never clicks, and a double click is no down.
+        {None, "MD MU M2 R2 RU",
+         "MouseDown middle [middle], MouseUp middle [middle], MouseDown middle [double], MouseDown right "
+         "[double], MouseUp right [right]"},
+        {Disabled, "LD LU L2 RD RU MV", ""},
     };
-    for (const TCase& Case : Cases) {
-        SCOPED_TRACE(Case.Name);
+    for (const auto& [Setup, Messages, Expected] : Cases) {
+        SCOPED_TRACE(Messages);
         TLoggedIcon Logged;
-        TTrayMenu Menu(Logged, &TTrayMenu::Exit);
+        TTrayMenu Tray(Logged, &TTrayMenu::Exit);
         Logged.ShowWithImage();
-        Case.Setup(Menu, *Logged.Icon);
-        Send(Logged, Case.Messages);
-        EXPECT_EQ(Logged.Events, Case.Expected);
-        EXPECT_EQ(Menu.Menu.PopupComponent.data(),
-                  Logged.Events.size() > 1 && Logged.Events[1] == "Popup" ? Logged.Icon.get() : nullptr);
+        Setup(Tray, *Logged.Icon);
+        Send(Logged, Messages);
+        EXPECT_EQ(Joined(Logged), Expected);
+        EXPECT_EQ(Tray.Menu.PopupComponent.data(), Expected == Menu ? Logged.Icon.get() : nullptr);
         EXPECT_TRUE(Logged.Icon->IconShown()) << "a disabled icon keeps its place";
     }
 }
@@ -131,16 +122,16 @@ TEST(NotificationIcon, MouseMessagesClickOpenTheMenuOrRunTheDefaultItem)
 TEST_F(NotificationIconTest, ReAddingForgetsButtonsAndEventsCarryKeysAndCursor)
 {
     ShowWithImage();
-    Send(*this, {WM_LBUTTONDOWN});
+    Send(*this, "LD");
     Icon->SetActive(false);
     Icon->SetActive(true);
-    Send(*this, {WM_LBUTTONUP});
-    EXPECT_EQ(Events, (TEvents{"MouseDown left [left]", "MouseUp left [left]"}));
+    Send(*this, "LU");
+    EXPECT_EQ(Joined(*this), "MouseDown left [left], MouseUp left [left]");
 
     Events.clear();
     Tray->Keys = {VK_SHIFT, VK_CONTROL};
     Tray->Cursor = QPoint(17, 23);
-    Send(*this, {WM_MOUSEMOVE, 0x20A});
+    Send(*this, "MV WHEEL");
     EXPECT_EQ(Events, (TEvents{"MouseMove [shift+ctrl]"})) << "an unknown mouse message does nothing";
     EXPECT_EQ(Positions.back(), QPoint(17, 23));
 
@@ -194,14 +185,11 @@ TEST_F(NotificationIconTest, IconIsInTheTrayExactlyWhileItHasAnImageAndIsActive)
 
     TIcon Red(SolidImage(Qt::red));
     Icon->SetIcon(&Red);
-    EXPECT_EQ(Tray->CountOf(TOp::Add), 1);
-    EXPECT_EQ(Tray->Shown.hIcon, SolidImage(Qt::red));
+    EXPECT_NE(Icon->Icon(), &Red) << "the component keeps a copy";
     Icon->Icon()->SetImage(SolidImage(Qt::blue));
-    EXPECT_EQ(Tray->Shown.hIcon, SolidImage(Qt::blue)) << "the image changed in place";
-
+    EXPECT_EQ(Tray->Shown.hIcon, SolidImage(Qt::blue)) << "added, then changed in place";
     Icon->SetIcon(nullptr);
     EXPECT_FALSE(Tray->Present);
-    Icon->SetIcon(&Red);
     Icon->SetActive(false);
     Icon->SetIcon(&Red);
     EXPECT_FALSE(Tray->Present) << "an inactive icon is not added by an image change";
@@ -211,7 +199,6 @@ TEST_F(NotificationIconTest, IconIsInTheTrayExactlyWhileItHasAnImageAndIsActive)
     bool Deleted = false;
     Tray->OnDelete = [&] { Deleted = true; };
     Icon.reset();
-    Tray = nullptr;
     EXPECT_TRUE(Deleted) << "destruction removes the icon";
 }
 
@@ -256,24 +243,21 @@ TEST_F(NotificationIconTest, ErrorsOfHandlersGoToTheErrorBox)
     ShowWithImage();
 
     // The error ends the handling of its message; the next message is handled as usual.
-    Send(*this, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MOUSEMOVE});
+    Send(*this, "LD LU L2 RD RU MV");
     EXPECT_EQ(Boxes.Texts,
               (QStringList{QStringLiteral("Click failed."), QStringLiteral("Cannot open the window."),
                            QStringLiteral("Cannot end.")}));
-    EXPECT_EQ(Events, (TEvents{"MouseDown left [left]", "MouseDown right [right]", "Popup", "MouseMove []"}));
+    EXPECT_EQ(Joined(*this), "MouseDown left [left], MouseDown right [right], Popup, MouseMove []");
 }
 
-TEST_F(NotificationIconTest, LoadingAndDesigning)
+TEST_F(NotificationIconTest, HideOnTaskbarAndDesigning)
 {
-    TApplication* App = TApplication::Instance();
-    App->ShowMainForm = true;
+    TApplication::Instance()->ShowMainForm = true;
     Icon->SetHideOnTaskbar(true);
     Icon->BeginLoading();
     ShowWithImage();
-    EXPECT_FALSE(App->ShowMainForm) << "HideOnTaskbar keeps the run loop from showing the main form";
-    App->ShowMainForm = true;
-    Icon->SetShowDesign(true);
-    EXPECT_FALSE(Icon->ShowDesign()) << "ShowDesign means nothing at run time";
+    EXPECT_FALSE(TApplication::Instance()->ShowMainForm) << "the run loop does not show the main form";
+    TApplication::Instance()->ShowMainForm = true;
 
     // While designing, Active adds and removes nothing and ShowDesign does; the menu stays shut.
     TLoggedIcon Designed;
@@ -282,12 +266,11 @@ TEST_F(NotificationIconTest, LoadingAndDesigning)
     Designed.ShowWithImage();
     Designed.Icon->SetActive(false);
     Designed.Icon->SetActive(true);
-    EXPECT_EQ(Designed.Tray->CountOf(TOp::Add), 0);
+    EXPECT_FALSE(Designed.Tray->Present);
     Designed.Icon->SetShowDesign(true);
     EXPECT_TRUE(Designed.Tray->Present);
-    Send(Designed, {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_LBUTTONDBLCLK});
-    EXPECT_EQ(Designed.Events, (TEvents{"MouseDown right [right]", "Click right [right]",
-                                        "MouseUp right [right]", "DblClick", "MouseDown left [double]"}));
+    Send(Designed, "RD RU L2");
+    EXPECT_EQ(Joined(Designed), RightClick + std::string(", ") + DblClick);
     Designed.Icon->SetShowDesign(false);
     EXPECT_FALSE(Designed.Tray->Present);
 }
@@ -314,9 +297,9 @@ TEST_F(NotificationIconTest, RealMenuOpensAtTheCursorAndRunsTheChosenItem)
         if (QWidget* Popup = QApplication::activePopupWidget())
             Popup->close();
     });
-    Send(*this, {WM_RBUTTONDOWN, WM_RBUTTONUP});
+    Send(*this, "RD RU");
     EXPECT_EQ(ShownAt, QPoint(200, 150));
-    EXPECT_EQ(Events, (TEvents{"MouseDown right [right]", "Exit", "MouseUp right [right]"}));
+    EXPECT_EQ(Joined(*this), "MouseDown right [right], Exit, MouseUp right [right]");
 }
 
 TEST_F(NotificationIconTest, TrayActivationsArriveAsTheShellsMouseMessages)
