@@ -155,23 +155,22 @@ TEST_F(NotificationIconTest, IconRecordCarriesTheShortHintAndTheShellsRecordSize
     EXPECT_EQ(Tray->Shown.szTip, QString(127, QLatin1Char('x')));
 
     // The record is 488 bytes only for a shell above 5.0.0.0.
-    const std::pair<std::optional<TFileVersion>, std::uint32_t> Shells[] = {{TFileVersion{5, 0, 0, 0}, 88},
-                                                                            {TFileVersion{5, 0, 0, 1}, 488},
-                                                                            {TFileVersion{4, 90, 0, 0}, 88},
-                                                                            {{}, 88}};
-    for (const auto& [Version, Size] : Shells) {
+    const auto SizeFor = [&](std::optional<TFileVersion> Version) {
         Tray->Version = Version;
         Icon->SetHint(Icon->Hint() + QLatin1Char('x'));
-        EXPECT_EQ(Tray->Shown.cbSize, Size) << (Version ? Version->Major * 100 + Version->Minor : 0);
-    }
+        return Tray->Shown.cbSize;
+    };
+    EXPECT_EQ((std::vector{SizeFor(TFileVersion{5, 0, 0, 0}), SizeFor(TFileVersion{5, 0, 0, 1}),
+                           SizeFor(TFileVersion{4, 90, 0, 0}), SizeFor(std::nullopt)}),
+              (std::vector<std::uint32_t>{88, 488, 88, 88}));
 
     // An empty short hint sends a modify right after the add.
     TLoggedIcon Bare;
     Bare.Icon->SetHint(QStringLiteral("|only the long part"));
     Bare.ShowWithImage();
-    ASSERT_GE(Bare.Tray->Calls.size(), 2u);
-    EXPECT_EQ(Bare.Tray->Calls[Bare.Tray->Calls.size() - 2].Op, TOp::Add);
-    EXPECT_EQ(Bare.Tray->Calls.back().Op, TOp::Modify);
+    const auto& Calls = Bare.Tray->Calls;
+    ASSERT_GE(Calls.size(), 2u);
+    EXPECT_EQ(std::pair(Calls[Calls.size() - 2].Op, Calls.back().Op), std::pair(TOp::Add, TOp::Modify));
     EXPECT_EQ(Bare.Tray->Shown.szTip, QString());
 }
 

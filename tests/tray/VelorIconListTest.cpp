@@ -150,10 +150,6 @@ TEST(VelorIconList, AssignCopiesListsAndSingleImagesOnly)
               "Cannot assign a TPopupMenu to a TVelorIconList");
     EXPECT_EQ(ErrorOf<EConvertError>([&] { Red.Assign(&Source); }),
               "Cannot assign a TVelorIconList to a TIcon");
-
-    TNotificationIcon Component(nullptr, std::make_unique<TRecordingTrayLayer>());
-    Component.SetIcons(&Red);
-    EXPECT_EQ(Component.Icons()->Count(), 1) << "a single image gives a one-entry list";
 }
 
 TEST(VelorIconList, StoredFormRoundTrip)
