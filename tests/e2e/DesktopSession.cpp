@@ -18,31 +18,29 @@ bool Eventually(const std::function<bool()>& Condition, int Seconds)
     return true;
 }
 
+// Waits up to 30 s for the output of Command to contain Text (or, with Found false, to lose it).
+static void AwaitOutput(const TDesktopSession& Session, const QString& Command, const QStringList& Arguments,
+                        const QString& Text, bool Found, const char* Failure)
+{
+    if (!Eventually([&] { return Session.Run(Command, Arguments).contains(Text) == Found; }, 30))
+        throw std::runtime_error(Failure);
+}
+
 TDesktopSession::TDesktopSession(TOptions Options) : Options(Options)
 {
     for (QProcess* Helper : {&WindowManager, &TrayHost, &Program})
         Helper->setProcessEnvironment(Display.Environment());
     if (Options.WindowManager) {
         WindowManager.start(QStringLiteral("openbox"), {});
-        if (!WindowManager.waitForStarted() || !Eventually(
-                                                   [this] {
-                                                       return !Run(QStringLiteral("xprop"),
-                                                                   {"-root", "_NET_SUPPORTING_WM_CHECK"})
-                                                                   .contains(QLatin1String("not found"));
-                                                   },
-                                                   30))
-            throw std::runtime_error("openbox did not start");
+        WindowManager.waitForStarted();
+        AwaitOutput(*this, "xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, "not found", false,
+                    "openbox did not start");
     }
     if (Options.TrayHost) {
         TrayHost.start(QStringLiteral("trayer"),
                        {"--edge", "bottom", "--align", "right", "--widthtype", "request", "--height", "24"});
-        if (!TrayHost.waitForStarted() ||
-            !Eventually(
-                [this] {
-                    return Run(QStringLiteral("xwininfo"), {"-root", "-tree"}).contains("\"panel\"");
-                },
-                30))
-            throw std::runtime_error("trayer did not start");
+        TrayHost.waitForStarted();
+        AwaitOutput(*this, "xwininfo", {"-root", "-tree"}, "\"panel\"", true, "trayer did not start");
     }
 }
 
@@ -63,16 +61,10 @@ void TDesktopSession::Start(const std::string& Configuration)
     Program.start(QString::fromStdString((ProgramDir.Path() / "tickerwell").string()), {});
     if (!Program.waitForStarted() || !Eventually([this] { return !MainWindow().isEmpty(); }, 60))
         throw std::runtime_error("the main window did not appear");
-    // A window manager takes a new window over a little after it is mapped; until then it ignores
-    // requests about it.
-    if (Options.WindowManager && !Eventually(
-                                     [this] {
-                                         return !Run(QStringLiteral("xprop"),
-                                                     {"-id", MainWindow(), "_NET_FRAME_EXTENTS"})
-                                                     .contains(QLatin1String("not found"));
-                                     },
-                                     30))
-        throw std::runtime_error("the window manager did not take the main window over");
+    // A window manager ignores requests about a new window until it has taken it over.
+    if (Options.WindowManager)
+        AwaitOutput(*this, "xprop", {"-id", MainWindow(), "_NET_FRAME_EXTENTS"}, "not found", false,
+                    "the window manager did not take the main window over");
 }
 
 QString TDesktopSession::Run(const QString& Command, const QStringList& Arguments) const
@@ -97,8 +89,7 @@ QRect TDesktopSession::TrayIcon() const
     static const QRegularExpression Line(
         QStringLiteral("\"TKW by QRX\": \\(\"tickerwell\" \"TKW by "
                        "QRX\"\\)\\s+(\\d+)x(\\d+)\\+-?\\d+\\+-?\\d+\\s+\\+(-?\\d+)\\+(-?\\d+)"));
-    const QString Tree = Run(QStringLiteral("xwininfo"), {"-root", "-tree"});
-    for (const QRegularExpressionMatch& Match : Line.globalMatch(Tree)) {
+    for (const QRegularExpressionMatch& Match : Line.globalMatch(Run("xwininfo", {"-root", "-tree"}))) {
         const QRect Icon(Match.captured(3).toInt(), Match.captured(4).toInt(), Match.captured(1).toInt(),
                          Match.captured(2).toInt());
         if (Icon.width() > 1 && Icon.x() >= 0)

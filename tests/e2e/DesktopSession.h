@@ -31,8 +31,8 @@ public:
     QString Run(const QString& Command, const QStringList& Arguments) const;
     QString XDoTool(const QStringList& Arguments) const { return Run(QStringLiteral("xdotool"), Arguments); }
 
-    // The program's visible main window; empty when there is none. The program makes a new X
-    // window when the window gets its maximize button, so look it up afresh each time.
+    // The program's visible main window, or empty; looked up afresh, as the program makes a new X
+    // window when the window gets its maximize button.
     QString MainWindow() const;
     // Where the program's tray icon is on the screen; empty when it is not in the tray.
     QRect TrayIcon() const;

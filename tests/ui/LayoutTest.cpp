@@ -19,17 +19,20 @@ struct TArranged
 
 std::ostream& operator<<(std::ostream& Out, const TArranged& A)
 {
-    return Out << "tab control " << A.TabControl.width() << "x" << A.TabControl.height() << ", tab page "
-               << A.TabPage.width() << "x" << A.TabPage.height() << ", page view " << A.PageView.width()
-               << "x" << A.PageView.height() << ", link label top " << A.LinkTop;
+    const auto Size = [](const QSize& S) {
+        return std::to_string(S.width()) + "x" + std::to_string(S.height());
+    };
+    return Out << "tab control " << Size(A.TabControl) << ", tab page " << Size(A.TabPage) << ", page view "
+               << Size(A.PageView) << ", link label top " << A.LinkTop;
 }
 
 TArranged Arranged(const TForm1& Form, int Tab)
 {
-    const char* Views[] = {"WebBrowser1", "WebBrowser2", "WebBrowser3", "WebBrowser4", "WebBrowser5"};
-    const char* Labels[] = {"Label5", "Label6", "Label7", "Label8", "Label9"};
-    return {Form.PageControl1->size(), Form.PageControl1->widget(Tab)->size(),
-            Form.findChild<QWidget*>(Views[Tab])->size(), Form.findChild<QWidget*>(Labels[Tab])->y()};
+    const QLabel* Labels[] = {Form.Label5, Form.Label6, Form.Label7, Form.Label8, Form.Label9};
+    const QWidget* Views[] = {Form.WebBrowser1, Form.WebBrowser2, Form.WebBrowser3, Form.WebBrowser4,
+                              Form.WebBrowser5};
+    return {Form.PageControl1->size(), Form.PageControl1->widget(Tab)->size(), Views[Tab]->size(),
+            Labels[Tab]->y()};
 }
 } // namespace
 
@@ -52,7 +55,7 @@ TEST_F(TLayout, StartsAsTheFixedCompactStripAtTheTopLeftCorner)
     EXPECT_EQ(Form->PageControl1->tabText(3), "doakcji.pl");
 }
 
-TEST_F(TLayout, FullWindowLayoutAndSizeLimits)
+TEST_F(TLayout, FullWindowLayoutSizeLimitsAndShowTabsRestoringTheExactSize)
 {
     WriteConfiguration();
     ServePages();
@@ -68,29 +71,18 @@ TEST_F(TLayout, FullWindowLayoutAndSizeLimits)
     // Showing another tab lays out again without changing any size.
     Form->PageControl1->setCurrentIndex(3);
     EXPECT_EQ(Arranged(*Form, 3), (TArranged{{676, 505}, {668, 477}, {652, 452}, 462}));
-
     Form->resize(100, 20);
     EXPECT_EQ(Outer(*Form), QSize(569, 90)) << "the size limits hold the window to 569 x 90 at least";
-}
 
-TEST_F(TLayout, ShowTabsOffAndOnRestoresTheExactSize)
-{
-    WriteConfiguration();
-    ServePages();
-    Refresh();
     Form->resize(640, 555);
     ProcessEventsFor(50);
-
     Form->CheckBox2->click();
     EXPECT_FALSE(Form->PageControl1->isVisible());
     EXPECT_EQ(Outer(*Form), QSize(569, 90));
-    EXPECT_EQ(Form->SavedWidth, 640);
-    EXPECT_EQ(Form->SavedHeight, 555);
     // The strip made by "Show tabs" stays sizeable.
     Form->resize(600, 200);
     ProcessEventsFor(50);
     EXPECT_EQ(Outer(*Form), QSize(600, 200));
-
     Form->CheckBox2->click();
     EXPECT_TRUE(Form->PageControl1->isVisible());
     EXPECT_EQ(Outer(*Form), QSize(640, 555)) << "outer size after switching the tabs on again";

@@ -14,48 +14,7 @@ int RequestTotal(const TLoopbackServer& Server)
 }
 } // namespace
 
-TEST_F(TRefresh, FirstPressTurnsTheStripIntoTheFullWindowAndDownloadsEverySource)
-{
-    WriteConfiguration();
-    ServePages();
-    Refresh();
-
-    EXPECT_EQ(Form->Button1->text(), TForm1::RefreshCaption);
-    EXPECT_EQ(Form->Button1->font().pointSize(), 10);
-    EXPECT_TRUE(Form->Timer1->isActive());
-    EXPECT_EQ(Form->Timer1->interval(), 300000);
-    EXPECT_TRUE(Form->PageControl1->isVisible());
-    EXPECT_TRUE(Form->CheckBox2->isEnabled());
-    EXPECT_EQ(QSize(Form->OuterWidth(), Form->OuterHeight()), QSize(569, 490)) << "full window's outer size";
-    EXPECT_TRUE(Form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-    EXPECT_EQ(Form->Label5->text(), QString::fromStdString(Server.Url("/s0")));
-    EXPECT_EQ(Form->EndMarker[4], "</s4>");
-
-    ASSERT_TRUE(WaitUntil([this] { return AllIdle(); })) << "every Busy flag clears after the downloads";
-    for (int Source = 0; Source < SourceCount; ++Source) {
-        EXPECT_EQ(Server.RequestCount("/s" + std::to_string(Source)), 1) << "downloads of source " << Source;
-        EXPECT_FALSE(Form->LastUpdate[Source].isEmpty()) << "update time of source " << Source;
-    }
-    const TRequest First = Server.Requests().front();
-    EXPECT_EQ(First.Headers.at("user-agent"), TForm1::AgentName);
-    EXPECT_EQ(Form->InfoLabel->text(), TForm1::LastUpdatePrefix + Form->LastUpdate[0]);
-}
-
-TEST_F(TRefresh, UncheckedSourcesAreNotDownloaded)
-{
-    WriteConfiguration();
-    ServePages();
-    Form->CheckBox4->setChecked(false);
-    Form->CheckBox5->setChecked(false);
-    Refresh();
-    ASSERT_TRUE(WaitUntil([this] { return AllIdle() && RequestTotal(Server) == 2; }));
-    ProcessEventsFor(200);
-    EXPECT_EQ(Server.RequestCount("/s0"), 1);
-    EXPECT_EQ(Server.RequestCount("/s3"), 1);
-    EXPECT_EQ(RequestTotal(Server), 2) << "only sources 0 and 3 are enabled";
-}
-
-TEST_F(TRefresh, MissingFileAtFirstPressChangesNothing)
+TEST_F(TRefresh, FirstPressWithoutTheFileChangesNothingAndWithItDownloadsEverySource)
 {
     Refresh();
     EXPECT_EQ(Boxes.Texts, QStringList{"File not found."});
@@ -65,12 +24,39 @@ TEST_F(TRefresh, MissingFileAtFirstPressChangesNothing)
     EXPECT_EQ(QSize(Form->OuterWidth(), Form->OuterHeight()), QSize(569, 90)) << "compact strip's outer size";
     EXPECT_FALSE(Form->CheckBox2->isEnabled());
 
-    // The next press finds the file and refreshes.
     WriteConfiguration();
     ServePages();
     Refresh();
     EXPECT_EQ(Boxes.Texts.size(), 1);
+    EXPECT_EQ(Form->Button1->text(), TForm1::RefreshCaption);
+    EXPECT_EQ(Form->Button1->font().pointSize(), 10);
+    EXPECT_EQ(Form->Timer1->interval(), 300000);
     EXPECT_TRUE(Form->Timer1->isActive());
+    EXPECT_TRUE(Form->PageControl1->isVisible());
+    EXPECT_TRUE(Form->CheckBox2->isEnabled());
+    EXPECT_TRUE(Form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(Form->Label5->text(), QString::fromStdString(Server.Url("/s0")));
+    EXPECT_EQ(Form->EndMarker[4], "</s4>");
+
+    ASSERT_TRUE(WaitUntil([this] { return AllIdle(); }));
+    for (int Source = 0; Source < SourceCount; ++Source) {
+        EXPECT_EQ(Server.RequestCount("/s" + std::to_string(Source)), 1) << "downloads of source " << Source;
+        EXPECT_FALSE(Form->LastUpdate[Source].isEmpty()) << "update time of source " << Source;
+    }
+    EXPECT_EQ(Server.Requests().front().Headers.at("user-agent"), TForm1::AgentName);
+    EXPECT_EQ(Form->InfoLabel->text(), TForm1::LastUpdatePrefix + Form->LastUpdate[0]);
+}
+
+TEST_F(TRefresh, UncheckedSourcesAreNotDownloaded)
+{
+    WriteConfiguration();
+    ServePages();
+    Form->CheckBox4->setChecked(false);
+    Form->CheckBox5->setChecked(false);
+    ASSERT_TRUE(RefreshAndWait("/s3", 1));
+    ProcessEventsFor(200);
+    EXPECT_EQ(Server.RequestCount("/s0"), 1);
+    EXPECT_EQ(RequestTotal(Server), 2) << "only sources 0 and 3 are enabled";
 }
 
 TEST_F(TRefresh, PressWhileDownloadsAreInFlightRereadsTheFileButStartsNoWorker)
@@ -86,8 +72,6 @@ TEST_F(TRefresh, PressWhileDownloadsAreInFlightRereadsTheFileButStartsNoWorker)
     Refresh();
     EXPECT_EQ(Form->Worker, Workers) << "no new worker while every source is in flight";
     EXPECT_EQ(Form->Label9->text(), QString::fromStdString(Server.Url("/t4"))) << "captions follow the file";
-    for (bool Flag : Form->Busy)
-        EXPECT_TRUE(Flag);
     ProcessEventsFor(200);
     EXPECT_EQ(RequestTotal(Server), 5);
 
@@ -95,9 +79,8 @@ TEST_F(TRefresh, PressWhileDownloadsAreInFlightRereadsTheFileButStartsNoWorker)
     ServePages("news", "/t");
     Server.Release();
     ASSERT_TRUE(WaitUntil([this] { return AllIdle(); }));
-    Refresh();
-    ASSERT_TRUE(WaitUntil([this] { return AllIdle() && RequestTotal(Server) == 10; }));
-    EXPECT_EQ(Server.RequestCount("/t2"), 1);
+    ASSERT_TRUE(RefreshAndWait("/t2", 1));
+    EXPECT_EQ(RequestTotal(Server), 10);
 }
 
 TEST_F(TRefresh, NestedRefreshKeepsOneDownloadPerSource)
@@ -122,14 +105,11 @@ TEST_F(TRefresh, OnlyTheVisibleTabsWorkerWritesTheStatusLine)
     Form->PageControl1->setCurrentIndex(4);
     ASSERT_TRUE(
         WaitUntil([this] { return !Form->Busy[0] && !Form->Busy[1] && !Form->Busy[2] && !Form->Busy[3]; }));
-    EXPECT_EQ(Form->InfoLabel->text(), Form->Worker[4]->StatusText)
-        << "the status line shows source 4's progress";
+    EXPECT_EQ(Form->InfoLabel->text(), Form->Worker[4]->StatusText) << "source 4's progress";
 
     Server.Release();
     ASSERT_TRUE(WaitUntil([this] { return AllIdle(); }));
     EXPECT_EQ(Form->InfoLabel->text(), TForm1::LastUpdatePrefix + Form->LastUpdate[4]);
-
-    // Turning to a finished source's tab shows its update time.
     Form->PageControl1->setCurrentIndex(1);
     EXPECT_EQ(Form->InfoLabel->text(), TForm1::LastUpdatePrefix + Form->LastUpdate[1]);
 }
@@ -148,7 +128,6 @@ TEST_F(TRefresh, SourceWhoseThreadCannotStartIsLeftToTheNextRefresh)
         EXPECT_EQ(Form->Worker[Source], nullptr);
     }
     EXPECT_TRUE(Boxes.Texts.isEmpty());
-
-    Refresh();
-    ASSERT_TRUE(WaitUntil([this] { return AllIdle() && RequestTotal(Server) == 5; }));
+    ASSERT_TRUE(RefreshAndWait());
+    EXPECT_EQ(RequestTotal(Server), 5);
 }

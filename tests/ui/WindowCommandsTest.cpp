@@ -49,10 +49,16 @@ public slots:
 };
 } // namespace
 
-TEST_F(TWindowCommands, MinimisingSendsTheWindowToTheTrayAndAClickBringsItBack)
+TEST_F(TWindowCommands, MinimisingSendsTheWindowToTheTrayWhoseClickOrMenuBringsItBack)
 {
     ASSERT_TRUE(Tray->Present) << "the icon is in the tray from the start";
     EXPECT_EQ(Tray->Shown.szTip, "Tickerwell");
+    ASSERT_EQ(Form->PopupMenu1->Count(), 3);
+    EXPECT_EQ(Form->Open1->Caption(), "&Open...");
+    EXPECT_TRUE(Form->Open1->Default());
+    EXPECT_TRUE(Form->N1->IsSeparator());
+    EXPECT_EQ(Form->Exit1->Caption(), "Ex&it");
+    EXPECT_EQ(Form->NotificationIcon1->PopupMenu(), Form->PopupMenu1);
     EXPECT_FALSE(TApplication::Instance()->ShowMainForm);
     WriteConfiguration();
     ServePages();
@@ -78,16 +84,6 @@ TEST_F(TWindowCommands, MinimisingSendsTheWindowToTheTrayAndAClickBringsItBack)
     EXPECT_TRUE(TApplication::Instance()->ShowMainForm);
 }
 
-TEST_F(TWindowCommands, TrayMenuHoldsOpenAsDefaultASeparatorAndExit)
-{
-    ASSERT_EQ(Form->PopupMenu1->Count(), 3);
-    EXPECT_EQ(Form->Open1->Caption(), "&Open...");
-    EXPECT_TRUE(Form->Open1->Default());
-    EXPECT_TRUE(Form->N1->IsSeparator());
-    EXPECT_EQ(Form->Exit1->Caption(), "Ex&it");
-    EXPECT_EQ(Form->NotificationIcon1->PopupMenu(), Form->PopupMenu1);
-}
-
 TEST_F(TWithoutTray, MinimisingWithoutATrayKeepsAnOrdinaryMinimisedWindow)
 {
     ASSERT_FALSE(Form->NotificationIcon1->IconShown());
@@ -97,8 +93,12 @@ TEST_F(TWithoutTray, MinimisingWithoutATrayKeepsAnOrdinaryMinimisedWindow)
     EXPECT_TRUE(Form->isMinimized());
 }
 
-TEST_F(TWindowCommands, OnTopKeepsThePlaceAndSize)
+TEST_F(TWindowCommands, OnTopKeepsThePlaceAndSizeAndLinksOpenTheirAddresses)
 {
+    TOpenedAddresses Addresses;
+    WriteConfiguration();
+    ServePages();
+    Refresh();
     const QRect Geometry = Form->geometry();
     Form->CheckBox1->click();
     EXPECT_TRUE(Form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -107,14 +107,7 @@ TEST_F(TWindowCommands, OnTopKeepsThePlaceAndSize)
     Form->CheckBox1->click();
     EXPECT_FALSE(Form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(Form->geometry(), Geometry);
-}
 
-TEST_F(TWindowCommands, LinksOpenTheirAddresses)
-{
-    TOpenedAddresses Addresses;
-    WriteConfiguration();
-    ServePages();
-    Refresh();
     Form->Label3Click();
     Form->Label4Click();
     Form->Label6Click();
