@@ -27,6 +27,7 @@ TEST_F(TCompletion, HiddenTabIsUpdatedQuietlyAndShowsItsTimeWhenTurnedTo)
         Box->setChecked(false);
     ASSERT_TRUE(RefreshAndWait());
 
+    EXPECT_EQ(Server.Requests().size(), 2u) << "unchecked sources are not downloaded";
     EXPECT_EQ(Form->InfoLabel->text(), QString()) << "a hidden tab's completion leaves the status line alone";
     EXPECT_EQ(PageFile(1), ExpectedFile(1, "kurs WIG"));
     EXPECT_EQ(PageFile(2), ExpectedFile(2, "kurs WIG"));
@@ -81,18 +82,6 @@ TEST_F(TCompletion, PageFileIsReplacedWholeOrKeptWhenTheDownloadOrWriteFails)
     ASSERT_TRUE(RefreshAndWait("/s0", 4));
     EXPECT_EQ(PageFile(0), ExpectedFile(0, std::string(5000, 'n')));
     EXPECT_EQ(Form->InfoLabel->text(), TForm1::LastUpdatePrefix + Form->LastUpdate[0]);
-}
-
-TEST_F(TCompletion, MissingProgramDirectoryIsReportedOnTheStatusLine)
-{
-    Form->ProgramDir = ProgramDir.Dir() + "gone/";
-    WriteConfiguration();
-    ServePages();
-    OnlyFirstSource();
-    ASSERT_TRUE(RefreshAndWait());
-    EXPECT_TRUE(Form->LastUpdate[0].isEmpty());
-    EXPECT_TRUE(Form->WebBrowser1->Address().isEmpty());
-    EXPECT_EQ(Form->InfoLabel->text(), "Nie można zapisać 1wirek&borta.htm");
 }
 
 TEST_F(TCompletion, IndexSourceKeepsTheRawPageAndShowsTheQuotesForItsSessionId)

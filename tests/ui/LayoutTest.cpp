@@ -9,30 +9,15 @@ QSize Outer(const TForm1& Form)
     return {Form.OuterWidth(), Form.OuterHeight()};
 }
 
-// Sizes of the tab control, a tab page, a page view and a link label's top at the current size.
-struct TArranged
+// Width and height of the tab control, a tab page and a page view, and a link label's top.
+std::array<int, 7> Arranged(const TForm1& Form, int Tab)
 {
-    QSize TabControl, TabPage, PageView;
-    int LinkTop;
-    bool operator==(const TArranged&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& Out, const TArranged& A)
-{
-    const auto Size = [](const QSize& S) {
-        return std::to_string(S.width()) + "x" + std::to_string(S.height());
-    };
-    return Out << "tab control " << Size(A.TabControl) << ", tab page " << Size(A.TabPage) << ", page view "
-               << Size(A.PageView) << ", link label top " << A.LinkTop;
-}
-
-TArranged Arranged(const TForm1& Form, int Tab)
-{
-    const QLabel* Labels[] = {Form.Label5, Form.Label6, Form.Label7, Form.Label8, Form.Label9};
+    const QSize Control = Form.PageControl1->size(), Page = Form.PageControl1->widget(Tab)->size();
     const QWidget* Views[] = {Form.WebBrowser1, Form.WebBrowser2, Form.WebBrowser3, Form.WebBrowser4,
                               Form.WebBrowser5};
-    return {Form.PageControl1->size(), Form.PageControl1->widget(Tab)->size(), Views[Tab]->size(),
-            Labels[Tab]->y()};
+    const QLabel* Labels[] = {Form.Label5, Form.Label6, Form.Label7, Form.Label8, Form.Label9};
+    return {Control.width(),     Control.height(),     Page.width(),    Page.height(),
+            Views[Tab]->width(), Views[Tab]->height(), Labels[Tab]->y()};
 }
 } // namespace
 
@@ -49,7 +34,7 @@ TEST_F(TLayout, StartsAsTheFixedCompactStripAtTheTopLeftCorner)
     EXPECT_EQ(Form->Button1->text(), "S  T  A  R  T");
     EXPECT_EQ(Form->windowTitle(), "Tickerwell by QRX & Dobrel");
     EXPECT_EQ(Form->focusWidget(), Form->Button1) << "initial keyboard focus";
-    EXPECT_EQ(Arranged(*Form, 0), (TArranged{{545, 5}, {537, 33}, {521, 58}, -38}));
+    EXPECT_EQ(Arranged(*Form, 0), (std::array{545, 5, 537, 33, 521, 58, -38}));
     // The first tab's caption doubles its ampersand so that the tab reads "Wirek & Borta".
     EXPECT_EQ(Form->PageControl1->tabText(0), "Wirek && Borta");
     EXPECT_EQ(Form->PageControl1->tabText(3), "doakcji.pl");
@@ -62,15 +47,14 @@ TEST_F(TLayout, FullWindowLayoutSizeLimitsAndShowTabsRestoringTheExactSize)
     Refresh();
     ASSERT_EQ(Outer(*Form), QSize(569, 490));
     for (int Tab = 0; Tab < SourceCount; ++Tab)
-        EXPECT_EQ(Arranged(*Form, Tab), (TArranged{{545, 395}, {537, 367}, {521, 342}, 352}))
-            << "tab " << Tab;
+        EXPECT_EQ(Arranged(*Form, Tab), (std::array{545, 395, 537, 367, 521, 342, 352})) << "tab " << Tab;
 
     Form->resize(700, 600);
     ProcessEventsFor(50);
-    EXPECT_EQ(Arranged(*Form, 2), (TArranged{{676, 505}, {668, 477}, {652, 452}, 462}));
+    EXPECT_EQ(Arranged(*Form, 2), (std::array{676, 505, 668, 477, 652, 452, 462}));
     // Showing another tab lays out again without changing any size.
     Form->PageControl1->setCurrentIndex(3);
-    EXPECT_EQ(Arranged(*Form, 3), (TArranged{{676, 505}, {668, 477}, {652, 452}, 462}));
+    EXPECT_EQ(Arranged(*Form, 3), (std::array{676, 505, 668, 477, 652, 452, 462}));
     Form->resize(100, 20);
     EXPECT_EQ(Outer(*Form), QSize(569, 90)) << "the size limits hold the window to 569 x 90 at least";
 

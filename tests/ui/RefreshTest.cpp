@@ -47,18 +47,6 @@ TEST_F(TRefresh, FirstPressWithoutTheFileChangesNothingAndWithItDownloadsEverySo
     EXPECT_EQ(Form->InfoLabel->text(), TForm1::LastUpdatePrefix + Form->LastUpdate[0]);
 }
 
-TEST_F(TRefresh, UncheckedSourcesAreNotDownloaded)
-{
-    WriteConfiguration();
-    ServePages();
-    Form->CheckBox4->setChecked(false);
-    Form->CheckBox5->setChecked(false);
-    ASSERT_TRUE(RefreshAndWait("/s3", 1));
-    ProcessEventsFor(200);
-    EXPECT_EQ(Server.RequestCount("/s0"), 1);
-    EXPECT_EQ(RequestTotal(Server), 2) << "only sources 0 and 3 are enabled";
-}
-
 TEST_F(TRefresh, PressWhileDownloadsAreInFlightRereadsTheFileButStartsNoWorker)
 {
     WriteConfiguration();
