@@ -49,8 +49,9 @@ public slots:
 };
 } // namespace
 
-TEST_F(TWindowCommands, MinimisingSendsTheWindowToTheTrayWhoseClickOrMenuBringsItBack)
+TEST_F(TWindowCommands, MinimiseToTheTrayAndBackOnTopAndLinks)
 {
+    TOpenedAddresses Addresses;
     ASSERT_TRUE(Tray->Present) << "the icon is in the tray from the start";
     EXPECT_EQ(Tray->Shown.szTip, "Tickerwell");
     ASSERT_EQ(Form->PopupMenu1->Count(), 3);
@@ -82,23 +83,8 @@ TEST_F(TWindowCommands, MinimisingSendsTheWindowToTheTrayWhoseClickOrMenuBringsI
     Tray->Send(LeftUp);
     EXPECT_TRUE(Form->isVisible());
     EXPECT_TRUE(TApplication::Instance()->ShowMainForm);
-}
 
-TEST_F(TWithoutTray, MinimisingWithoutATrayKeepsAnOrdinaryMinimisedWindow)
-{
-    ASSERT_FALSE(Form->NotificationIcon1->IconShown());
-    Form->showMinimized();
-    ProcessEventsFor(50);
-    EXPECT_TRUE(Form->isVisible()) << "with no tray to go to, the window must stay reachable";
-    EXPECT_TRUE(Form->isMinimized());
-}
-
-TEST_F(TWindowCommands, OnTopKeepsThePlaceAndSizeAndLinksOpenTheirAddresses)
-{
-    TOpenedAddresses Addresses;
-    WriteConfiguration();
-    ServePages();
-    Refresh();
+    // On top keeps the place and size.
     const QRect Geometry = Form->geometry();
     Form->CheckBox1->click();
     EXPECT_TRUE(Form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -116,6 +102,15 @@ TEST_F(TWindowCommands, OnTopKeepsThePlaceAndSizeAndLinksOpenTheirAddresses)
         Addresses.Opened,
         (QStringList{"http://tkw.example.org", "mailto:tkw@example.org?subject=Tickerwell project",
                      QString::fromStdString(Server.Url("/s1")), QString::fromStdString(Server.Url("/s4"))}));
+}
+
+TEST_F(TWithoutTray, MinimisingWithoutATrayKeepsAnOrdinaryMinimisedWindow)
+{
+    ASSERT_FALSE(Form->NotificationIcon1->IconShown());
+    Form->showMinimized();
+    ProcessEventsFor(50);
+    EXPECT_TRUE(Form->isVisible()) << "with no tray to go to, the window must stay reachable";
+    EXPECT_TRUE(Form->isMinimized());
 }
 
 #include "WindowCommandsTest.moc"
