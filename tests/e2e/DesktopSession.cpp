@@ -98,10 +98,19 @@ QRect TDesktopSession::TrayIcon() const
     return {};
 }
 
-void TDesktopSession::ClickWindow(int X, int Y, int Button) const
+void TDesktopSession::ClickWindow(int X, int Y) const
 {
-    XDoTool({"mousemove", "--window", MainWindow(), QString::number(X), QString::number(Y), "click",
-             QString::number(Button)});
+    XDoTool({"mousemove", "--window", MainWindow(), QString::number(X), QString::number(Y), "click", "1"});
+}
+
+bool TDesktopSession::PressStart(const std::function<bool()>& Started) const
+{
+    return Eventually(
+        [&] {
+            ClickWindow(59, 18);
+            return Eventually(Started, 2);
+        },
+        30);
 }
 
 int TDesktopSession::WaitForExit(int Seconds)

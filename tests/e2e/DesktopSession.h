@@ -37,7 +37,10 @@ public:
     // Where the program's tray icon is on the screen; empty when it is not in the tray.
     QRect TrayIcon() const;
     // Clicks at X, Y of the main window's client area.
-    void ClickWindow(int X, int Y, int Button = 1) const;
+    void ClickWindow(int X, int Y) const;
+    // Clicks START (at 4, 4, 110 x 29) until Started holds within 2 s of a click, for up to 30 s: a
+    // click that comes before the program is ready for input is repeated, as a user would.
+    bool PressStart(const std::function<bool()>& Started) const;
     // Waits up to Seconds for the program to end; its exit code, or -1 when it did not end.
     int WaitForExit(int Seconds);
 

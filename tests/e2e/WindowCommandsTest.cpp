@@ -20,19 +20,12 @@ protected:
         Session.Start(File);
     }
 
-    // Makes every source stall and presses START (at 4, 4, 110 x 29) until the five downloads are in
-    // flight; a click before the program is ready is repeated, as a user would.
+    // Makes every source stall and presses START until the five downloads are in flight.
     void StartStalledDownloads()
     {
         for (int Source = 0; Source < 5; ++Source)
             Server.Serve("/s" + std::to_string(Source), {.Body = "x", .Fault = TReply::TFault::Stall});
-        ASSERT_TRUE(Eventually(
-            [&] {
-                Session.ClickWindow(59, 18);
-                return Eventually([&] { return Server.Requests().size() == 5; }, 2);
-            },
-            30))
-            << "START did not start the five downloads";
+        ASSERT_TRUE(Session.PressStart([&] { return Server.Requests().size() == 5; })) << "no downloads";
     }
 
     void ClickTrayIcon(int Button)
