@@ -5,14 +5,7 @@
 
 #include <QTimer>
 
-namespace {
 using TRefresh = TFormFixture;
-
-int RequestTotal(const TLoopbackServer& Server)
-{
-    return static_cast<int>(Server.Requests().size());
-}
-} // namespace
 
 TEST_F(TRefresh, FirstPressWithoutTheFileChangesNothingAndWithItDownloadsEverySource)
 {
@@ -53,7 +46,7 @@ TEST_F(TRefresh, PressWhileDownloadsAreInFlightRereadsTheFileButStartsNoWorker)
     for (int Source = 0; Source < SourceCount; ++Source)
         Server.Serve("/s" + std::to_string(Source), {.Body = "late", .Fault = TReply::TFault::Stall});
     Refresh();
-    ASSERT_TRUE(WaitUntil([this] { return RequestTotal(Server) == 5; }));
+    ASSERT_TRUE(WaitUntil([this] { return Server.Requests().size() == 5; }));
     const auto Workers = Form->Worker;
 
     WriteConfiguration("/t");
@@ -61,14 +54,14 @@ TEST_F(TRefresh, PressWhileDownloadsAreInFlightRereadsTheFileButStartsNoWorker)
     EXPECT_EQ(Form->Worker, Workers) << "no new worker while every source is in flight";
     EXPECT_EQ(Form->Label9->text(), QString::fromStdString(Server.Url("/t4"))) << "captions follow the file";
     ProcessEventsFor(200);
-    EXPECT_EQ(RequestTotal(Server), 5);
+    EXPECT_EQ(Server.Requests().size(), 5u);
 
     // The stalled downloads end; the next refresh starts every source with the new addresses.
     ServePages("news", "/t");
     Server.Release();
     ASSERT_TRUE(WaitUntil([this] { return AllIdle(); }));
     ASSERT_TRUE(RefreshAndWait("/t2", 1));
-    EXPECT_EQ(RequestTotal(Server), 10);
+    EXPECT_EQ(Server.Requests().size(), 10u);
 }
 
 TEST_F(TRefresh, NestedRefreshKeepsOneDownloadPerSource)
@@ -117,5 +110,5 @@ TEST_F(TRefresh, SourceWhoseThreadCannotStartIsLeftToTheNextRefresh)
     }
     EXPECT_TRUE(Boxes.Texts.isEmpty());
     ASSERT_TRUE(RefreshAndWait());
-    EXPECT_EQ(RequestTotal(Server), 5);
+    EXPECT_EQ(Server.Requests().size(), 5u);
 }
