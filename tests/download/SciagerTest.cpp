@@ -142,25 +142,6 @@ TEST_F(SciagerTest, ReportsEveryReadThenTheEnd)
     EXPECT_TRUE(Empty.Success);
 }
 
-TEST_F(SciagerTest, LargePageComesInReadsOfAtMost1025BytesWithoutTouchingAHiddenLabel)
-{
-    const std::string Page = Bytes(300000);
-    Server.Serve("/large", {.Body = Page});
-    const TTrace& Trace = Download("/large", [](TSciager* W, TTrace&) { W->ShowProgress = false; });
-    ASSERT_TRUE(Trace.Success);
-    EXPECT_TRUE(Trace.Text == Page) << "ResultText differs from the page served";
-    ASSERT_GE(Trace.Statuses.size(), 300000 / 1025 + 2);
-    EXPECT_EQ(Trace.Statuses.mid(Trace.Statuses.size() - 2), (QStringList{Received(300000), Finished}));
-    std::int64_t Previous = 0;
-    for (qsizetype I = 0; I + 2 < Trace.Statuses.size(); ++I) {
-        const std::int64_t Count = Trace.Statuses[I].section(' ', 1, 1).toLongLong();
-        EXPECT_TRUE(Count > Previous && Count - Previous <= 1025)
-            << "read " << I << " brought " << Count - Previous;
-        Previous = Count;
-    }
-    EXPECT_EQ(Trace.Captions, QStringList(Trace.Statuses.size(), Untouched));
-}
-
 TEST_F(SciagerTest, ShowProgressAndSettersWhileWorking)
 {
     Server.Serve("/slow", {.Body = Bytes(3000), .Fault = TReply::TFault::Stall, .StallAfter = 1000});

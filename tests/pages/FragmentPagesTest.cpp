@@ -70,10 +70,8 @@ TEST(FragmentPages, RewriteRules)
         {0, "<a href='/futures/k.htm?d=1'>", "<a href='https://www.parkiet.com/futures/k.htm?d=1'>"},
         {0, "<a href=\"/futures/k.htm\">", "<a href=\"https://www.parkiet.com/futures/k.htm\">"},
         {0, "<a href='futures/k.htm'>", "<a href='https://www.parkiet.com/futures/k.htm'>"},
-        {0, "<a href=\"futures/k.htm\">", "<a href=\"https://www.parkiet.com/futures/k.htm\">"},
         {0, "<a HREF=\"/futures/k.htm\">", ""},
         {0, "<a href = \"/futures/k.htm\">", ""},
-        {0, "<a href=\"/Futures/k.htm\">", ""},
         {0, "<a href=\"/akcje/futures/k.htm\">", ""},
         {0, "<table width=\"270\" border=0>", "<table width=\"470\" border=0>"},
         {0, "<table width='270'><table width=270>", ""},
@@ -86,7 +84,6 @@ TEST(FragmentPages, RewriteRules)
         {2, "<a href=\"/futures/k.htm\">/wiadomosci/article.html?", ""},
         {3, "<a href=\"/welcome.jsp?id=3\">", "<a href=\"news/newsPlainContent.jsp?id=3\">"},
         {3, "<a href=\"welcome.jsp?id=3\">", ""},
-        {3, "<a href=\"/welcome.jsp\">", ""},
     };
     for (const auto& C : Cases) { // an empty Expected: the link stays as it is
         const std::string Page = BuildFragmentPage(C.Source, "<s>" + C.Link + "<e>\r\n", "<s>", "<e>");

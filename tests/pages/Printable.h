@@ -1,4 +1,4 @@
-// Readable form of page bytes for failure messages: CR, LF, NUL and bytes outside ASCII escaped.
+// Readable form of page bytes for failure messages: all but printable ASCII as hex escapes.
 #pragma once
 
 #include <cstdio>
@@ -8,20 +8,10 @@
 inline std::string Printable(std::string_view Bytes)
 {
     std::string Out = "\"";
-    for (char C : Bytes) {
-        const auto B = static_cast<unsigned char>(C);
-        if (C == '\r')
-            Out += "\\r";
-        else if (C == '\n')
-            Out += "\\n";
-        else if (C == '"' || C == '\\')
-            Out += std::string("\\") + C;
-        else if (B < 0x20 || B >= 0x7f) {
-            char Hex[5];
-            std::snprintf(Hex, sizeof Hex, "\\x%02x", B);
-            Out += Hex;
-        } else
-            Out += C;
+    for (const char C : Bytes) {
+        char Hex[5];
+        std::snprintf(Hex, sizeof Hex, "\\x%02x", static_cast<unsigned char>(C));
+        Out += C >= 0x20 && C < 0x7f && C != '"' && C != '\\' ? std::string(1, C) : Hex;
     }
     return Out + "\"";
 }

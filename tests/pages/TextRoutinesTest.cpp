@@ -80,29 +80,15 @@ TEST(TextRoutines, CutBetweenMarkersEdgeRules)
 }
 
 namespace Reference {
-// The definitions written out step by step: slow but easy to check.
-std::ptrdiff_t Find(const std::string& Pattern, const std::string& Text)
-{
-    const std::size_t At = Pattern.empty() ? std::string::npos : Text.find(Pattern);
-    return At == std::string::npos ? 0 : static_cast<std::ptrdiff_t>(At) + 1;
-}
-
-std::string Sub(const std::string& Text, std::ptrdiff_t Index, std::ptrdiff_t Count)
-{
-    const auto Size = static_cast<std::ptrdiff_t>(Text.size());
-    Index = std::max<std::ptrdiff_t>(Index, 1);
-    return Index > Size || Count <= 0 ? "" : Text.substr(Index - 1, std::min(Count, Size - Index + 1));
-}
-
-std::string ReplaceAll(const std::string& Pattern, const std::string& Replacement, std::string Rest)
+// The definitions written out plainly: slow but easy to check.
+std::string ReplaceAll(const std::string& Pattern, const std::string& Replacement, const std::string& Text)
 {
     std::string Out;
-    for (std::ptrdiff_t P = Find(Pattern, Rest); P > 0; P = Find(Pattern, Rest)) {
-        Out += Sub(Rest, 1, P - 1) + Replacement;
-        Rest = Sub(Rest, P + static_cast<std::ptrdiff_t>(Pattern.size()),
-                   static_cast<std::ptrdiff_t>(Rest.size()));
-    }
-    return Out + Rest;
+    std::size_t From = 0;
+    for (std::size_t At; !Pattern.empty() && (At = Text.find(Pattern, From)) != std::string::npos;
+         From = At + Pattern.size())
+        Out += Text.substr(From, At - From) + Replacement;
+    return Out + Text.substr(From);
 }
 
 std::string NormalizeLines(const std::string& Text)
@@ -118,13 +104,17 @@ std::string NormalizeLines(const std::string& Text)
     return Out;
 }
 
+// From the start marker (or the text's start) through the first end marker after it; without
+// one, its length less one characters.
 std::string CutBetweenMarkers(const std::string& Text, const std::string& StartMarker,
                               const std::string& EndMarker)
 {
-    const auto Size = static_cast<std::ptrdiff_t>(Text.size());
-    const std::string Head = NormalizeLines(Sub(Text, Find(StartMarker, Text), Size));
-    return NormalizeLines(
-        Sub(Head, 1, Find(EndMarker, Head) + static_cast<std::ptrdiff_t>(EndMarker.size()) - 1));
+    const std::size_t Start = StartMarker.empty() ? std::string::npos : Text.find(StartMarker);
+    const std::string Head = NormalizeLines(Start == std::string::npos ? Text : Text.substr(Start));
+    const std::size_t End = EndMarker.empty() ? std::string::npos : Head.find(EndMarker);
+    const std::ptrdiff_t Count =
+        (End == std::string::npos ? 0 : static_cast<std::ptrdiff_t>(End) + 1) + std::ssize(EndMarker) - 1;
+    return NormalizeLines(Head.substr(0, static_cast<std::size_t>(std::max<std::ptrdiff_t>(Count, 0))));
 }
 } // namespace Reference
 

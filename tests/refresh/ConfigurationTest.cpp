@@ -6,37 +6,14 @@
 #include <vector>
 
 namespace {
-struct TStored
-{
-    int Source;
-    TConfigField Field;
-    std::string Value;
-    bool operator==(const TStored&) const = default;
-};
-
-struct TReading
-{
-    std::array<std::string, SourceCount> Addresses;
-    std::vector<TStored> Stored;
-    std::vector<std::string> Values() const
-    {
-        std::vector<std::string> Out;
-        for (const TStored& S : Stored)
-            Out.push_back(S.Value);
-        return Out;
-    }
-};
-
-TReading ReadBytes(const std::string& Bytes)
+std::vector<std::string> ReadBytes(const std::string& Bytes)
 {
     TTempDir Dir;
     Dir.Write("dane.txt", Bytes);
-    TReading Result;
-    Result.Addresses = LoadConfiguration((Dir.Path() / "dane.txt").string(),
-                                         [&](int Source, TConfigField Field, const std::string& Value) {
-                                             Result.Stored.push_back({Source, Field, Value});
-                                         });
-    return Result;
+    std::vector<std::string> Values;
+    LoadConfiguration((Dir.Path() / "dane.txt").string(),
+                      [&](int, TConfigField, const std::string& Value) { Values.push_back(Value); });
+    return Values;
 }
 
 // Values, then empty ones up to the fifteen always stored.
@@ -46,14 +23,6 @@ std::vector<std::string> Padded(std::vector<std::string> Values)
     return Values;
 }
 
-std::string Lines(const std::string& Prefix, int Count)
-{
-    std::string File;
-    for (int Line = 1; Line <= Count; ++Line)
-        File += Prefix + std::to_string(Line) + "\r\n";
-    return File;
-}
-
 std::vector<std::string> Names(int Count)
 {
     std::vector<std::string> Out;
@@ -61,31 +30,46 @@ std::vector<std::string> Names(int Count)
         Out.push_back("L" + std::to_string(Line));
     return Out;
 }
+
+std::string Lines(int Count)
+{
+    std::string File;
+    for (const std::string& Name : Names(Count))
+        File += Name + "\r\n";
+    return File;
+}
 } // namespace
 
 TEST(Configuration, LineRules)
 {
-    TReading Reading = ReadBytes(Lines("v", 15));
+    TTempDir Dir;
+    Dir.Write("dane.txt", Lines(15));
+    std::vector<std::tuple<int, TConfigField, std::string>> Stored;
+    const auto Addresses = LoadConfiguration((Dir.Path() / "dane.txt").string(),
+                                             [&](int Source, TConfigField Field, const std::string& Value) {
+                                                 Stored.emplace_back(Source, Field, Value);
+                                             });
     const TConfigField Fields[] = {TConfigField::Address, TConfigField::StartMarker, TConfigField::EndMarker};
+    ASSERT_EQ(Stored.size(), 15u);
     for (int Line = 1; Line <= 15; ++Line)
-        EXPECT_EQ(Reading.Stored.at(Line - 1),
-                  (TStored{(Line - 1) / 3, Fields[(Line - 1) % 3], "v" + std::to_string(Line)}))
+        EXPECT_EQ(Stored[Line - 1],
+                  std::make_tuple((Line - 1) / 3, Fields[(Line - 1) % 3], "L" + std::to_string(Line)))
             << "line " << Line;
-    EXPECT_EQ(Reading.Addresses, (std::array<std::string, 5>{"v1", "v4", "v7", "v10", "v13"}));
+    EXPECT_EQ(Addresses, (std::array<std::string, 5>{"L1", "L4", "L7", "L10", "L13"}));
 
     const std::pair<std::string, std::vector<std::string>> Cases[] = {
         // CR LF, a lone CR and CR CR each end lines; a lone LF stays in the text; blanks are kept.
         {"a\r\nb\rc\nd\r\r e \r\n\n\r\xE6\xB9\x9C\r\n", {"a", "b", "c\nd", "", " e ", "\n", "\xE6\xB9\x9C"}},
         {"one\r\ntw\x1Ao\r\nthree\r\n", {"one", "tw"}}, // byte 26 ends the readable text
         {"http://a/\nstart\nend\n", {"http://a/\nstart\nend\n"}},
-        {Lines("L", 10), Names(10)},
-        {Lines("L", 20), Names(15)},
+        {Lines(10), Names(10)},
+        {Lines(20), Names(15)},
         {"", {}},
         // A line far longer than the reader's buffer, ending across buffer boundaries with CR LF.
         {std::string(200000, 'x') + "\r\nnext\r", {std::string(200000, 'x'), "next"}},
     };
     for (const auto& [Bytes, Values] : Cases)
-        EXPECT_TRUE(ReadBytes(Bytes).Values() == Padded(Values)) << "values of " << Bytes.substr(0, 40);
+        EXPECT_TRUE(ReadBytes(Bytes) == Padded(Values)) << "values of " << Bytes.substr(0, 40);
 }
 
 TEST(Configuration, OpenAndReadErrorsCarryTheUsersMessage)
