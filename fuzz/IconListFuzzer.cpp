@@ -3,6 +3,7 @@
 // each either succeeds or raises EReadError and leaves the list empty. A list that was read writes
 // back exactly the bytes it consumed and reads again to the same count.
 #include "FuzzCheck.h"
+#include "PipeDevice.h"
 #include "VelorIconList.h"
 
 #include <QBuffer>
@@ -17,36 +18,6 @@
 namespace {
 // Size of one read the list may ask of a device: a size field may not make it ask for more.
 constexpr qint64 ReadPiece = 64 * 1024;
-
-// A read-only device that, like a pipe, cannot tell how much data is left.
-class TPipe : public QIODevice
-{
-public:
-    explicit TPipe(const QByteArray& Data) : FData(Data)
-    {
-        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
-    bool isSequential() const override { return true; }
-    qint64 LargestRead = 0;
-    qint64 Consumed() const { return FAt; }
-
-protected:
-    qint64 readData(char* To, qint64 MaxSize) override
-    {
-        LargestRead = std::max(LargestRead, MaxSize);
-        const qint64 Count = std::min<qint64>(MaxSize, FData.size() - FAt);
-        if (Count <= 0)
-            return -1;
-        std::memcpy(To, FData.constData() + FAt, std::size_t(Count));
-        FAt += Count;
-        return Count;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    const QByteArray& FData;
-    qint64 FAt = 0;
-};
 
 // The entry count after reading Stream into List; none when the read raised EReadError.
 std::optional<int> Read(TVelorIconList& List, QIODevice& Stream)
@@ -82,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     TVelorIconList List;
     const std::optional<int> Count = Read(List, Buffer);
 
-    TPipe Pipe(Bytes);
+    TPipeDevice Pipe(Bytes);
     TVelorIconList PipeList;
     const std::optional<int> PipeCount = Read(PipeList, Pipe);
     FUZZ_CHECK(Count == PipeCount);

@@ -1,6 +1,7 @@
 // TVelorIconList: list operations and change events, copying, the stored form and corrupt forms.
 #include "VelorIconList.h"
 #include "Icon.h"
+#include "PipeDevice.h"
 #include "PopupMenu.h"
 #include "TrayTestSupport.h"
 
@@ -34,34 +35,6 @@ QByteArray ProgramIconBytes()
     return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
 }
 
-// A read-only stream that, like a pipe, cannot tell how much is left; notes the largest read.
-class TPipe : public QIODevice
-{
-public:
-    explicit TPipe(QByteArray Data) : FData(std::move(Data))
-    {
-        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
-    bool isSequential() const override { return true; }
-    qint64 LargestRead = 0;
-
-protected:
-    qint64 readData(char* To, qint64 MaxSize) override
-    {
-        LargestRead = std::max(LargestRead, MaxSize);
-        const qint64 Count = std::min<qint64>(MaxSize, FData.size() - FAt);
-        if (Count <= 0)
-            return -1;
-        std::memcpy(To, FData.constData() + FAt, std::size_t(Count));
-        FAt += Count;
-        return Count;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    QByteArray FData;
-    qint64 FAt = 0;
-};
 } // namespace
 
 TEST(VelorIconList, OperationsReportEachChangeOnce)
@@ -221,7 +194,7 @@ TEST(VelorIconList, CorruptStoredFormsRaiseAndLeaveTheListEmpty)
             QByteArray Bytes = Case.Bytes;
             QBuffer Buffer(&Bytes);
             Buffer.open(QIODevice::ReadOnly);
-            TPipe Pipe(Bytes);
+            TPipeDevice Pipe(Bytes);
             TVelorIconList List;
             List.Add(&Red);
             const std::string Error = ErrorOf<EReadError>(
