@@ -149,7 +149,8 @@ TEST_F(SciagerTest, ShowProgressAndSettersWhileWorking)
     Worker->ShowProgress = false;
     Worker->SetUserAgent("first");
     Worker->Start();
-    ASSERT_TRUE(WaitUntil([&] { return Trace->Statuses.size() == 1; }));
+    // The stalled page's first bytes may come in more than one read.
+    ASSERT_TRUE(WaitUntil([&] { return !Trace->Statuses.isEmpty(); }));
     EXPECT_EQ(Label.text(), Untouched);
 
     ASSERT_TRUE(Worker->Working());
@@ -160,11 +161,14 @@ TEST_F(SciagerTest, ShowProgressAndSettersWhileWorking)
     EXPECT_EQ(Worker->Mode(), TDownloadMode::dmToString);
     EXPECT_EQ(Worker->UserAgent(), "first");
 
+    // Statuses are made on this thread, so none comes between counting them and the switch.
+    const qsizetype Shown = Trace->Statuses.size();
     Worker->ShowProgress = true;
     Server.Release();
     WaitForEnd(*Trace);
-    ASSERT_GE(Trace->Statuses.size(), 3);
-    EXPECT_EQ(Trace->Captions[1], Trace->Statuses[1]) << "ShowProgress switched on shows the next status";
+    ASSERT_GT(Trace->Statuses.size(), Shown + 1);
+    EXPECT_EQ(Trace->Captions[Shown], Trace->Statuses[Shown])
+        << "ShowProgress switched on shows the next status";
     EXPECT_EQ(Label.text(), Finished);
     EXPECT_EQ(Trace->Text, Bytes(3000));
     EXPECT_EQ(Server.Requests().size(), 1u);
