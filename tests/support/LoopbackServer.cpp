@@ -274,11 +274,17 @@ void TLoopbackServer::TImpl::Respond(int Fd, const TRequest& Request, const TRep
         return;
     case TFault::Stall: {
         const std::size_t Before = std::min(Reply.StallAfter, Body.size());
+        // Taken before the first byte goes out: a Release by a client that has seen any of this reply
+        // frees it, even if this thread has not reached its wait yet.
+        std::uint64_t Seen;
+        {
+            std::lock_guard Lock(Mutex);
+            Seen = ReleaseCount;
+        }
         if (!SendAll(Fd, Head(Reply.Status, Body.size(), Reply.Headers) + Body.substr(0, Before)))
             return;
         {
             std::unique_lock Lock(Mutex);
-            const std::uint64_t Seen = ReleaseCount;
             Released.wait(Lock, [&] { return Stopping || ReleaseCount != Seen; });
             if (Stopping)
                 return;

@@ -58,7 +58,8 @@ public:
     // whole target); unknown paths get a 404 with a short body.
     void Serve(const std::string& Path, TReply Reply);
 
-    // Lets every reply stalled so far finish its body; later stalls wait for the next Release.
+    // Lets every stalled reply that has begun to go out finish its body; replies begun later wait
+    // for the next Release.
     void Release();
 
     // Requests received so far, in arrival order; recorded before the reply goes out.
