@@ -20,6 +20,27 @@ void InitialiseCurl()
 }
 
 constexpr long MaxRedirects = 20;
+
+TFailure FailureOf(CURLcode Code, bool Opened)
+{
+    switch (Code) {
+    case CURLE_OK:
+        return TFailure::None;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return TFailure::Unresolvable;
+    case CURLE_COULDNT_CONNECT:
+        return TFailure::Refused;
+    case CURLE_OPERATION_TIMEDOUT:
+        return TFailure::TimedOut;
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+        return Opened ? TFailure::BrokenOff : TFailure::Other;
+    default:
+        return TFailure::Other;
+    }
+}
 } // namespace
 
 struct THttpSession::TImpl
@@ -156,6 +177,7 @@ THttpSession::TResult THttpSession::Get(const std::string& Url, const TReader& R
 {
     TResult Result;
     if (!Impl->Handle) {
+        Result.Failure = TFailure::Other;
         Result.Error = "cannot create an HTTP handle";
         return Result;
     }
@@ -176,6 +198,7 @@ THttpSession::TResult THttpSession::Get(const std::string& Url, const TReader& R
     Result.Opened = Impl->Opened;
     Result.Complete = Code == CURLE_OK;
     curl_easy_getinfo(Impl->Handle, CURLINFO_RESPONSE_CODE, &Result.Status);
+    Result.Failure = Impl->TimedOut ? TFailure::TimedOut : FailureOf(Code, Result.Opened);
     if (Impl->TimedOut)
         Result.Error = "no data received for " + std::to_string(Impl->Timeouts.Idle.count()) + " ms";
     else if (Code != CURLE_OK)

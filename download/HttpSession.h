@@ -2,6 +2,8 @@
 // reads of at most MaxRead bytes on the calling thread.
 #pragma once
 
+#include "DownloadOutcome.h"
+
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -24,7 +26,9 @@ public:
         bool Opened = false;   // the status line and headers of the final response arrived
         bool Complete = false; // the transfer ran to its end without an error
         long Status = 0;       // status of the final response; 0 when none arrived
-        std::string Error;     // what went wrong, empty when Complete
+        // Why the transfer did not complete (None when Complete; an error status is not judged here)
+        TFailure Failure = TFailure::None;
+        std::string Error; // what went wrong in curl's words, empty when Complete
     };
 
     // Receives one read: Size bytes at Data, at most MaxRead. Returns false to end the transfer.

@@ -96,6 +96,7 @@ void TSciager::Run()
 void TSciager::Execute()
 {
     FBytesReceived = 0;
+    FOutcome = {};
     FWorking = true;
     FSuccess = true;
 
@@ -103,10 +104,9 @@ void TSciager::Execute()
     if (FMode == TDownloadMode::dmToFile) {
         File.reset(std::fopen(FileName.c_str(), "w+b"));
         if (!File) {
-            // Nothing to download into: no request is made, but the status line still learns that
-            // this download is over.
+            // Nothing to download into: no request is made and no status step runs.
             FSuccess = false;
-            HandOverToUserInterface([this] { ReportDone(); });
+            FOutcome = {.Failure = TFailure::Other, .Detail = "cannot create " + FileName};
             FWorking = false;
             return;
         }
@@ -126,14 +126,21 @@ void TSciager::Execute()
         HandOverToUserInterface([this] { ReportProgress(); });
         return Size > 0 && !FTerminated;
     });
+    FOutcome = {Result.Failure, Result.Status, FBytesReceived, Result.Error};
+    if (FOutcome.Failure == TFailure::None && Result.Status >= 400)
+        FOutcome.Failure = TFailure::HttpStatus;
+    else if (FOutcome.Failure == TFailure::None && (!Result.Opened || FTerminated))
+        FOutcome.Failure = TFailure::Other;
     // A page that broke off or came with an error status must not pass for the page.
-    if (!Result.Opened || !Result.Complete || Result.Status >= 400 || FTerminated)
+    if (FOutcome.Failure != TFailure::None)
         FSuccess = false;
     if (File) {
         // Write errors show up by the latest when the buffered file is closed.
         const bool WriteFailed = std::ferror(File.get()) != 0;
-        if (std::fclose(File.release()) != 0 || WriteFailed)
+        if (std::fclose(File.release()) != 0 || WriteFailed) {
             FSuccess = false;
+            FOutcome = {.Failure = TFailure::Other, .Bytes = FBytesReceived, .Detail = "cannot write " + FileName};
+        }
     }
 
     HandOverToUserInterface([this] { ReportDone(); });

@@ -3,6 +3,8 @@
 // notification has run there.
 #pragma once
 
+#include "DownloadOutcome.h"
+
 #include <QString>
 #include <atomic>
 #include <cstdint>
@@ -41,6 +43,8 @@ public:
     // dmToFile could not be created or written, or an error ended the body.
     bool Success() const { return FSuccess; }
     const std::string& ResultText() const { return FResultText; }
+    // How the transfer ended, for telling the user why a download failed; read after the end.
+    const TDownloadOutcome& Outcome() const { return FOutcome; }
     std::int64_t BytesReceived() const { return FBytesReceived; }
 
     // Lets the suspended thread run the body; called once. Throws std::system_error when the thread
@@ -80,5 +84,6 @@ private:
     std::string FResultText;
     std::string FUserAgent = "Internet Explorer";
     std::int64_t FBytesReceived = 0;
+    TDownloadOutcome FOutcome;
     std::atomic<bool> FTerminated = false;
 };
