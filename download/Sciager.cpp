@@ -139,7 +139,8 @@ void TSciager::Execute()
         const bool WriteFailed = std::ferror(File.get()) != 0;
         if (std::fclose(File.release()) != 0 || WriteFailed) {
             FSuccess = false;
-            FOutcome = {.Failure = TFailure::Other, .Bytes = FBytesReceived, .Detail = "cannot write " + FileName};
+            FOutcome = {
+                .Failure = TFailure::Other, .Bytes = FBytesReceived, .Detail = "cannot write " + FileName};
         }
     }
 
