@@ -78,10 +78,11 @@ std::string BuildFragmentPage(int SourceIndex, std::string_view Page, std::strin
 
     std::string W = CutBetweenMarkers(Page, StartMarker, EndMarker);
     if (SourceIndex == 3) {
-        // DoAkcji's rewrite sees the fragment alone, before the header is put in front of it.
+        // DoAkcji's rewrite sees the fragment alone, before the header is put in front of it. The
+        // page stays in line form: an empty fragment leaves the header on a line of its own.
         for (const TRewrite& Rewrite : Source.Rewrites)
             W = ReplaceAll(Rewrite.Pattern, Rewrite.Replacement, W);
-        return Source.Header + W;
+        return NormalizeLines(Source.Header + W);
     }
 
     // The fragment ends with CR LF unless it is empty, so the trailer gets a line of its own and

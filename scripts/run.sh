@@ -9,6 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build
 mode=demo
 [ "${1:-}" = "--live" ] && mode=live
+pids=""
 
 bash "$root/scripts/build.sh" "$build" -DBUILD_TESTING=OFF
 bash "$root/scripts/deps.sh" python3 imagemagick
@@ -41,7 +42,10 @@ fi
 source "$root/scripts/xvfb.sh"
 start_xvfb
 pages=("1wirek&borta.htm" "2stormerfut.htm" "3stormer.htm" "4doakcji.htm" "5swiat.htm")
-for page in "${pages[@]}"; do rm -f "$(dirname "$program")/$page"; done
+# Page files of earlier runs stay; this run's are the ones newer than the stamp.
+stamp=$(mktemp)
+trap 'cleanup; rm -f "$stamp"' EXIT
+written() { [ "$1" -nt "$stamp" ]; }
 "$program" &
 pids="$pids $!"
 window=""
@@ -53,7 +57,7 @@ done
 xdotool mousemove --window "$window" 59 18 click 1
 for _ in $(seq 600); do
   missing=0
-  for page in "${pages[@]}"; do [ -s "$(dirname "$program")/$page" ] || missing=1; done
+  for page in "${pages[@]}"; do written "$(dirname "$program")/$page" || missing=1; done
   [ $missing -eq 0 ] && break
   sleep 0.1
 done
@@ -64,5 +68,5 @@ echo "Screenshot: $shot"
 echo "Page files:"
 for page in "${pages[@]}"; do
   file="$(dirname "$program")/$page"
-  if [ -s "$file" ]; then echo "  $file"; else echo "  $file (not written)"; fi
+  if written "$file"; then echo "  $file"; else echo "  $file (not written in this run)"; fi
 done

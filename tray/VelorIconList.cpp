@@ -75,7 +75,9 @@ void TVelorIconList::BeginUpdate()
 
 void TVelorIconList::EndUpdate()
 {
-    if (FUpdateCount > 0 && --FUpdateCount == 0)
+    // A plain counter: an unmatched EndUpdate takes it below 0, and changes stay unreported until
+    // as many BeginUpdate calls have brought it back to 0.
+    if (--FUpdateCount == 0)
         Changed();
 }
 

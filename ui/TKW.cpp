@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFile>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QUrl>
 #include <cstdlib>
@@ -65,8 +66,8 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     setupUi(this);
     Timer1->setInterval(TimerInterval);
 
-    Wire(Button1, &QPushButton::clicked, this, [this] { Timer1Timer(); });
-    Wire(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connect(Button1, &QPushButton::clicked, this, [this] { GuardedRefresh(false); });
+    connect(Timer1, &QTimer::timeout, this, [this] { GuardedRefresh(true); });
     Wire(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
     Wire(CheckBox2, &QCheckBox::clicked, this, [this] { CheckBox2Click(); });
     Wire(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
@@ -131,6 +132,28 @@ TWebBrowser* TForm1::PageView(int Source) const
     return findChild<TWebBrowser*>(QString::fromLatin1(SourceTable[Source].WebBrowser));
 }
 
+// The window manager's decorations around the client area; none before the window is framed.
+QMargins TForm1::FrameMargins() const
+{
+    const QRect Outer = frameGeometry();
+    const QRect Client = geometry();
+    return {Client.left() - Outer.left(), Client.top() - Outer.top(), Outer.right() - Client.right(),
+            Outer.bottom() - Client.bottom()};
+}
+
+// Sizes are set as outer sizes with the frame known at the time. A window manager frames the window
+// later, and frames it anew when its border changes (a sizeable window gets a grip): the outer size
+// then stays what it was, and the client area gives way.
+void TForm1::FollowFrame()
+{
+    const QMargins Margins = FrameMargins();
+    if (Margins.isNull() || Margins == AppliedMargins)
+        return;
+    const QSize Outer = size().grownBy(AppliedMargins);
+    SetOuterHeight(Outer.height());
+    SetOuterWidth(Outer.width());
+}
+
 int TForm1::OuterWidth() const
 {
     return frameGeometry().width();
@@ -145,6 +168,7 @@ void TForm1::SetOuterWidth(int Width)
 {
     setMinimumWidth(0);
     setMaximumWidth(QWIDGETSIZE_MAX);
+    AppliedMargins = FrameMargins();
     resize(Width - (OuterWidth() - width()), height());
     ApplySizeLimits();
 }
@@ -153,6 +177,7 @@ void TForm1::SetOuterHeight(int Height)
 {
     setMinimumHeight(0);
     setMaximumHeight(QWIDGETSIZE_MAX);
+    AppliedMargins = FrameMargins();
     resize(width(), Height - (OuterHeight() - height()));
     ApplySizeLimits();
 }
@@ -207,6 +232,12 @@ void TForm1::resizeEvent(QResizeEvent* Event)
     ArrangeControls();
 }
 
+void TForm1::moveEvent(QMoveEvent* Event)
+{
+    QWidget::moveEvent(Event);
+    FollowFrame();
+}
+
 bool TForm1::eventFilter(QObject* Watched, QEvent* Event)
 {
     if (Event->type() == QEvent::Show)
@@ -242,6 +273,23 @@ void TForm1::CheckBox2Click()
         SetOuterHeight(SavedHeight);
         SetOuterWidth(SavedWidth);
     }
+}
+
+// Runs a refresh and shows its error in the error box. A timer tick whose refresh fails while the
+// box of an earlier refresh is still open adds none: the open box already says it, and boxes do not
+// pile up while the user is away.
+void TForm1::GuardedRefresh(bool Tick)
+{
+    std::exception_ptr Error;
+    try {
+        Timer1Timer();
+    } catch (...) {
+        Error = std::current_exception();
+    }
+    if (!Error || (Tick && RefreshErrorOpen))
+        return;
+    const QScopedValueRollback Open(RefreshErrorOpen, true);
+    TApplication::ShowException(Error);
 }
 
 void TForm1::Timer1Timer()

@@ -84,6 +84,7 @@ protected:
     void changeEvent(QEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
+    void moveEvent(QMoveEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
@@ -93,10 +94,17 @@ private:
     void ShowPage(int Source, const std::string& Page);
     void SetSizeable(bool Sizeable);
     void ApplySizeLimits();
+    QMargins FrameMargins() const;
+    void FollowFrame();
+    void GuardedRefresh(bool Tick);
     void OpenAddress(const QString& Address);
     void BringBack();
     QLabel* LinkLabel(int Source) const;
     TWebBrowser* PageView(int Source) const;
 
     bool Sizeable = true;
+    // The window manager's frame as it was when the outer size was last set; none before framing.
+    QMargins AppliedMargins;
+    // While a refresh's error box is open, a failing timer tick opens no second one.
+    bool RefreshErrorOpen = false;
 };

@@ -55,7 +55,8 @@ TEST(FragmentPages, PageFilesMatchFixtures)
               "HREF=\"https://www.bankier.pl/inwestowanie/gielda/akcje/\"></head> </table> </HTML>\r\n");
     EXPECT_EQ(
         BuildFragmentPage(3, Page, "<p>", ""),
-        "<HTML><BASEFONT face=\"Arial,Helvetica\"><head><BASE href=\"https://www.doakcji.pl/\"></head>");
+        "<HTML><BASEFONT face=\"Arial,Helvetica\"><head><BASE href=\"https://www.doakcji.pl/\"></head>\r\n")
+        << "an empty fragment leaves the header on a line of its own";
     EXPECT_THROW(BuildFragmentPage(-1, "page", "", ""), std::out_of_range);
     EXPECT_THROW(BuildFragmentPage(4, "page", "", ""), std::out_of_range);
 }

@@ -83,6 +83,12 @@ TEST(VelorIconList, OperationsReportEachChangeOnce)
     EXPECT_EQ(Changes, 8);
     List.EndUpdate();
     EXPECT_EQ(Changes, 9);
+    List.EndUpdate();
+    List.Add(&Red);
+    List.BeginUpdate();
+    EXPECT_EQ(Changes, 9) << "an unmatched EndUpdate holds changes back until BeginUpdate evens it";
+    List.Delete(4);
+    EXPECT_EQ(Changes, 10);
 
     EXPECT_EQ(ErrorOf<EListError>([&] { List.Items(4); }), "List index out of bounds (4)");
     EXPECT_EQ(ErrorOf<EListError>([&] { List.Items(-1); }), "List index out of bounds (-1)");
@@ -92,7 +98,7 @@ TEST(VelorIconList, OperationsReportEachChangeOnce)
 
     List.Clear();
     EXPECT_EQ(List.Count(), 0);
-    EXPECT_EQ(Changes, 10);
+    EXPECT_EQ(Changes, 11);
 }
 
 TEST(VelorIconList, AssignCopiesListsAndSingleImagesOnly)
