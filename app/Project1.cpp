@@ -1,21 +1,42 @@
-// Program entry: the start and end sequence.
+// Program entry: the command-line options, or the window's start and end sequence.
 #include "Application.h"
+#include "CommandLine.h"
+#include "SingleInstance.h"
 #include "TKW.h"
 #include "WebBrowser.h"
 
 #include <cstdio>
 #include <unistd.h>
 
-int main(int argc, char** argv)
+namespace {
+// Downloads still in flight are neither stopped nor awaited: they end with the process.
+[[noreturn]] void End(int ExitCode)
 {
-    PreparePageViews();
-    TApplication Application(argc, argv);
-    auto* Form1 = new TForm1;
-    Application.MainForm = Form1;
-    Form1->show();
-    const int ExitCode = Application.exec();
-    delete Form1;
-    // Downloads still in flight are neither stopped nor awaited: they end with the process.
     std::fflush(nullptr);
     _exit(ExitCode);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (AsksForCommandLine(argc, argv))
+        End(RunCommandLine(argc, argv));
+    PreparePageViews();
+    TApplication Application(argc, argv);
+    if (const int Status = RejectArguments(QCoreApplication::arguments()))
+        End(Status);
+    int ExitCode;
+    {
+        // A second start from the same folder shows the running copy's window instead.
+        TSingleInstance Instance(QCoreApplication::applicationDirPath());
+        if (Instance.HandedOver())
+            End(0);
+        auto* Form1 = new TForm1;
+        Application.MainForm = Form1;
+        QObject::connect(&Instance, &TSingleInstance::Activated, Form1, [Form1] { Form1->Open1Click(); });
+        Form1->show();
+        ExitCode = Application.exec();
+        delete Form1;
+    }
+    End(ExitCode);
 }

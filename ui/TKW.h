@@ -2,6 +2,7 @@
 // workers and the page builders, and lays out its two modes: the compact strip and the full window.
 #pragma once
 
+#include "SiteConstants.h"
 #include "SourceTable.h"
 #include "TrayLayer.h"
 
@@ -76,7 +77,7 @@ public:
     static inline const QString StartCaption = QStringLiteral("S  T  A  R  T");
     static inline const QString RefreshCaption = QStringLiteral("Manual refresh");
     static inline const QString LastUpdatePrefix = QStringLiteral("Ostatnia aktualizacja ");
-    static inline const std::string AgentName = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0; Q312461";
+    static inline const std::string AgentName{::AgentName};
     static inline const QString HomePage = QStringLiteral("tkw.example.org");
     static inline const QString MailAddress = QStringLiteral("tkw@example.org");
 

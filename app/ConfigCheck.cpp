@@ -1,0 +1,220 @@
+// The configuration check: the file's warnings, the parallel downloads and one block per source.
+#include "ConfigCheck.h"
+
+#include "Application.h"
+#include "ConfigFileWarnings.h"
+#include "Configuration.h"
+#include "IndexPage.h"
+#include "Sciager.h"
+#include "SiteConstants.h"
+#include "SourceTable.h"
+#include "TextRoutines.h"
+#include "Windows1250.h"
+
+#include <QCoreApplication>
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+namespace {
+// The tabs' captions as the window shows them.
+constexpr std::array<std::string_view, SourceCount> TabCaptions{"Wirek & Borta", "Stormer Futures",
+                                                                "Stormer On-line", "doakcji.pl", "Indeksy"};
+constexpr std::size_t ShownLines = 2;
+constexpr std::size_t ShownLineLength = 100;
+constexpr const char* Indent = "    ";
+constexpr std::size_t WarningWindow = 1 << 20;
+
+struct TSourceCheck
+{
+    std::string Address;
+    std::string StartMarker;
+    std::string EndMarker;
+    bool Success = false;
+    TDownloadOutcome Outcome;
+    std::string Page;
+};
+
+// Downloads every source with an address at once and waits until all have ended.
+void DownloadAll(std::array<TSourceCheck, SourceCount>& Sources)
+{
+    int Pending = 0;
+    for (TSourceCheck& Source : Sources) {
+        if (Source.Address.empty())
+            continue;
+        auto* Worker = new TSciager;
+        Worker->SetURL(Source.Address);
+        Worker->SetMode(TDownloadMode::dmToString);
+        Worker->SetUserAgent(std::string(AgentName));
+        Worker->OnTerminate = [&Source, &Pending](TSciager* Sender) {
+            Source.Success = Sender->Success();
+            Source.Outcome = Sender->Outcome();
+            Source.Page = NormalizeLines(Sender->ResultText());
+            if (--Pending == 0)
+                QCoreApplication::quit();
+        };
+        try {
+            Worker->Start();
+        } catch (const std::system_error& Error) {
+            delete Worker;
+            Source.Outcome = {.Failure = TFailure::Other, .Detail = Error.what()};
+            continue;
+        }
+        ++Pending;
+    }
+    if (Pending > 0)
+        QCoreApplication::exec();
+}
+
+// Text of the file or the page for a line of the report: control characters, a stray LF above
+// all, are shown as escapes.
+std::string Printable(std::string_view Bytes)
+{
+    std::string Escaped;
+    for (const char C : Bytes) {
+        if (C == '\n')
+            Escaped += "\\n";
+        else if (C == '\t')
+            Escaped += "\\t";
+        else if (static_cast<unsigned char>(C) < 0x20) {
+            char Code[8];
+            std::snprintf(Code, sizeof Code, "\\x%02X", static_cast<unsigned char>(C));
+            Escaped += Code;
+        } else
+            Escaped += C;
+    }
+    return Windows1250ToUtf8(Escaped);
+}
+
+// The first lines of visible text in Fragment: tags dropped, blanks trimmed, long lines cut.
+std::vector<std::string> VisibleLines(std::string_view Fragment)
+{
+    std::string Text;
+    bool InTag = false;
+    for (const char C : Fragment) {
+        if (C == '<' || C == '>')
+            InTag = C == '<';
+        else if (!InTag)
+            Text += C;
+    }
+    Text = ReplaceAll("&nbsp;", " ", Text);
+    std::vector<std::string> Lines;
+    std::size_t Begin = 0;
+    while (Lines.size() < ShownLines && Begin < Text.size()) {
+        const std::size_t End = std::min(Text.find_first_of("\r\n", Begin), Text.size());
+        std::string_view Line = std::string_view(Text).substr(Begin, End - Begin);
+        Begin = End + 1;
+        const std::size_t First = Line.find_first_not_of(" \t");
+        if (First == std::string_view::npos)
+            continue;
+        Line = Line.substr(First, Line.find_last_not_of(" \t") - First + 1);
+        std::string Shown = Printable(Line.substr(0, ShownLineLength));
+        if (Line.size() > ShownLineLength)
+            Shown += "…";
+        Lines.push_back(std::move(Shown));
+    }
+    return Lines;
+}
+
+std::string MarkerLine(const char* Name, int FileLine, std::string_view Marker, std::ptrdiff_t Position)
+{
+    std::string Line = std::string(Indent) + Name + " (wiersz " + std::to_string(FileLine) + "): ";
+    if (Marker.empty())
+        return Line + "pusty znacznik\n";
+    if (Position == 0)
+        return Line + "nie znaleziony\n";
+    return Line + "znaleziony w bajcie " + std::to_string(Position) + "\n";
+}
+
+// Appends the block of one source to Report; true when the source is in order.
+bool ReportSource(int Index, const TSourceCheck& Source, std::string& Report)
+{
+    Report += "[" + std::to_string(Index + 1) + "] " + std::string(TabCaptions[Index]) + "\n";
+    if (Source.Address.empty()) {
+        // Every source's box is checked when the window opens.
+        Report += std::string(Indent) + "adres (wiersz " + std::to_string(3 * Index + 1) +
+                  "): pusty, a źródło jest domyślnie włączone; pominięte\n\n";
+        return true;
+    }
+    Report += std::string(Indent) + "adres: " + Printable(Source.Address) + "\n";
+    const std::string Bytes = "bajtów: " + std::to_string(Source.Outcome.Bytes);
+    if (!Source.Success) {
+        const std::string Reason = DescribeFailure(Source.Outcome);
+        Report += std::string(Indent) + "pobieranie: BŁĄD: " + (Reason.empty() ? "błąd pobierania" : Reason);
+        if (Source.Outcome.Failure == TFailure::HttpStatus)
+            Report += ", " + Bytes;
+        Report += "\n" + std::string(Indent) + "wynik: BŁĄD\n\n";
+        return false;
+    }
+    Report += std::string(Indent) + "pobieranie: HTTP " + std::to_string(Source.Outcome.Status) + ", " +
+              Bytes + "\n";
+    bool Good;
+    if (Index == IndexSource) {
+        const std::string Sesid = ExtractSesid(Source.Page);
+        Good = !Sesid.empty();
+        Report += std::string(Indent) + "sesja: " +
+                  (Good ? Printable(Sesid) : "nie znaleziono (/lib/php/p_glowna.php?sesid=...\")") + "\n" +
+                  Indent + "notowania: " + Printable(QuotesPageAddress(Sesid)) + "\n";
+    } else {
+        // Positions in the page with CR LF line ends, as the page builder sees it; the end marker
+        // is looked for from the start marker on, or from the top without one.
+        const std::ptrdiff_t Start = Find(Source.StartMarker, Source.Page);
+        const std::string Tail =
+            NormalizeLines(Sub(Source.Page, Start, static_cast<std::ptrdiff_t>(Source.Page.size())));
+        const std::ptrdiff_t EndInTail = Find(Source.EndMarker, Tail);
+        const std::ptrdiff_t End = EndInTail == 0 ? 0 : std::max<std::ptrdiff_t>(Start, 1) + EndInTail - 1;
+        Good = Start > 0 && End > 0;
+        Report += MarkerLine("początek", 3 * Index + 2, Source.StartMarker, Start);
+        Report += MarkerLine("koniec", 3 * Index + 3, Source.EndMarker, End);
+        const std::string Fragment = CutBetweenMarkers(Source.Page, Source.StartMarker, Source.EndMarker);
+        Report += std::string(Indent) + "fragment: bajtów: " + std::to_string(Fragment.size()) + "\n";
+        for (const std::string& Line : VisibleLines(Fragment))
+            Report += std::string(Indent) + Indent + "„" + Line + "”\n";
+    }
+    Report += std::string(Indent) + "wynik: " + (Good ? "dobrze" : "BŁĄD") + "\n\n";
+    return Good;
+}
+} // namespace
+
+int RunConfigCheck(const std::string& FileName)
+{
+    std::array<TSourceCheck, SourceCount> Sources;
+    try {
+        const auto Addresses =
+            LoadConfiguration(FileName, [&](int Source, TConfigField Field, const std::string& Value) {
+                if (Field == TConfigField::StartMarker)
+                    Sources[Source].StartMarker = Value;
+                else if (Field == TConfigField::EndMarker)
+                    Sources[Source].EndMarker = Value;
+            });
+        for (int Source = 0; Source < SourceCount; ++Source)
+            Sources[Source].Address = Addresses[Source];
+    } catch (const EInOutError& Error) {
+        const QString Message = TApplication::ErrorBoxText(QString::fromUtf8(Error.what()));
+        std::fputs(Utf8ToLocale(FileName + ": " + Message.toStdString() + "\n").c_str(), stderr);
+        return 2;
+    }
+
+    // The warnings look at the first MiB: a configuration is a few hundred bytes.
+    std::ifstream File(FileName, std::ios::binary);
+    std::string Bytes(WarningWindow, '\0');
+    File.read(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+    Bytes.resize(static_cast<std::size_t>(File.gcount()));
+    std::string Report = "Plik " + FileName + "\n";
+    for (const std::string& Warning : ConfigFileWarnings(Bytes))
+        Report += std::string(Indent) + "UWAGA: " + Warning + "\n";
+    Report += "\n";
+    std::fputs(Utf8ToLocale(Report).c_str(), stdout);
+    std::fflush(stdout);
+
+    DownloadAll(Sources);
+    Report.clear();
+    std::string Failed;
+    for (int Source = 0; Source < SourceCount; ++Source)
+        if (!ReportSource(Source, Sources[Source], Report))
+            Failed += (Failed.empty() ? "" : ", ") + std::to_string(Source + 1);
+    Report += Failed.empty() ? "Wszystkie źródła w porządku.\n" : "Źródła z błędami: " + Failed + ".\n";
+    std::fputs(Utf8ToLocale(Report).c_str(), stdout);
+    return Failed.empty() ? 0 : 1;
+}
