@@ -27,21 +27,17 @@ TSingleInstance::TSingleInstance(const QString& ProgramDir, QObject* Parent) : Q
     // Two copies starting at once take turns here, so that only one of them listens.
     QLockFile Lock(QDir::temp().filePath(Name + QStringLiteral(".lock")));
     Lock.lock();
+    // The connection itself is the request to show the window.
     QLocalSocket Socket;
     Socket.connectToServer(Name);
-    if (Socket.waitForConnected(ConnectTimeout)) {
-        Socket.write("show\n");
-        FHandedOver = Socket.waitForBytesWritten(ConnectTimeout);
-        Socket.disconnectFromServer();
-        if (FHandedOver)
-            return;
-    }
+    FHandedOver = Socket.waitForConnected(ConnectTimeout);
+    if (FHandedOver)
+        return;
     // Nobody answers: a socket file left by a crash would keep the server from listening.
     QLocalServer::removeServer(Name);
     Server = new QLocalServer(this);
     Server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(Server, &QLocalServer::newConnection, this, [this] {
-        // The connection itself is the request; nothing in it needs reading.
         while (QLocalSocket* Client = Server->nextPendingConnection()) {
             Client->deleteLater();
             emit Activated();

@@ -1,0 +1,104 @@
+// tickerwell --check against sources on loopback: the exit status and the key words of each block.
+#include "ClosedPort.h"
+#include "LoopbackServer.h"
+#include "TempDir.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+struct TRun
+{
+    int Status;
+    QString Out;
+    QString Err;
+    // The block of source N (from 1), up to the blank line that ends it.
+    QString Block(int N) const
+    {
+        const auto Begin = Out.indexOf(QStringLiteral("[%1] ").arg(N));
+        return Begin < 0 ? QString() : Out.mid(Begin, Out.indexOf(QStringLiteral("\n\n"), Begin) - Begin);
+    }
+};
+
+// Runs the program in Dir without a display, in a UTF-8 locale.
+TRun Check(const TTempDir& Dir, const QStringList& Arguments)
+{
+    QProcess Program;
+    QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
+    Environment.remove(QStringLiteral("DISPLAY"));
+    Environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    Program.setProcessEnvironment(Environment);
+    Program.setWorkingDirectory(QString::fromStdString(Dir.Path().string()));
+    Program.start(QStringLiteral(TKW_PROGRAM), Arguments);
+    if (!Program.waitForFinished(60000) || Program.exitStatus() != QProcess::NormalExit)
+        return {-1, {}, {}};
+    return {Program.exitCode(), QString::fromUtf8(Program.readAllStandardOutput()),
+            QString::fromUtf8(Program.readAllStandardError())};
+}
+
+std::string Source(const std::string& Address, const std::string& Start, const std::string& End)
+{
+    return Address + "\r\n" + Start + "\r\n" + End + "\r\n";
+}
+} // namespace
+
+TEST(ConfigCheck, ReportsEverySourceInABlockOfItsOwn)
+{
+    TLoopbackServer Server;
+    TClosedPort Closed;
+    Server.Serve("/fine", {.Body = "<html>\n<!-- S -->\n<p>Pierwsza linia</p>\n<p>Druga</p>\n<!-- E -->\n"});
+    Server.Serve("/nostart", {.Body = "<p>tekst</p><!-- E -->"});
+    Server.Serve("/index", {.Body = "<a href=\"/lib/php/p_glowna.php?sesid=AB12\">"});
+    TTempDir Dir;
+    Dir.Write("dane.txt", Source(Server.Url("/fine"), "<!-- S -->", "<!-- E -->") +
+                              Source(Server.Url("/missing"), "<p>", "</p>") +
+                              Source(Closed.Url("/x"), "<p>", "</p>") +
+                              Source(Server.Url("/nostart"), "<!-- S -->", "<!-- E -->") +
+                              Source(Server.Url("/index"), "", ""));
+    const TRun Run = Check(Dir, {QStringLiteral("--check")});
+    EXPECT_EQ(Run.Status, 1);
+    const QStringList Expected[] = {
+        {"[1] Wirek & Borta", "HTTP 200", "początek (wiersz 2): znaleziony w bajcie 9",
+         "koniec (wiersz 3): znaleziony w bajcie 58", "„Pierwsza linia”", "„Druga”", "wynik: dobrze"},
+        {"[2] Stormer Futures", "HTTP 404", "wynik: BŁĄD"},
+        {"[3] Stormer On-line", "połączenie odrzucone", "wynik: BŁĄD"},
+        {"[4] doakcji.pl", "początek (wiersz 11): nie znaleziony", "koniec (wiersz 12): znaleziony",
+         "wynik: BŁĄD"},
+        {"[5] Indeksy", "sesja: AB12", "/lib/php/gieldy.php?sesid=AB12", "wynik: dobrze"},
+    };
+    for (int N = 1; N <= 5; ++N)
+        for (const QString& Words : Expected[N - 1])
+            EXPECT_TRUE(Run.Block(N).contains(Words))
+                << "block " << N << " lacks " << Words.toStdString() << ":\n"
+                << Run.Out.toStdString();
+    EXPECT_TRUE(Run.Out.contains(QStringLiteral("Źródła z błędami: 2, 3, 4.")));
+    EXPECT_FALSE(Run.Out.contains(QStringLiteral("UWAGA")));
+}
+
+TEST(ConfigCheck, StatusZeroForAGoodFileTwoForAnUnreadableOneAndLfLineEndsAreNamed)
+{
+    TLoopbackServer Server;
+    Server.Serve("/fine", {.Body = "a <b>S</b> c <i>E</i> d"});
+    TTempDir Dir;
+    const std::string Good = Source(Server.Url("/fine"), "<b>", "</i>");
+    Dir.Write("good.txt", Good);
+    std::string LfOnly = Good;
+    std::erase(LfOnly, '\r');
+    Dir.Write("lf.txt", LfOnly);
+
+    TRun Run = Check(Dir, {QStringLiteral("--check"), QStringLiteral("good.txt")});
+    EXPECT_EQ(Run.Status, 0) << Run.Out.toStdString();
+    EXPECT_TRUE(Run.Block(2).contains(QStringLiteral("pusty, a źródło jest domyślnie włączone")));
+    EXPECT_TRUE(Run.Out.contains(QStringLiteral("Wszystkie źródła w porządku.")));
+
+    Run = Check(Dir, {QStringLiteral("--check"), QStringLiteral("lf.txt")});
+    EXPECT_EQ(Run.Status, 1);
+    EXPECT_TRUE(Run.Out.contains(QStringLiteral("UWAGA: wiersz 1 kończy się samym LF")));
+    EXPECT_TRUE(Run.Out.contains(QStringLiteral("zapisz plik z końcami linii CR LF")));
+    EXPECT_TRUE(Run.Block(1).contains(QStringLiteral("\\n<b>\\n</i>\\n"))) << "the address shows its LFs";
+
+    Run = Check(Dir, {QStringLiteral("--check")});
+    EXPECT_EQ(Run.Status, 2);
+    EXPECT_EQ(Run.Err, QStringLiteral("dane.txt: File not found.\n"));
+    EXPECT_EQ(Check(Dir, {QStringLiteral("--check"), QStringLiteral("--bogus")}).Status, 2);
+}
