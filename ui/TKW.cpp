@@ -16,6 +16,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QTimer>
 #include <QUrl>
 #include <cstdlib>
@@ -79,6 +80,13 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     Wire(Label7, &TClickLabel::clicked, this, [this] { Label7Click(); });
     Wire(Label8, &TClickLabel::clicked, this, [this] { Label8Click(); });
     Wire(Label9, &TClickLabel::clicked, this, [this] { Label9Click(); });
+    // Keys beside the mouse: F5 presses Button1, Ctrl+1 to Ctrl+5 pick the tabs and Ctrl+Q ends the
+    // program as "Ex&it" does.
+    connect(new QShortcut(Qt::Key_F5, this), &QShortcut::activated, Button1, &QPushButton::click);
+    for (int Source = 0; Source < SourceCount; ++Source)
+        connect(new QShortcut(Qt::CTRL | Qt::Key(Qt::Key_1 + Source), this), &QShortcut::activated, this,
+                [this, Source] { PageControl1->setCurrentIndex(Source); });
+    Wire(new QShortcut(Qt::CTRL | Qt::Key_Q, this), &QShortcut::activated, this, [this] { Exit1Click(); });
     for (int Source = 0; Source < SourceCount; ++Source)
         PageControl1->widget(Source)->installEventFilter(this);
     Wire(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
