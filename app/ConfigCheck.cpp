@@ -12,10 +12,12 @@
 #include "Windows1250.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
 #include <system_error>
+#include <vector>
 
 namespace {
 // The tabs' captions as the window shows them.
@@ -195,6 +197,10 @@ int RunConfigCheck(const std::string& FileName)
         std::fputs(Utf8ToLocale(FileName + ": " + Message.toStdString() + "\n").c_str(), stderr);
         return 2;
     }
+
+    // Without a window, an error that ends a download is told on standard error instead of in a box.
+    TApplication::SetErrorBoxHook(
+        [](const QString& Text) { std::fputs(Utf8ToLocale(Text.toStdString() + "\n").c_str(), stderr); });
 
     // The warnings look at the first MiB: a configuration is a few hundred bytes.
     std::ifstream File(FileName, std::ios::binary);

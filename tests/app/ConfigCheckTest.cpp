@@ -75,7 +75,7 @@ TEST(ConfigCheck, ReportsEverySourceInABlockOfItsOwn)
     EXPECT_FALSE(Run.Out.contains(QStringLiteral("UWAGA")));
 }
 
-TEST(ConfigCheck, StatusZeroForAGoodFileTwoForAnUnreadableOneAndLfLineEndsAreNamed)
+TEST(ConfigCheck, StatusZeroForAGoodFileTwoForAnUnreadableOneAndWarningsAboutTheFile)
 {
     TLoopbackServer Server;
     Server.Serve("/fine", {.Body = "a <b>S</b> c <i>E</i> d"});
@@ -96,6 +96,15 @@ TEST(ConfigCheck, StatusZeroForAGoodFileTwoForAnUnreadableOneAndLfLineEndsAreNam
     EXPECT_TRUE(Run.Out.contains(QStringLiteral("UWAGA: wiersz 1 kończy się samym LF")));
     EXPECT_TRUE(Run.Out.contains(QStringLiteral("zapisz plik z końcami linii CR LF")));
     EXPECT_TRUE(Run.Block(1).contains(QStringLiteral("\\n<b>\\n</i>\\n"))) << "the address shows its LFs";
+
+    std::string Long = "\xEF\xBB\xBF" + Good + "x\r\nZa\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87\r\n";
+    for (int Line = 0; Line < 12; ++Line)
+        Long += "x\r\n";
+    Dir.Write("bom.txt", Long);
+    Run = Check(Dir, {QStringLiteral("--check"), QStringLiteral("bom.txt")});
+    for (const char* Words : {"UWAGA: plik zaczyna się znacznikiem BOM (UTF-8)",
+                              "UWAGA: wiersz 5 zawiera tekst UTF-8", "UWAGA: plik ma 17 wierszy z tekstem"})
+        EXPECT_TRUE(Run.Out.contains(QString::fromUtf8(Words))) << Words;
 
     Run = Check(Dir, {QStringLiteral("--check")});
     EXPECT_EQ(Run.Status, 2);
