@@ -89,7 +89,8 @@ std::string Printable(std::string_view Bytes)
     return Windows1250ToUtf8(Escaped);
 }
 
-// The first lines of visible text in Fragment: tags dropped, blanks trimmed, long lines cut.
+// The first lines of visible text in Fragment: tags dropped, entities decoded, blanks trimmed, long
+// lines cut.
 std::vector<std::string> VisibleLines(std::string_view Fragment)
 {
     std::string Text;
@@ -100,7 +101,11 @@ std::vector<std::string> VisibleLines(std::string_view Fragment)
         else if (!InTag)
             Text += C;
     }
-    Text = ReplaceAll("&nbsp;", " ", Text);
+    // The common entities; "&amp;" last, so that "&amp;lt;" stays "&lt;".
+    for (const auto& [Entity, Character] :
+         {std::pair{"&nbsp;", " "}, std::pair{"&lt;", "<"}, std::pair{"&gt;", ">"}, std::pair{"&quot;", "\""},
+          std::pair{"&amp;", "&"}})
+        Text = ReplaceAll(Entity, Character, Text);
     std::vector<std::string> Lines;
     std::size_t Begin = 0;
     while (Lines.size() < ShownLines && Begin < Text.size()) {
