@@ -240,6 +240,11 @@ void TNotificationIcon::TimerTick()
     TApplication::Guarded([this] { NextFrame(); });
 }
 
+bool TNotificationIcon::ShowBalloon(const QString& Title, const QString& Text)
+{
+    return FIconShown && FLayer->ShowMessage(FIconData, Title, Text);
+}
+
 void TNotificationIcon::NextFrame()
 {
     if (Destroying() || !FAnimated)

@@ -120,6 +120,19 @@ bool TQtTrayLayer::KeyDown(int VirtualKey)
     }
 }
 
+bool TTrayLayer::ShowMessage(const TNotifyIconData&, const QString&, const QString&)
+{
+    return false;
+}
+
+bool TQtTrayLayer::ShowMessage(const TNotifyIconData&, const QString& Title, const QString& Text)
+{
+    if (FTray.isNull() || !QSystemTrayIcon::supportsMessages())
+        return false;
+    FTray->showMessage(Title, Text);
+    return true;
+}
+
 void TQtTrayLayer::Apply(const TNotifyIconData& Data)
 {
     if ((Data.uFlags & NIF_ICON) != 0)

@@ -118,6 +118,9 @@ public:
     virtual QPoint CursorPos() = 0;
     // Whether the key (VK_SHIFT, VK_CONTROL or VK_MENU) is held down now.
     virtual bool KeyDown(int VirtualKey) = 0;
+
+    // Shows a message balloon at the icon of the record; false when the tray cannot show one.
+    virtual bool ShowMessage(const TNotifyIconData& Data, const QString& Title, const QString& Text);
 };
 
 // Sends the mouse messages that stand for a QSystemTrayIcon activation to Window, as the tray's
@@ -143,6 +146,7 @@ public:
     std::optional<TFileVersion> ShellVersion() override;
     QPoint CursorPos() override;
     bool KeyDown(int VirtualKey) override;
+    bool ShowMessage(const TNotifyIconData& Data, const QString& Title, const QString& Text) override;
 
 private:
     void Apply(const TNotifyIconData& Data);
