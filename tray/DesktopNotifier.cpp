@@ -25,6 +25,10 @@ TDesktopNotifier::TDesktopNotifier(TNotificationIcon* Fallback, QObject* Parent)
                 SLOT(ActionInvoked(uint, QString)));
     Bus.connect(Service, Path, Service, QStringLiteral("NotificationClosed"), this,
                 SLOT(NotificationClosed(uint, uint)));
+    FFallback->OnBalloonClick = [this](QObject*) {
+        if (OnActivated)
+            OnActivated();
+    };
 }
 
 void TDesktopNotifier::Notify(const QString& Summary, const QString& Body)

@@ -12,14 +12,15 @@ class TDesktopNotifier : public QObject
 {
     Q_OBJECT
 public:
-    // Fallback is the tray icon whose balloon shows the notification when the service cannot.
+    // Fallback is the tray icon whose balloon shows the notification when the service cannot; the
+    // notifier takes its OnBalloonClick.
     explicit TDesktopNotifier(TNotificationIcon* Fallback, QObject* Parent = nullptr);
 
     // Sends one notification; it replaces the previous one while that is still shown. Returns at
     // once: the service answers later, and only a failed answer falls back to the balloon.
     void Notify(const QString& Summary, const QString& Body);
 
-    // Runs when the user chooses the default action of the last notification.
+    // Runs when the user chooses the default action of the last notification, or clicks its balloon.
     std::function<void()> OnActivated;
 
 private slots:

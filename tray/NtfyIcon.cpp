@@ -327,6 +327,10 @@ void TNotificationIcon::TrayMessage(std::intptr_t MouseMessage)
     case WM_MBUTTONDBLCLK:
         MouseDown(TMouseButton::mbMiddle, KeyState() | ssDouble, At.x(), At.y());
         break;
+    case NIN_BALLOONUSERCLICK:
+        if (OnBalloonClick)
+            OnBalloonClick(this);
+        break;
     default:
         break;
     }

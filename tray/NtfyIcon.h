@@ -93,6 +93,8 @@ public:
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
+    // The user clicked the message balloon of ShowBalloon.
+    TNotifyEvent OnBalloonClick;
 
     // End of loading: shows the icon when Active, and applies HideOnTaskbar.
     void Loaded() override;

@@ -73,6 +73,8 @@ bool TQtTrayLayer::Add(const TNotifyIconData& Data)
                          [Window, Callback, Id](QSystemTrayIcon::ActivationReason Reason) {
                              SendActivation(Window, Callback, Id, Reason);
                          });
+        QObject::connect(FTray, &QSystemTrayIcon::messageClicked, Data.hWnd,
+                         [Window, Callback, Id] { Window->Perform(Callback, Id, NIN_BALLOONUSERCLICK); });
     }
     Apply(Data);
     FTray->show();

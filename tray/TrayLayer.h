@@ -37,6 +37,7 @@ enum : unsigned
     WM_MBUTTONDOWN = 0x207,
     WM_MBUTTONUP = 0x208,
     WM_MBUTTONDBLCLK = 0x209,
+    NIN_BALLOONUSERCLICK = 0x405, // the user clicked the icon's message balloon
 };
 
 // Keys asked of TTrayLayer::KeyDown.
@@ -130,7 +131,8 @@ public:
 void SendActivation(TTrayWindow* Window, unsigned Callback, std::uintptr_t Id, int Reason);
 
 // The desktop's notification area through QSystemTrayIcon. Qt reports activations, not mouse
-// messages, so each is turned back into the messages a shell would send (SendActivation).
+// messages, so each is turned back into the messages a shell would send (SendActivation); a click
+// on a message balloon becomes NIN_BALLOONUSERCLICK.
 class TQtTrayLayer : public TTrayLayer
 {
 public:
