@@ -32,6 +32,7 @@ QIcon ChangeMark()
     Painter.setPen(Qt::NoPen);
     Painter.setBrush(QColor(0x1E, 0x6F, 0xD9));
     Painter.drawEllipse(QRectF(3, 3, 10, 10));
+    Painter.end();
     return Mark;
 }
 
