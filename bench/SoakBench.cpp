@@ -1,10 +1,13 @@
 // Soak run: the real window refreshes its five sources from the loopback server cycle after cycle,
 // through its own timer set to a few milliseconds, with faults mixed in so that some sources fail
 // in different ways in every cycle. Each cycle waits for every source to be idle again. Every 50
-// cycles it prints the process's resident memory, thread count and open descriptors; after the
-// warm-up these must stay flat. Run it on an X server (bench/soak.sh starts a virtual one).
+// cycles it prints the process's resident memory (now and at its peak), thread count and open
+// descriptors; after the warm-up these must stay flat. Every 10th cycle one source other than the
+// visible first one answers with a
+// body that never ends, which the worker's size limit (64 MiB) must end; the peak shows what that
+// costs. Run it on an X server (bench/soak.sh starts a virtual one).
 //
-//   tkw_soak_bench [--cycles N]      (default 500)
+//   tkw_soak_bench [--cycles N] [--endless-every K]      (defaults 500 and 10; K 0: never)
 #include "Application.h"
 #include "ClosedPort.h"
 #include "HttpSession.h"
@@ -17,6 +20,8 @@
 #include <QDeadlineTimer>
 #include <QTimer>
 #include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +35,9 @@
 #include <stdexcept>
 #include <string>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 using namespace std::chrono_literals;
@@ -114,19 +121,89 @@ enum class TKind
     Binary,
     Large,
     Stall,
+    Endless,
     Count
 };
 
 const char* KindName(TKind Kind)
 {
-    static const char* const Names[] = {"good",          "refused", "break-off", "404",   "500",  "503",
-                                        "redirect loop", "trickle", "binary",    "4 MiB", "stall"};
+    static const char* const Names[] = {"good",          "refused", "break-off", "404",   "500",   "503",
+                                        "redirect loop", "trickle", "binary",    "4 MiB", "stall", "endless"};
     return Names[static_cast<int>(Kind)];
 }
+
+// A server on 127.0.0.1 whose every reply is a status line, headers without a length, and then a
+// body that goes on until the client hangs up or the server ends.
+class TEndlessServer
+{
+public:
+    TEndlessServer()
+    {
+        sockaddr_in Address{};
+        Address.sin_family = AF_INET;
+        Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t Length = sizeof Address;
+        if (Listener < 0 || bind(Listener, reinterpret_cast<sockaddr*>(&Address), sizeof Address) != 0 ||
+            listen(Listener, 16) != 0 ||
+            getsockname(Listener, reinterpret_cast<sockaddr*>(&Address), &Length) != 0)
+            throw std::runtime_error("cannot start the endless server");
+        Port = ntohs(Address.sin_port);
+        Acceptor = std::thread([this] { Accept(); });
+    }
+    ~TEndlessServer()
+    {
+        Ending = true;
+        shutdown(Listener, SHUT_RDWR);
+        Acceptor.join();
+        for (std::thread& Reply : Replies)
+            Reply.join();
+        close(Listener);
+    }
+    TEndlessServer(const TEndlessServer&) = delete;
+    TEndlessServer& operator=(const TEndlessServer&) = delete;
+
+    std::string Url(const std::string& Path) const
+    {
+        return "http://127.0.0.1:" + std::to_string(Port) + Path;
+    }
+
+private:
+    void Accept()
+    {
+        while (!Ending) {
+            const int Client = accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (Client < 0)
+                continue;
+            Replies.emplace_back([this, Client] { Reply(Client); });
+        }
+    }
+    void Reply(int Client)
+    {
+        char Request[4096];
+        [[maybe_unused]] const ssize_t Read = recv(Client, Request, sizeof Request, 0);
+        const timeval Wait{.tv_sec = 0, .tv_usec = 200000};
+        setsockopt(Client, SOL_SOCKET, SO_SNDTIMEO, &Wait, sizeof Wait);
+        const std::string Head = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n\r\n";
+        const std::string Block(64 << 10, 'e');
+        bool Open = send(Client, Head.data(), Head.size(), MSG_NOSIGNAL) > 0;
+        while (Open && !Ending) {
+            const ssize_t Sent = send(Client, Block.data(), Block.size(), MSG_NOSIGNAL);
+            Open = Sent > 0 || (Sent < 0 && (errno == EAGAIN || errno == EINTR));
+        }
+        close(Client);
+    }
+
+    int Listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    std::uint16_t Port = 0;
+    std::atomic<bool> Ending = false;
+    std::thread Acceptor;
+    std::vector<std::thread> Replies; // the acceptor's own
+};
 
 struct TOptions
 {
     int Cycles = 500;
+    int EndlessEvery = 10;
 };
 
 TOptions ParseOptions(int argc, char** argv)
@@ -135,6 +212,8 @@ TOptions ParseOptions(int argc, char** argv)
     for (int I = 1; I < argc; ++I) {
         if (std::strcmp(argv[I], "--cycles") == 0 && I + 1 < argc)
             Options.Cycles = std::max(1, std::atoi(argv[++I]));
+        else if (std::strcmp(argv[I], "--endless-every") == 0 && I + 1 < argc)
+            Options.EndlessEvery = std::max(0, std::atoi(argv[++I]));
         else if (argv[I][0] == '-' && argv[I][1] == '-')
             throw std::invalid_argument(std::string("unknown option ") + argv[I]);
     }
@@ -154,6 +233,7 @@ int Run(const TOptions& Options)
     Quotes.Serve("/lib/php/gieldy.php", {.Body = "<html><body>quotes</body></html>"});
     setenv("TICKERWELL_QUOTES_SERVER", Quotes.Url("").c_str(), 1);
     const TClosedPort Refusing;
+    const TEndlessServer Endless;
     // Stalled downloads are broken off after this much silence.
     THttpSession::SetDefaultTimeouts({THttpSession::DefaultTimeouts().Connect, 500ms});
 
@@ -175,7 +255,7 @@ int Run(const TOptions& Options)
     };
 
     std::mt19937 Random(20240601);
-    std::discrete_distribution<int> Pick({30, 3, 3, 2, 2, 2, 2, 3, 3, 2, 0});
+    std::discrete_distribution<int> Pick({30, 3, 3, 2, 2, 2, 2, 3, 3, 2, 0, 0});
     std::array<int, static_cast<int>(TKind::Count)> Met{};
     const std::string Binary = EveryByte();
 
@@ -188,6 +268,9 @@ int Run(const TOptions& Options)
             // Every 25th cycle one source stalls past the time-out.
             if (Cycle % 25 == 0 && Source == (Cycle / 25) % SourceCount)
                 Kind = TKind::Stall;
+            else if (Options.EndlessEvery > 0 && Cycle % Options.EndlessEvery == 0 &&
+                     Source == 1 + (Cycle / Options.EndlessEvery) % (SourceCount - 1))
+                Kind = TKind::Endless;
             ++Met[static_cast<int>(Kind)];
             std::string Path(1, '/');
             Path += Name(Source);
@@ -231,6 +314,9 @@ int Run(const TOptions& Options)
             case TKind::Stall:
                 Server->Serve(Path, {.Body = Page, .Fault = TFault::Stall, .StallAfter = 100});
                 break;
+            case TKind::Endless:
+                Address = Endless.Url(Path);
+                break;
             }
             Configuration += Address + "\r<" + Name(Source) + ">\r</" + Name(Source) + ">\r";
         }
@@ -254,7 +340,7 @@ int Run(const TOptions& Options)
     Requests += Server->Requests().size();
     Server.reset();
 
-    std::printf("%6s %10s %8s %6s %10s\n", "cycle", "VmRSS kB", "threads", "fds", "seconds");
+    std::printf("%6s %10s %10s %8s %6s %10s\n", "cycle", "VmRSS kB", "VmHWM kB", "threads", "fds", "seconds");
     long Rss50 = 0;
     long Threads50 = 0;
     int Fds50 = 0;
@@ -266,7 +352,8 @@ int Run(const TOptions& Options)
         Form.Timer1->start();
         if (!WaitUntil([&] { return Ticks > TicksBefore; }, 60))
             throw std::runtime_error("no timer tick in cycle " + std::to_string(Cycle));
-        if (!WaitUntil(AllIdle, 120))
+        // An endless body takes a while to reach the size limit through the worker's small reads.
+        if (!WaitUntil(AllIdle, 600))
             throw std::runtime_error("sources still busy at the end of cycle " + std::to_string(Cycle));
         Requests += Server->Requests().size();
         Server.reset();
@@ -277,7 +364,7 @@ int Run(const TOptions& Options)
             const long Rss = StatusField("VmRSS:");
             const long Threads = StatusField("Threads:");
             const int Fds = OpenDescriptors();
-            std::printf("%6d %10ld %8ld %6d %10.1f\n", Cycle, Rss, Threads, Fds,
+            std::printf("%6d %10ld %10ld %8ld %6d %10.1f\n", Cycle, Rss, StatusField("VmHWM:"), Threads, Fds,
                         std::chrono::duration<double>(TClock::now() - Start).count());
             std::fflush(stdout);
             if (Cycle == ReportEvery || Cycle == Options.Cycles)

@@ -12,6 +12,7 @@ using TClock = std::chrono::steady_clock;
 
 std::mutex DefaultsMutex;
 THttpSession::TTimeouts Defaults;
+THttpSession::TLimits DefaultBounds;
 
 void InitialiseCurl()
 {
@@ -48,6 +49,7 @@ struct THttpSession::TImpl
     CURL* Handle = nullptr;
     curl_slist* Headers = nullptr;
     TTimeouts Timeouts;
+    TLimits Limits;
 
     // State of the transfer in progress.
     const TReader* Read = nullptr;
@@ -55,6 +57,9 @@ struct THttpSession::TImpl
     bool Stopped = false;
     bool TimedOut = false;
     bool BlockHasLocation = false;
+    TFailure Bound = TFailure::None; // TooLarge or TooLong once a limit ended the transfer
+    std::int64_t Delivered = 0;
+    TClock::time_point Started;
     TClock::time_point LastActivity;
     std::exception_ptr ReaderError;
 
@@ -75,11 +80,24 @@ void THttpSession::SetDefaultTimeouts(const TTimeouts& Value)
     Defaults = Value;
 }
 
-THttpSession::THttpSession(const std::string& UserAgent, const TTimeouts& Timeouts)
+THttpSession::TLimits THttpSession::DefaultLimits()
+{
+    std::lock_guard Lock(DefaultsMutex);
+    return DefaultBounds;
+}
+
+void THttpSession::SetDefaultLimits(const TLimits& Value)
+{
+    std::lock_guard Lock(DefaultsMutex);
+    DefaultBounds = Value;
+}
+
+THttpSession::THttpSession(const std::string& UserAgent, const TTimeouts& Timeouts, const TLimits& Limits)
     : Impl(std::make_unique<TImpl>())
 {
     InitialiseCurl();
     Impl->Timeouts = Timeouts;
+    Impl->Limits = Limits;
     Impl->Handle = curl_easy_init();
     if (!Impl->Handle)
         return;
@@ -146,6 +164,11 @@ size_t THttpSession::TImpl::OnBody(char* Data, size_t Size, size_t Count, void* 
     try {
         for (size_t Done = 0; Done < Length;) {
             const size_t N = std::min(MaxRead, Length - Done);
+            if (S->Delivered + static_cast<std::int64_t>(N) > S->Limits.MaxBody) {
+                S->Bound = TFailure::TooLarge;
+                return 0;
+            }
+            S->Delivered += static_cast<std::int64_t>(N);
             S->LastActivity = TClock::now();
             const bool GoOn = (*S->Read)(Data + Done, N);
             S->LastActivity = TClock::now();
@@ -167,7 +190,12 @@ size_t THttpSession::TImpl::OnBody(char* Data, size_t Size, size_t Count, void* 
 int THttpSession::TImpl::OnProgress(void* Self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     auto* S = static_cast<TImpl*>(Self);
-    if (TClock::now() - S->LastActivity < S->Timeouts.Idle)
+    const TClock::time_point Now = TClock::now();
+    if (Now - S->Started >= S->Limits.MaxDuration) {
+        S->Bound = TFailure::TooLong;
+        return 1;
+    }
+    if (Now - S->LastActivity < S->Timeouts.Idle)
         return 0;
     S->TimedOut = true;
     return 1;
@@ -184,7 +212,9 @@ THttpSession::TResult THttpSession::Get(const std::string& Url, const TReader& R
     Impl->Read = &Read;
     Impl->Opened = Impl->Stopped = Impl->TimedOut = Impl->BlockHasLocation = false;
     Impl->ReaderError = nullptr;
-    Impl->LastActivity = TClock::now();
+    Impl->Bound = TFailure::None;
+    Impl->Delivered = 0;
+    Impl->Started = Impl->LastActivity = TClock::now();
 
     char ErrorText[CURL_ERROR_SIZE] = "";
     curl_easy_setopt(Impl->Handle, CURLOPT_ERRORBUFFER, ErrorText);
@@ -198,8 +228,14 @@ THttpSession::TResult THttpSession::Get(const std::string& Url, const TReader& R
     Result.Opened = Impl->Opened;
     Result.Complete = Code == CURLE_OK;
     curl_easy_getinfo(Impl->Handle, CURLINFO_RESPONSE_CODE, &Result.Status);
-    Result.Failure = Impl->TimedOut ? TFailure::TimedOut : FailureOf(Code, Result.Opened);
-    if (Impl->TimedOut)
+    Result.Failure = Impl->Bound != TFailure::None ? Impl->Bound
+                     : Impl->TimedOut              ? TFailure::TimedOut
+                                                   : FailureOf(Code, Result.Opened);
+    if (Impl->Bound == TFailure::TooLarge)
+        Result.Error = "the body grew past " + std::to_string(Impl->Limits.MaxBody) + " bytes";
+    else if (Impl->Bound == TFailure::TooLong)
+        Result.Error = "the download ran past " + std::to_string(Impl->Limits.MaxDuration.count()) + " ms";
+    else if (Impl->TimedOut)
         Result.Error = "no data received for " + std::to_string(Impl->Timeouts.Idle.count()) + " ms";
     else if (Code != CURLE_OK)
         Result.Error = ErrorText[0] ? ErrorText : curl_easy_strerror(Code);

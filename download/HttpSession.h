@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,6 +20,16 @@ public:
     {
         std::chrono::milliseconds Connect{60000}; // name resolution and connecting
         std::chrono::milliseconds Idle{60000};    // a transfer that receives nothing this long is broken off
+    };
+
+    // Bounds of one download, so that an endless or crawling response cannot eat the machine's
+    // memory or hold its source for good.
+    struct TLimits
+    {
+        // Far above any real commentary page, far below what would strain the desktop.
+        std::int64_t MaxBody = std::int64_t{64} << 20;
+        // Twice the refresh interval: a download still running then has missed a whole refresh.
+        std::chrono::milliseconds MaxDuration{600000};
     };
 
     struct TResult
@@ -39,18 +50,23 @@ public:
     // constructed afterwards.
     static TTimeouts DefaultTimeouts();
     static void SetDefaultTimeouts(const TTimeouts& Value);
+    // Limits that sessions get unless they are given others; a seam for tests like the time-outs.
+    static TLimits DefaultLimits();
+    static void SetDefaultLimits(const TLimits& Value);
 
     // UserAgent is sent as the agent name of every request.
-    explicit THttpSession(const std::string& UserAgent, const TTimeouts& Timeouts = DefaultTimeouts());
+    explicit THttpSession(const std::string& UserAgent, const TTimeouts& Timeouts = DefaultTimeouts(),
+                          const TLimits& Limits = DefaultLimits());
     ~THttpSession();
     THttpSession(const THttpSession&) = delete;
     THttpSession& operator=(const THttpSession&) = delete;
 
     // Fetches Url (http or https; redirects followed, proxies from the environment, never from a
     // cache). Once the headers of the final response are in (Opened), its body goes to Read, then
-    // one final read of 0 bytes follows, also after a transfer that broke off; Read returning false
-    // ends the transfer at once, without the final read. Nothing reaches Read unless Opened. An error
-    // thrown by Read ends the transfer and propagates to the caller.
+    // one final read of 0 bytes follows, also after a transfer that broke off or crossed a limit
+    // (the read that would take the body past MaxBody is not delivered but ends the transfer); Read
+    // returning false ends the transfer at once, without the final read. Nothing reaches Read unless
+    // Opened. An error thrown by Read ends the transfer and propagates to the caller.
     TResult Get(const std::string& Url, const TReader& Read);
 
 private:

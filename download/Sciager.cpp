@@ -12,8 +12,11 @@
 #include <pthread.h>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 namespace {
+constexpr std::size_t PieceSize = std::size_t{1} << 20;
+
 struct TFileCloser
 {
     void operator()(std::FILE* File) const { std::fclose(File); }
@@ -114,18 +117,31 @@ void TSciager::Execute()
         FResultText.clear();
     }
 
+    // The body arrives in pieces of a fixed size and is joined at the end, so that a growing text is
+    // never copied into one of twice its size: the memory a body holds stays close to its size.
+    std::vector<std::string> Pieces;
     THttpSession Session(FUserAgent);
     const THttpSession::TResult Result = Session.Get(FURL, [&](const char* Data, std::size_t Size) {
         if (File) {
             if (Size > 0)
                 std::fwrite(Data, 1, Size, File.get());
-        } else {
-            FResultText.append(Data, Size);
+        } else if (Size > 0) {
+            if (Pieces.empty() || Pieces.back().size() + Size > PieceSize)
+                Pieces.emplace_back().reserve(PieceSize);
+            Pieces.back().append(Data, Size);
         }
         FBytesReceived += static_cast<std::int64_t>(Size);
         HandOverToUserInterface([this] { ReportProgress(); });
         return Size > 0 && !FTerminated;
     });
+    // A body cut off at the size limit is dropped rather than joined, which would hold it twice.
+    if (Result.Failure != TFailure::TooLarge) {
+        FResultText.reserve(static_cast<std::size_t>(FBytesReceived));
+        for (std::string& Piece : Pieces) {
+            FResultText += Piece;
+            std::string().swap(Piece);
+        }
+    }
     FOutcome = {Result.Failure, Result.Status, FBytesReceived, Result.Error};
     if (FOutcome.Failure == TFailure::None && Result.Status >= 400)
         FOutcome.Failure = TFailure::HttpStatus;

@@ -42,6 +42,7 @@ public:
     // answered with an error status (>= 400), a termination was requested, the output file of
     // dmToFile could not be created or written, or an error ended the body.
     bool Success() const { return FSuccess; }
+    // The body received in dmToString, also of a failed download, except one past the size limit.
     const std::string& ResultText() const { return FResultText; }
     // How the transfer ended, for telling the user why a download failed; read after the end.
     const TDownloadOutcome& Outcome() const { return FOutcome; }

@@ -24,7 +24,7 @@ bash "$root/scripts/build.sh" "$root/build-asan" -DTICKERWELL_WERROR=ON -DBUILD_
 export ASAN_OPTIONS=detect_leaks=1:new_delete_type_mismatch=0
 export LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsan.supp
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-window_tests='^(TLayout|TRefresh|TCompletion|TNonAsciiProgramDir|TWindowCommands|TWithoutTray|TFaultMatrix)\.'
+window_tests='^(TLayout|TRefresh|TCompletion|TNonAsciiProgramDir|TWindowCommands|TWithoutTray|TFaultMatrix|TSourceWatchTest)\.'
 (cd "$root/build-asan" && ctest --output-on-failure --timeout 600 -j "$(nproc)" -E "$window_tests|^(EndToEnd|TDesktop)\.")
 # The window tests embed Chromium, whose generated code allocates through frames the leak checker
 # cannot attribute; they run with every other check on.
@@ -32,14 +32,14 @@ window_tests='^(TLayout|TRefresh|TCompletion|TNonAsciiProgramDir|TWindowCommands
   ctest --output-on-failure --timeout 600 -j "$(nproc)" -R "$window_tests")
 
 echo "== Worker, refresh and animation tests under ThreadSanitizer"
-TKW_BUILD_TARGETS="tkw_download_tests tkw_ui_tests tkw_tray_tests" \
+TKW_BUILD_TARGETS="tkw_download_tests tkw_download_bounds_tests tkw_ui_tests tkw_tray_tests" \
   bash "$root/scripts/build.sh" "$root/build-tsan" -DTICKERWELL_WERROR=ON -DBUILD_TESTING=ON \
   -DTICKERWELL_SANITIZE=thread
 # Qt, GLib and Chromium are not built for the sanitizer: their own memory work and locking, which it
 # cannot follow, is left out; the project's code is checked in full.
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1:suppressions=$root/tests/sanitizers/tsan.supp"
 (cd "$root/build-tsan" && ctest --output-on-failure --timeout 600 -j "$(nproc)" \
-  -R '^(SciagerTest|TRefresh|TFaultMatrix|AnimationTest|VelorIconList)\.')
+  -R '^(SciagerTest|DownloadBoundsTest|TRefresh|TFaultMatrix|AnimationTest|VelorIconList)\.')
 
 echo "== Fuzz targets"
 bash "$root/scripts/fuzz.sh" short

@@ -240,6 +240,11 @@ void TNotificationIcon::TimerTick()
     TApplication::Guarded([this] { NextFrame(); });
 }
 
+bool TNotificationIcon::ShowBalloon(const QString& Title, const QString& Text)
+{
+    return FIconShown && FLayer->ShowMessage(FIconData, Title, Text);
+}
+
 void TNotificationIcon::NextFrame()
 {
     if (Destroying() || !FAnimated)
@@ -321,6 +326,10 @@ void TNotificationIcon::TrayMessage(std::intptr_t MouseMessage)
         break;
     case WM_MBUTTONDBLCLK:
         MouseDown(TMouseButton::mbMiddle, KeyState() | ssDouble, At.x(), At.y());
+        break;
+    case NIN_BALLOONUSERCLICK:
+        if (OnBalloonClick)
+            OnBalloonClick(this);
         break;
     default:
         break;

@@ -93,6 +93,8 @@ public:
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
+    // The user clicked the message balloon of ShowBalloon.
+    TNotifyEvent OnBalloonClick;
 
     // End of loading: shows the icon when Active, and applies HideOnTaskbar.
     void Loaded() override;
@@ -103,6 +105,10 @@ public:
     bool HideMainForm();
     // Brings the main form back from the tray: out of the minimised state, shown and in front.
     void RestoreMainForm();
+
+    // Shows a message balloon at the icon; false when the icon is not in the tray or the tray cannot
+    // show one.
+    bool ShowBalloon(const QString& Title, const QString& Text);
 
     // Whether the tray host's version is above the given one; false when it is unknown.
     bool ShellVersionAbove(std::uint16_t Major, std::uint16_t Minor, std::uint16_t Build,

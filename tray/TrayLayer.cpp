@@ -73,6 +73,8 @@ bool TQtTrayLayer::Add(const TNotifyIconData& Data)
                          [Window, Callback, Id](QSystemTrayIcon::ActivationReason Reason) {
                              SendActivation(Window, Callback, Id, Reason);
                          });
+        QObject::connect(FTray, &QSystemTrayIcon::messageClicked, Data.hWnd,
+                         [Window, Callback, Id] { Window->Perform(Callback, Id, NIN_BALLOONUSERCLICK); });
     }
     Apply(Data);
     FTray->show();
@@ -118,6 +120,19 @@ bool TQtTrayLayer::KeyDown(int VirtualKey)
     default:
         return false;
     }
+}
+
+bool TTrayLayer::ShowMessage(const TNotifyIconData&, const QString&, const QString&)
+{
+    return false;
+}
+
+bool TQtTrayLayer::ShowMessage(const TNotifyIconData&, const QString& Title, const QString& Text)
+{
+    if (FTray.isNull() || !QSystemTrayIcon::supportsMessages())
+        return false;
+    FTray->showMessage(Title, Text);
+    return true;
 }
 
 void TQtTrayLayer::Apply(const TNotifyIconData& Data)

@@ -37,6 +37,7 @@ enum : unsigned
     WM_MBUTTONDOWN = 0x207,
     WM_MBUTTONUP = 0x208,
     WM_MBUTTONDBLCLK = 0x209,
+    NIN_BALLOONUSERCLICK = 0x405, // the user clicked the icon's message balloon
 };
 
 // Keys asked of TTrayLayer::KeyDown.
@@ -118,6 +119,9 @@ public:
     virtual QPoint CursorPos() = 0;
     // Whether the key (VK_SHIFT, VK_CONTROL or VK_MENU) is held down now.
     virtual bool KeyDown(int VirtualKey) = 0;
+
+    // Shows a message balloon at the icon of the record; false when the tray cannot show one.
+    virtual bool ShowMessage(const TNotifyIconData& Data, const QString& Title, const QString& Text);
 };
 
 // Sends the mouse messages that stand for a QSystemTrayIcon activation to Window, as the tray's
@@ -127,7 +131,8 @@ public:
 void SendActivation(TTrayWindow* Window, unsigned Callback, std::uintptr_t Id, int Reason);
 
 // The desktop's notification area through QSystemTrayIcon. Qt reports activations, not mouse
-// messages, so each is turned back into the messages a shell would send (SendActivation).
+// messages, so each is turned back into the messages a shell would send (SendActivation); a click
+// on a message balloon becomes NIN_BALLOONUSERCLICK.
 class TQtTrayLayer : public TTrayLayer
 {
 public:
@@ -143,6 +148,7 @@ public:
     std::optional<TFileVersion> ShellVersion() override;
     QPoint CursorPos() override;
     bool KeyDown(int VirtualKey) override;
+    bool ShowMessage(const TNotifyIconData& Data, const QString& Title, const QString& Text) override;
 
 private:
     void Apply(const TNotifyIconData& Data);

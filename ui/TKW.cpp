@@ -9,9 +9,11 @@
 #include "PageFile.h"
 #include "PopupMenu.h"
 #include "Sciager.h"
+#include "SourceWatch.h"
 #include "TextRoutines.h"
 #include "Windows1250.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFile>
@@ -19,6 +21,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <system_error>
@@ -66,6 +69,11 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
                                {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
     setupUi(this);
     Timer1->setInterval(TimerInterval);
+    Watch = new TSourceWatch(this, PageControl1, NotificationIcon1);
+    Watch->OnShowSource = [this](int Source) {
+        BringBack();
+        PageControl1->setCurrentIndex(Source);
+    };
 
     connect(Button1, &QPushButton::clicked, this, [this] { GuardedRefresh(false); });
     connect(Timer1, &QTimer::timeout, this, [this] { GuardedRefresh(true); });
@@ -95,6 +103,10 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     // menu's own command handling, which shows their errors.
     Open1 = PopupMenu1->Add(QStringLiteral("&Open..."), [this](QObject*) { Open1Click(); });
     Open1->SetDefault(true);
+    Notifications1 = PopupMenu1->Add(QStringLiteral("&Powiadomienia"));
+    Notifications1->Action()->setCheckable(true);
+    Notifications1->Action()->setChecked(Watch->NotificationsOn());
+    connect(Notifications1->Action(), &QAction::toggled, Watch, &TSourceWatch::SetNotificationsOn);
     N1 = PopupMenu1->Add(QStringLiteral("-"));
     Exit1 = PopupMenu1->Add(QStringLiteral("Ex&it"), [this](QObject*) { Exit1Click(); });
     NotificationIcon1->SetHint(QStringLiteral("Tickerwell"));
@@ -226,6 +238,8 @@ void TForm1::changeEvent(QEvent* Event)
     if (Event->type() == QEvent::WindowStateChange && isMinimized())
         QMetaObject::invokeMethod(
             this, [this] { TApplication::Guarded([this] { AppMinimize(); }); }, Qt::QueuedConnection);
+    else if (Event->type() == QEvent::WindowStateChange)
+        Watch->Look();
 }
 
 void TForm1::closeEvent(QCloseEvent* Event)
@@ -399,29 +413,46 @@ void TForm1::Worker4Terminate(TSciager*)
 void TForm1::CompleteDownload(int Source)
 {
     Busy[Source] = false;
-    if (!Worker[Source]->Success())
-        return;
-    try {
-        ShowPage(Source, NormalizeLines(Worker[Source]->ResultText()));
-    } catch (const std::system_error&) {
-        PageError[Source] =
-            QStringLiteral("Nie można zapisać ") + QString::fromLatin1(SourceTable[Source].PageFileName);
-    } catch (const std::invalid_argument&) {
-        PageError[Source] = QStringLiteral("Nie można otworzyć strony");
+    const QString Time = LongTimeText();
+    if (!Worker[Source]->Success()) {
+        Watch->Failed(Source, Time,
+                      QStringLiteral("Błąd pobierania: ") +
+                          QString::fromStdString(DescribeFailure(Worker[Source]->Outcome())));
+    } else {
+        const std::string Page = NormalizeLines(Worker[Source]->ResultText());
+        bool Changed = false;
+        QString Failure;
+        try {
+            Changed = ShowPage(Source, Page);
+        } catch (const std::system_error&) {
+            PageError[Source] =
+                QStringLiteral("Nie można zapisać ") + QString::fromLatin1(SourceTable[Source].PageFileName);
+            Failure = QStringLiteral("Błąd zapisu: ") + PageError[Source];
+        } catch (const std::invalid_argument&) {
+            PageError[Source] = QStringLiteral("Nie można otworzyć strony");
+            Failure = QStringLiteral("Błąd wyświetlania: przeglądarka odrzuciła adres");
+        }
+        const bool Shown = PageControl1->currentIndex() == Source;
+        if (!PageError[Source].isEmpty()) {
+            if (Shown)
+                InfoLabel->setText(PageError[Source]);
+            Watch->Failed(Source, Time, Failure);
+        } else {
+            LastUpdate[Source] = Time;
+            if (Shown)
+                InfoLabel->setText(LastUpdatePrefix + LastUpdate[Source]);
+            Watch->Shown(Source, Time, Changed,
+                         Source == IndexSource ? QString()
+                                               : MarkerWarning(Page, StartMarker[Source], EndMarker[Source]));
+        }
     }
-    const bool Shown = PageControl1->currentIndex() == Source;
-    if (!PageError[Source].isEmpty()) {
-        if (Shown)
-            InfoLabel->setText(PageError[Source]);
-        return;
-    }
-    LastUpdate[Source] = LongTimeText();
-    if (Shown)
-        InfoLabel->setText(LastUpdatePrefix + LastUpdate[Source]);
+    if (std::none_of(Busy.begin(), Busy.end(), [](bool Flag) { return Flag; }))
+        Watch->RefreshEnded();
 }
 
-// Builds the source's page, writes its page file and navigates its tab.
-void TForm1::ShowPage(int Source, const std::string& Page)
+// Builds the source's page, writes its page file and navigates its tab; true when the page differs
+// from the one it replaces (for the index source: the address its tab is sent to).
+bool TForm1::ShowPage(int Source, const std::string& Page)
 {
     PageError[Source].clear();
     const std::string Path = ProgramDir + std::string(SourceTable[Source].PageFileName);
@@ -429,11 +460,18 @@ void TForm1::ShowPage(int Source, const std::string& Page)
         const std::string Sesid = ExtractSesid(Page);
         if (!Page.empty())
             WritePageFile(Path, Page);
-        PageView(Source)->Navigate(QString::fromLocal8Bit(QuotesPageAddress(Sesid)));
-        return;
+        const std::string Address = QuotesPageAddress(Sesid);
+        PageView(Source)->Navigate(QString::fromLocal8Bit(Address));
+        std::string& Previous = Watch->State(Source).Address;
+        const bool Changed = !Previous.empty() && Previous != Address;
+        Previous = Address;
+        return Changed;
     }
-    WritePageFile(Path, BuildFragmentPage(Source, Page, StartMarker[Source], EndMarker[Source]));
+    const std::string Text = BuildFragmentPage(Source, Page, StartMarker[Source], EndMarker[Source]);
+    const bool Changed = DiffersFromFile(Path, Text);
+    WritePageFile(Path, Text);
     PageView(Source)->Navigate(QFile::decodeName(Path.c_str()));
+    return Changed;
 }
 
 void TForm1::PageControl1Change()
@@ -450,6 +488,7 @@ void TForm1::PageControl1Change()
     } else {
         InfoLabel->setText(LastUpdatePrefix + LastUpdate[Active]);
     }
+    Watch->Look();
 }
 
 void TForm1::CheckBox1Click()
@@ -523,6 +562,7 @@ void TForm1::BringBack()
     show();
     raise();
     activateWindow();
+    Watch->Look();
 }
 
 void TForm1::NotificationIcon1Click()

@@ -19,6 +19,7 @@ class TMenuItem;
 class TNotificationIcon;
 class TPopupMenu;
 class TSciager;
+class TSourceWatch;
 
 class TForm1 : public QWidget, public Ui::TForm1
 {
@@ -60,9 +61,12 @@ public:
     QTimer* Timer1;
     TPopupMenu* PopupMenu1;
     TMenuItem* Open1;
+    TMenuItem* Notifications1;
     TMenuItem* N1;
     TMenuItem* Exit1;
     TNotificationIcon* NotificationIcon1;
+    // Outcomes and unseen changes of the sources, their tab marks and notifications.
+    TSourceWatch* Watch;
     std::array<TSciager*, SourceCount> Worker{};
     std::array<bool, SourceCount> Busy{};
     std::array<std::string, SourceCount> StartMarker;
@@ -92,7 +96,7 @@ private:
     void FormCreate();
     void LaunchWorker(int Source, const std::string& Address);
     void CompleteDownload(int Source);
-    void ShowPage(int Source, const std::string& Page);
+    bool ShowPage(int Source, const std::string& Page);
     void SetSizeable(bool Sizeable);
     void ApplySizeLimits();
     QMargins FrameMargins() const;

@@ -54,7 +54,7 @@ TEST_F(TWindowCommands, MinimiseToTheTrayAndBackOnTopAndLinks)
     TOpenedAddresses Addresses;
     ASSERT_TRUE(Tray->Present) << "the icon is in the tray from the start";
     EXPECT_EQ(Tray->Shown.szTip, "Tickerwell");
-    ASSERT_EQ(Form->PopupMenu1->Count(), 3);
+    ASSERT_EQ(Form->PopupMenu1->Count(), 4);
     EXPECT_EQ(Form->Open1->Caption(), "&Open...");
     EXPECT_TRUE(Form->Open1->Default());
     EXPECT_TRUE(Form->N1->IsSeparator());

@@ -1,0 +1,236 @@
+// Tab marks, tooltips, notifications and the signalling tray icon, with the notifications going to
+// a recording notification service on a private session bus that the test starts.
+#include "SourceWatch.h"
+#include "ClosedPort.h"
+#include "FormFixture.h"
+#include "NtfyIcon.h"
+#include "PopupMenu.h"
+
+#include <QDBusConnection>
+#include <QProcess>
+#include <QSettings>
+
+namespace {
+class TNotificationService : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList Notes;     // "summary: body"
+    QList<uint> Replacing; // the notification each replaces
+    static constexpr uint Id = 7;
+
+public slots:
+    uint Notify(const QString&, uint Replaces, const QString&, const QString& Summary, const QString& Body,
+                const QStringList&, const QVariantMap&, int)
+    {
+        Notes << Summary + ": " + Body;
+        Replacing << Replaces;
+        return Id;
+    }
+signals:
+    void ActionInvoked(uint Id, const QString& Action);
+};
+
+// A tray that shows message balloons, recording them.
+class TBalloonTray : public TRecordingTrayLayer
+{
+public:
+    bool ShowMessage(const TNotifyIconData&, const QString& Title, const QString& Text) override
+    {
+        Balloons << Title + ": " + Text;
+        return true;
+    }
+    QStringList Balloons;
+};
+
+class TSourceWatchTest : public TFormFixture
+{
+protected:
+    std::unique_ptr<TTrayLayer> MakeTrayLayer() override
+    {
+        auto Layer = std::make_unique<TBalloonTray>();
+        Tray = Layer.get();
+        return Layer;
+    }
+
+    static void SetUpTestSuite()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(Config->Dir()));
+        Bus->start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+        ASSERT_TRUE(Bus->waitForReadyRead(10000)) << "dbus-daemon did not start";
+        const QByteArray Address = Bus->readLine().trimmed();
+        qputenv("DBUS_SESSION_BUS_ADDRESS", Address);
+        QDBusConnection Connection = QDBusConnection::connectToBus(QString::fromLatin1(Address), "service");
+        ASSERT_TRUE(
+            Connection.registerObject("/org/freedesktop/Notifications", Service,
+                                      QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
+        ASSERT_TRUE(ServiceOnTheBus(true));
+    }
+
+    static void TearDownTestSuite()
+    {
+        Bus->kill();
+        Bus->waitForFinished();
+    }
+
+    void SetUp() override
+    {
+        TFormFixture::SetUp();
+        Service->Notes.clear();
+        Service->Replacing.clear();
+        WriteConfiguration();
+        ServePages("old");
+    }
+
+    static bool ServiceOnTheBus(bool Value)
+    {
+        QDBusConnection Connection("service");
+        const QString Name = QStringLiteral("org.freedesktop.Notifications");
+        return Value ? Connection.registerService(Name) : Connection.unregisterService(Name);
+    }
+
+    TSourceMark Mark(int Source) const { return Form->Watch->State(Source).Mark(); }
+    QString Tip(int Source) const { return Form->PageControl1->tabToolTip(Source); }
+    bool IconShown(int Source) const { return !Form->PageControl1->tabIcon(Source).isNull(); }
+    qsizetype NotesAfterAWhile() const // long enough for a notification to have reached the service
+    {
+        ProcessEventsFor(300);
+        return Service->Notes.size();
+    }
+
+    TBalloonTray* Tray = nullptr;
+    static inline TTempDir* Config = new TTempDir;
+    static inline QProcess* Bus = new QProcess;
+    static inline TNotificationService* Service = new TNotificationService;
+};
+
+TEST_F(TSourceWatchTest, ChangesUnseenMarkTheirTabsNotifyOnceAndSignalInTheTray)
+{
+    ASSERT_TRUE(RefreshAndWait()) << "first refresh: page files written, nothing to compare with";
+    ASSERT_TRUE(RefreshAndWait()) << "unchanged";
+    for (int Source = 0; Source < SourceCount; ++Source)
+        EXPECT_FALSE(IconShown(Source) || Mark(Source) != TSourceMark::None) << Source;
+    EXPECT_EQ(NotesAfterAWhile(), 0);
+
+    // Source 0 is on the visible tab: its change is seen at once.
+    Server.Serve("/s0", {.Body = PageOf(0, "new")});
+    Server.Serve("/s1", {.Body = PageOf(1, "new")});
+    Server.Serve("/s2", {.Body = PageOf(2, "new")});
+    ASSERT_TRUE(RefreshAndWait());
+    EXPECT_EQ(Mark(0), TSourceMark::None);
+    EXPECT_EQ(Mark(1), TSourceMark::Changed);
+    EXPECT_TRUE(IconShown(2));
+    ASSERT_TRUE(WaitUntil([] { return Service->Notes.size() == 1; }));
+    EXPECT_EQ(Service->Notes[0], "Tickerwell: Nowe komentarze: Stormer Futures, Stormer On-line");
+    EXPECT_FALSE(Form->NotificationIcon1->Animated()) << "the window is shown";
+
+    Form->PageControl1->setCurrentIndex(1);
+    EXPECT_FALSE(IconShown(1)) << "seen";
+    EXPECT_EQ(Mark(2), TSourceMark::Changed);
+
+    // In the tray, a change of the visible tab is unseen too.
+    ASSERT_TRUE(Form->NotificationIcon1->HideMainForm());
+    Server.Serve("/s1", {.Body = PageOf(1, "newer")});
+    ASSERT_TRUE(RefreshAndWait());
+    EXPECT_EQ(Mark(1), TSourceMark::Changed);
+    EXPECT_TRUE(Form->NotificationIcon1->Animated());
+    ASSERT_TRUE(WaitUntil([] { return Service->Notes.size() == 2; }));
+    EXPECT_EQ(Service->Notes[1], "Tickerwell: Nowe komentarze: Stormer Futures");
+    EXPECT_EQ(Service->Replacing, (QList<uint>{0, Service->Id})) << "one notification on the desktop";
+
+    Form->PageControl1->setCurrentIndex(0);
+    emit Service->ActionInvoked(Service->Id, "default");
+    ASSERT_TRUE(WaitUntil([this] { return Form->isVisible(); })) << "a click brings the window back";
+    EXPECT_EQ(Form->PageControl1->currentIndex(), 1);
+    EXPECT_EQ(Mark(1), TSourceMark::None);
+    EXPECT_FALSE(Form->NotificationIcon1->Animated());
+    EXPECT_EQ(Mark(2), TSourceMark::Changed) << "not seen yet";
+}
+
+TEST_F(TSourceWatchTest, FailuresWarnWithTheirReasonKeepThePageAndNotifyNothing)
+{
+    OnlyFirstSource();
+    TClosedPort Closed;
+    const std::string Good = PageOf(0, "good");
+    Server.Serve("/s0", {.Body = Good});
+    ASSERT_TRUE(RefreshAndWait());
+    const std::string Kept = PageFile(0);
+    const QString Success = Tip(0).mid(QStringLiteral("Ostatnia aktualizacja ").size());
+    ASSERT_TRUE(LongTime.match(Success).hasMatch()) << Tip(0).toStdString();
+
+    const struct
+    {
+        const char* Name;
+        bool Closed; // the address is a port that refuses connections
+        TReply Reply;
+        TSourceMark Mark;
+        QString Tip;
+    } Rows[] = {
+        {"refused", true, {}, TSourceMark::Failed, "Błąd pobierania: połączenie odrzucone ("},
+        {"404", false, {.Status = 404, .Body = Good}, TSourceMark::Failed, "Błąd pobierania: HTTP 404 ("},
+        // clang-format off
+        {"broken", false, {.Body = Good + Good, .Fault = TReply::TFault::BreakOff}, TSourceMark::Failed,
+         "Błąd pobierania: transfer przerwany po " + QString::number(Good.size()) + " bajtach ("},
+        {"no start marker", false, {.Body = "no markers"}, TSourceMark::Warning,
+         "ostrzeżenie: nie znaleziono znacznika początku na stronie"},
+        // clang-format on
+    };
+    const std::string Configuration = WorkDir.Read("dane.txt");
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        std::string Text = Configuration;
+        if (Row.Closed)
+            Text.replace(0, Server.Url("/s0").size(), Closed.Url("/s0"));
+        WorkDir.Write("dane.txt", Text);
+        Server.Serve("/s0", Row.Reply);
+        ASSERT_TRUE(RefreshAndWait());
+        EXPECT_EQ(Mark(0), Row.Mark);
+        EXPECT_TRUE(IconShown(0));
+        EXPECT_TRUE(Tip(0).contains(Row.Tip)) << Tip(0).toStdString();
+        if (Row.Mark == TSourceMark::Failed) {
+            EXPECT_TRUE(Tip(0).endsWith("); ostatnia udana aktualizacja " + Success)) << Tip(0).toStdString();
+            EXPECT_EQ(PageFile(0), Kept);
+        }
+    }
+    EXPECT_EQ(NotesAfterAWhile(), 0);
+}
+
+TEST_F(TSourceWatchTest, NotificationsCanBeSwitchedOffInTheTrayMenuAndStaySo)
+{
+    ASSERT_EQ(Form->PopupMenu1->Items(1), Form->Notifications1);
+    EXPECT_EQ(Form->Notifications1->Caption(), "&Powiadomienia");
+    EXPECT_TRUE(Form->PopupMenu1->Items(2)->IsSeparator());
+    ASSERT_TRUE(Form->Notifications1->Action()->isChecked()) << "on by default";
+    Form->Notifications1->Action()->trigger();
+    EXPECT_FALSE(QSettings("QRX & Dobrel", "Tickerwell").value("Powiadomienia").toBool());
+    EXPECT_FALSE(
+        TForm1(nullptr, std::make_unique<TRecordingTrayLayer>()).Notifications1->Action()->isChecked());
+
+    ASSERT_TRUE(RefreshAndWait());
+    Server.Serve("/s3", {.Body = PageOf(3, "new")});
+    ASSERT_TRUE(RefreshAndWait());
+    EXPECT_EQ(Mark(3), TSourceMark::Changed) << "the mark does not depend on notifications";
+    EXPECT_EQ(NotesAfterAWhile(), 0);
+    Form->Notifications1->Action()->trigger();
+}
+
+TEST_F(TSourceWatchTest, WithoutTheServiceTheTrayBalloonTellsAndItsClickBringsTheWindowBack)
+{
+    ASSERT_TRUE(RefreshAndWait());
+    ASSERT_TRUE(ServiceOnTheBus(false));
+    ASSERT_TRUE(Form->NotificationIcon1->HideMainForm());
+    Server.Serve("/s2", {.Body = PageOf(2, "new")});
+    ASSERT_TRUE(RefreshAndWait());
+    ASSERT_TRUE(WaitUntil([this] { return !Tray->Balloons.empty(); }));
+    ServiceOnTheBus(true);
+    EXPECT_EQ(Tray->Balloons, QStringList{"Tickerwell: Nowe komentarze: Stormer On-line"});
+    Tray->Send(NIN_BALLOONUSERCLICK);
+    EXPECT_TRUE(Form->isVisible());
+    EXPECT_EQ(Form->PageControl1->currentIndex(), 2);
+    EXPECT_EQ(Mark(2), TSourceMark::None);
+}
+} // namespace
+
+#include "SourceWatchTest.moc"

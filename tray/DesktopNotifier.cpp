@@ -1,0 +1,69 @@
+// The notifier over Qt DBus: org.freedesktop.Notifications.Notify, its ActionInvoked and
+// NotificationClosed signals, and the balloon fallback.
+#include "DesktopNotifier.h"
+
+#include "Application.h"
+#include "NtfyIcon.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QPointer>
+
+namespace {
+const QString Service = QStringLiteral("org.freedesktop.Notifications");
+const QString Path = QStringLiteral("/org/freedesktop/Notifications");
+const QString DefaultAction = QStringLiteral("default");
+} // namespace
+
+TDesktopNotifier::TDesktopNotifier(TNotificationIcon* Fallback, QObject* Parent)
+    : QObject(Parent), FFallback(Fallback)
+{
+    QDBusConnection Bus = QDBusConnection::sessionBus();
+    Bus.connect(Service, Path, Service, QStringLiteral("ActionInvoked"), this,
+                SLOT(ActionInvoked(uint, QString)));
+    Bus.connect(Service, Path, Service, QStringLiteral("NotificationClosed"), this,
+                SLOT(NotificationClosed(uint, uint)));
+    FFallback->OnBalloonClick = [this](QObject*) {
+        if (OnActivated)
+            OnActivated();
+    };
+}
+
+void TDesktopNotifier::Notify(const QString& Summary, const QString& Body)
+{
+    const QDBusConnection Bus = QDBusConnection::sessionBus();
+    const QPointer<TNotificationIcon> Fallback(FFallback);
+    if (!Bus.isConnected()) {
+        if (Fallback)
+            Fallback->ShowBalloon(Summary, Body);
+        return;
+    }
+    QDBusMessage Call = QDBusMessage::createMethodCall(Service, Path, Service, QStringLiteral("Notify"));
+    Call << QStringLiteral("Tickerwell") << FShown << QString() << Summary << Body
+         << QStringList{DefaultAction, QStringLiteral("Pokaż")} << QVariantMap() << -1;
+    auto* Watcher = new QDBusPendingCallWatcher(Bus.asyncCall(Call), this);
+    connect(Watcher, &QDBusPendingCallWatcher::finished, this, [this, Fallback, Summary, Body](auto* Done) {
+        Done->deleteLater();
+        const QDBusPendingReply<uint> Reply = *Done;
+        if (Reply.isError()) {
+            if (Fallback)
+                Fallback->ShowBalloon(Summary, Body);
+            return;
+        }
+        FShown = Reply.value();
+    });
+}
+
+void TDesktopNotifier::ActionInvoked(uint Id, const QString& Action)
+{
+    if (Id == FShown && FShown != 0 && Action == DefaultAction && OnActivated)
+        TApplication::Guarded([this] { OnActivated(); });
+}
+
+void TDesktopNotifier::NotificationClosed(uint Id, uint)
+{
+    if (Id == FShown)
+        FShown = 0;
+}

@@ -1,0 +1,12 @@
+// SignalFrames: the tray icon's frames that signal something new, made from its still image.
+#pragma once
+
+#include <QImage>
+
+class TVelorIconList;
+
+// Image with a dot in its upper right corner, the mark of something new.
+QImage WithDot(const QImage& Image);
+
+// Fills Frames with Still marked by a dot, then Still itself, so that the dot blinks.
+void MakeSignalFrames(const QImage& Still, TVelorIconList& Frames);

@@ -1,0 +1,41 @@
+// TSourceState: what the window knows of one source's refreshes (when it was last tried and last
+// shown, why its last attempt failed, what was amiss on its page, whether it changed unseen), its
+// tab's mark and tooltip; and the comparison of a new page file with the one it replaces.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+enum class TSourceMark : std::uint8_t
+{
+    None,
+    Changed, // a change the user has not seen yet
+    Warning, // the page is shown, but something was amiss on it
+    Failed   // the last attempt failed; the previous page stays
+};
+
+struct TSourceState
+{
+    QString LastAttempt; // time of the last completed attempt; empty before the first
+    QString LastSuccess; // time of the last attempt that showed a page
+    QString Failure;     // why the last attempt failed, in Polish; empty when it did not
+    QString Warning;     // what was amiss on the last shown page; empty when nothing
+    bool Unseen = false; // changed since the user last saw the tab
+    std::string Address; // index source: where its tab was last sent in this run
+
+    void Fail(const QString& Time, const QString& Reason);
+    void Succeed(const QString& Time, const QString& PageWarning, bool Changed);
+    TSourceMark Mark() const;
+    // The tab's tooltip in Polish; empty before the first attempt.
+    QString Tooltip() const;
+};
+
+// Whether Bytes differ from the file at Path; false when there is no such file. Reads the file at
+// most once, in blocks, and not at all when its size differs.
+bool DiffersFromFile(const std::string& Path, std::string_view Bytes);
+
+// What is amiss with the markers of a page in line form: empty when the start marker and an end
+// marker after it are found.
+QString MarkerWarning(std::string_view Page, std::string_view StartMarker, std::string_view EndMarker);

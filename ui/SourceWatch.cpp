@@ -1,0 +1,136 @@
+// Tab marks, tooltips, notifications and the signalling tray icon of the sources' refreshes.
+#include "SourceWatch.h"
+
+#include "DesktopNotifier.h"
+#include "NtfyIcon.h"
+#include "SignalFrames.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QSettings>
+#include <QStyle>
+#include <QTabWidget>
+#include <algorithm>
+
+namespace {
+const QString NotificationsKey = QStringLiteral("Powiadomienia");
+constexpr std::uint16_t SignalInterval = 500; // a calm blink of the tray icon's dot
+
+QSettings Settings()
+{
+    return QSettings(QStringLiteral("QRX & Dobrel"), QStringLiteral("Tickerwell"));
+}
+
+// A blue dot: news on the tab.
+QIcon ChangeMark()
+{
+    QPixmap Mark(16, 16);
+    Mark.fill(Qt::transparent);
+    QPainter Painter(&Mark);
+    Painter.setRenderHint(QPainter::Antialiasing);
+    Painter.setPen(Qt::NoPen);
+    Painter.setBrush(QColor(0x1E, 0x6F, 0xD9));
+    Painter.drawEllipse(QRectF(3, 3, 10, 10));
+    Painter.end();
+    return Mark;
+}
+
+QIcon IconOf(TSourceMark Mark)
+{
+    switch (Mark) {
+    case TSourceMark::None:
+        break;
+    case TSourceMark::Changed:
+        return ChangeMark();
+    case TSourceMark::Warning:
+        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation);
+    case TSourceMark::Failed:
+        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    }
+    return {};
+}
+} // namespace
+
+TSourceWatch::TSourceWatch(QWidget* Window, QTabWidget* Tabs, TNotificationIcon* Tray)
+    : QObject(Window), FWindow(Window), FTabs(Tabs), FTray(Tray), FNotifier(new TDesktopNotifier(Tray, this))
+{
+    FNotificationsOn = Settings().value(NotificationsKey, true).toBool();
+    FNotifier->OnActivated = [this] {
+        if (OnShowSource && FNotified >= 0)
+            OnShowSource(FNotified);
+    };
+}
+
+void TSourceWatch::SetNotificationsOn(bool Value)
+{
+    FNotificationsOn = Value;
+    Settings().setValue(NotificationsKey, Value);
+}
+
+bool TSourceWatch::WindowShown() const
+{
+    return FWindow->isVisible() && !FWindow->isMinimized();
+}
+
+void TSourceWatch::Failed(int Source, const QString& Time, const QString& Reason)
+{
+    FStates[Source].Fail(Time, Reason);
+    ShowState(Source);
+}
+
+void TSourceWatch::Shown(int Source, const QString& Time, bool Changed, const QString& Warning)
+{
+    FStates[Source].Succeed(Time, Warning, Changed);
+    if (Changed && std::ranges::find(FPending, Source) == FPending.end())
+        FPending.push_back(Source);
+    Look();
+    ShowState(Source);
+}
+
+void TSourceWatch::RefreshEnded()
+{
+    // Changes seen in the meantime are not news.
+    std::erase_if(FPending, [this](int Source) { return !FStates[Source].Unseen; });
+    if (FPending.empty())
+        return;
+    std::sort(FPending.begin(), FPending.end());
+    if (!WindowShown())
+        Signal(true);
+    if (FNotificationsOn) {
+        QStringList Captions;
+        for (int Source : FPending)
+            Captions << FTabs->tabText(Source).replace(QStringLiteral("&&"), QStringLiteral("&"));
+        FNotified = FPending.front();
+        FNotifier->Notify(QStringLiteral("Tickerwell"),
+                          QStringLiteral("Nowe komentarze: ") + Captions.join(QStringLiteral(", ")));
+    }
+    FPending.clear();
+}
+
+void TSourceWatch::Look()
+{
+    if (!WindowShown())
+        return;
+    Signal(false);
+    const int Current = FTabs->currentIndex();
+    if (Current >= 0 && Current < SourceCount && FStates[Current].Unseen) {
+        FStates[Current].Unseen = false;
+        ShowState(Current);
+    }
+}
+
+void TSourceWatch::ShowState(int Source)
+{
+    FTabs->setTabIcon(Source, IconOf(FStates[Source].Mark()));
+    FTabs->setTabToolTip(Source, FStates[Source].Tooltip());
+}
+
+void TSourceWatch::Signal(bool Value)
+{
+    if (Value && FTray->Icons()->Count() == 0) {
+        MakeSignalFrames(FTray->Icon()->Image(), *FTray->Icons());
+        FTray->SetInterval(SignalInterval);
+    }
+    FTray->SetAnimated(Value);
+}

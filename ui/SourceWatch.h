@@ -1,0 +1,60 @@
+// TSourceWatch: keeps every source's outcome and unseen changes, shows them as tab marks and
+// tooltips, tells the user of changes they cannot see (a desktop notification per refresh, a
+// blinking tray icon while the window is in the tray) and keeps the notification setting.
+#pragma once
+
+#include "SourceState.h"
+#include "SourceTable.h"
+
+#include <QObject>
+#include <array>
+#include <functional>
+#include <vector>
+
+class QTabWidget;
+class QWidget;
+class TDesktopNotifier;
+class TNotificationIcon;
+
+class TSourceWatch : public QObject
+{
+    Q_OBJECT
+public:
+    // Window holds Tabs, one per source; Tray is its tray icon. Reads the notification setting.
+    TSourceWatch(QWidget* Window, QTabWidget* Tabs, TNotificationIcon* Tray);
+
+    // A completed attempt of Source at Time: failed for Reason, or shown (changed or not, with a
+    // warning about its page or none).
+    void Failed(int Source, const QString& Time, const QString& Reason);
+    void Shown(int Source, const QString& Time, bool Changed, const QString& Warning);
+    // Every source is idle again: sends one notification of the changes the user cannot see.
+    void RefreshEnded();
+    // The window or its current tab may have come into view: a shown tab's change is seen, and the
+    // tray icon stops signalling.
+    void Look();
+
+    // Whether changes are notified; kept in the settings.
+    bool NotificationsOn() const { return FNotificationsOn; }
+    void SetNotificationsOn(bool Value);
+
+    const TSourceState& State(int Source) const { return FStates[Source]; }
+    TSourceState& State(int Source) { return FStates[Source]; }
+    TDesktopNotifier* Notifier() const { return FNotifier; }
+
+    // Brings the window back on the given tab; runs when the user clicks a notification.
+    std::function<void(int Source)> OnShowSource;
+
+private:
+    bool WindowShown() const;
+    void ShowState(int Source);
+    void Signal(bool Value);
+
+    QWidget* FWindow;
+    QTabWidget* FTabs;
+    TNotificationIcon* FTray;
+    TDesktopNotifier* FNotifier;
+    std::array<TSourceState, SourceCount> FStates;
+    std::vector<int> FPending; // changed unseen since the last notification
+    int FNotified = -1;        // first tab of the last notification
+    bool FNotificationsOn = true;
+};
