@@ -115,7 +115,7 @@ TEST_F(TRounds, EverySourceEndsInItsOwnStateWhateverTheOthersMeet)
          {1, 0, 1, 1},
          {TMeets{{}, false, true}, Good(1, "off"), Good(2, "off"), Bad({.Fault = TFault::RedirectLoop}),
           Bad({.Status = 500, .Body = IndexPageOf("Busy")})}},
-        {3, {1, 1, 0, 0}, {Good(0, "d"), Good(1, "e"), Good(2, Slow), Good(3, "off"), Good(4, "Off")}},
+        {3, {1, 1, 1, 0}, {Good(0, "d"), Good(1, "e"), Good(2, Slow), Good(3, "off"), Good(4, "Third3")}},
     };
     for (int Round = 0; Round < std::ssize(Rounds) && !HasFatalFailure(); ++Round)
         Run(Round, Rounds[Round]);
