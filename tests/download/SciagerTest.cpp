@@ -8,36 +8,26 @@
 #include "WaitUntil.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 using namespace std::chrono_literals;
 using TFault = TReply::TFault;
 
-class TWatchedSciager : public TSciager
-{
-public:
-    explicit TWatchedSciager(std::atomic<bool>& Gone) : Gone(Gone) {}
-    ~TWatchedSciager() override { Gone = true; }
-
-private:
-    std::atomic<bool>& Gone;
-};
-
-// Downloads Url, in file mode into File when one is given; success and text once the worker is gone.
+// Downloads Url, in file mode into File when one is given; success and text once the worker has ended.
 std::pair<bool, std::string> Download(const std::string& Url, const std::string& File = "")
 {
-    std::atomic<bool> Gone = false;
-    std::pair<bool, std::string> Outcome;
-    auto* Worker = new TWatchedSciager(Gone);
+    std::optional<std::pair<bool, std::string>> Outcome;
+    auto* Worker = new TSciager;
     Worker->SetURL(Url);
     if (!File.empty()) {
         Worker->SetMode(TDownloadMode::dmToFile);
         Worker->FileName = File;
     }
-    Worker->OnTerminate = [&](TSciager* Sender) { Outcome = {Sender->Success(), Sender->ResultText()}; };
+    Worker->OnTerminate = [&](TSciager* Sender) { Outcome.emplace(Sender->Success(), Sender->ResultText()); };
     Worker->Start();
-    EXPECT_TRUE(WaitUntil([&] { return Gone.load(); })) << Url;
-    return Outcome;
+    EXPECT_TRUE(WaitUntil([&] { return Outcome.has_value(); })) << Url;
+    return Outcome.value_or(std::pair(false, "(no end)"));
 }
 } // namespace
 

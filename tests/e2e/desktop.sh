@@ -37,9 +37,9 @@ window() { xdotool search --onlyvisible --name '^Tickerwell by QRX & Dobrel$' 2>
 has_window() { [ -n "$(window)" ]; }
 no_window() { [ -z "$(window)" ]; }
 managed() { ! xprop -id "$(window)" _NET_FRAME_EXTENTS | grep -q 'not found'; }
-height() { xdotool getwindowgeometry --shell "$(window)" | sed -n 's/^HEIGHT=//p'; }
 menus() { xdotool search --onlyvisible --classname tickerwell | wc -l; }
 more_menus() { [ "$(menus)" -gt "$1" ]; }
+ended() { [[ "$(ps -o stat= -p $tkw)" != [^Z]* ]]; }
 # Starts the program with the demo's dane.txt pointing at port $1, once openbox has its window.
 start() {
   sed "s/@PORT@/$1/g" "$root/demo/dane.txt.in" >dane.txt
@@ -50,7 +50,7 @@ start() {
 # Clicks START until the window grows: a click before the program takes input is repeated.
 press_start() {
   local end=$((SECONDS + 30))
-  until [ "$(height)" -gt 200 ]; do
+  until [ "$(xdotool getwindowgeometry --shell "$(window)" | sed -n 's/^HEIGHT=//p')" -gt 200 ]; do
     [ $SECONDS -lt $end ] || fail "START did not open the full window"
     xdotool mousemove --window "$(window)" 59 18 click 1
     sleep 1
@@ -63,7 +63,6 @@ click_tray() {
   [ -n "$at" ] || fail "the program's icon is not in the tray"
   xdotool mousemove $at click "$1"
 }
-ended() { [[ "$(ps -o stat= -p $tkw)" != [^Z]* ]]; }
 expect_exit() {
   local code=0
   wait_for 20 ended || fail "the program did not end"

@@ -24,8 +24,6 @@ public:
         Port = ntohs(Address.sin_port);
     }
     ~TClosedPort() { close(Fd); }
-    TClosedPort(const TClosedPort&) = delete;
-    TClosedPort& operator=(const TClosedPort&) = delete;
 
     std::string Url(const std::string& Path) const
     {

@@ -13,8 +13,6 @@ public:
         TApplication::SetErrorBoxHook([this](const QString& Text) { Texts.append(Text); });
     }
     ~TErrorBoxRecorder() { TApplication::SetErrorBoxHook({}); }
-    TErrorBoxRecorder(const TErrorBoxRecorder&) = delete;
-    TErrorBoxRecorder& operator=(const TErrorBoxRecorder&) = delete;
 
     QStringList Texts;
 };

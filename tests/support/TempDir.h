@@ -1,5 +1,5 @@
 // TTempDir: a fresh directory under the system's temporary folder, removed with everything in it
-// when the object goes; its name may carry a suffix (for instance non-ASCII characters).
+// when the object goes.
 // TWorkingDirectory: makes a directory the process's working directory for the object's life.
 #pragma once
 
@@ -13,22 +13,18 @@
 class TTempDir
 {
 public:
-    explicit TTempDir(const std::string& Suffix = "")
+    TTempDir()
     {
         std::string Template = (std::filesystem::temp_directory_path() / "tkw-XXXXXX").string();
         if (!mkdtemp(Template.data()))
             throw std::runtime_error("cannot create a temporary directory");
-        FTop = Template;
-        FPath = Suffix.empty() ? FTop : FTop / Suffix;
-        std::filesystem::create_directories(FPath);
+        FPath = Template;
     }
     ~TTempDir()
     {
         std::error_code Ignored;
-        std::filesystem::remove_all(FTop, Ignored);
+        std::filesystem::remove_all(FPath, Ignored);
     }
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
 
     const std::filesystem::path& Path() const { return FPath; }
     // Path with a trailing "/", as the program's directory is held.
@@ -48,7 +44,7 @@ public:
     bool Exists(const std::string& Name) const { return std::filesystem::exists(FPath / Name); }
 
 private:
-    std::filesystem::path FTop, FPath;
+    std::filesystem::path FPath;
 };
 
 class TWorkingDirectory

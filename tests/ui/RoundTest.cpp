@@ -117,8 +117,12 @@ TEST_F(TRounds, EverySourceEndsInItsOwnStateWhateverTheOthersMeet)
           Bad({.Status = 500, .Body = IndexPageOf("Busy")})}},
         {3, {1, 1, 1, 0}, {Good(0, "d"), Good(1, "e"), Good(2, Slow), Good(3, "off"), Good(4, "Third3")}},
     };
+    const auto Outer = [this] { return QSize(Form->OuterWidth(), Form->OuterHeight()); };
+    EXPECT_EQ(Outer(), QSize(569, 90)) << "the compact strip";
     for (int Round = 0; Round < std::ssize(Rounds) && !HasFatalFailure(); ++Round)
         Run(Round, Rounds[Round]);
+    // The first press made the strip the full window, which is shown anew with a maximize button.
+    EXPECT_TRUE(WaitUntil([&] { return Exposed() && Outer() == QSize(569, 490); }));
 }
 
 TEST_F(TRounds, PressWhileDownloadsAreInFlightStartsNoWorker)

@@ -1,4 +1,4 @@
-// The window's two modes, its way to the tray and back, and the error box.
+// The window's way to the tray and back, and the error box.
 #include "FormFixture.h"
 #include "NtfyIcon.h"
 
@@ -6,31 +6,6 @@
 #include <QSystemTrayIcon>
 
 using TWindow = TFormFixture;
-
-namespace {
-QSize Outer(const TForm1& Form)
-{
-    return {Form.OuterWidth(), Form.OuterHeight()};
-}
-} // namespace
-
-TEST_F(TWindow, CompactStripFullWindowAndShowTabsRestoringTheSize)
-{
-    EXPECT_EQ(Outer(*Form), QSize(569, 90));
-    EXPECT_FALSE(Form->PageControl1->isVisible());
-    WriteConfiguration();
-    ServePages();
-    Refresh();
-    // The first press gives the window a maximize button, for which it is shown anew.
-    ASSERT_TRUE(WaitUntil([this] { return Exposed() && Outer(*Form) == QSize(569, 490); }));
-    EXPECT_EQ(View(2)->size(), QSize(521, 342));
-    Form->resize(700, 600);
-    EXPECT_TRUE(WaitUntil([this] { return View(3)->size() == QSize(652, 452); }));
-    Form->CheckBox2->click();
-    EXPECT_TRUE(WaitUntil([this] { return Outer(*Form) == QSize(569, 90); }));
-    Form->CheckBox2->click();
-    EXPECT_TRUE(WaitUntil([this] { return Outer(*Form) == QSize(700, 600); })) << "the size it had";
-}
 
 TEST_F(TWindow, TrayActivationsBringTheWindowBackAndWithoutATrayItStaysAnOrdinaryWindow)
 {
