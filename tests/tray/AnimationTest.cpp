@@ -32,9 +32,10 @@ TEST(Animation, StartsOnceTheIconIsAddedAdvancesOnTheUserInterfaceThreadAndStops
     ASSERT_TRUE(WaitUntil([&] { return Tray.CountOf(TOp::Modify) >= 12; }, 5)) << "no frames once added";
     EXPECT_TRUE(std::all_of(Tray.Calls.begin(), Tray.Calls.end(),
                             [](const auto& Call) { return Call.Thread == std::this_thread::get_id(); }));
-    // Advances queued for the component go with it.
+    // An advance queued when the component goes goes with it.
     Icon->SetInterval(0);
     ProcessEventsFor(20);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
     Icon.reset();
     ProcessEventsFor(50);
 }
