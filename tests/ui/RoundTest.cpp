@@ -125,8 +125,9 @@ TEST_F(TRounds, EverySourceEndsInItsOwnStateWhateverTheOthersMeet)
     EXPECT_TRUE(WaitUntil([&] { return Exposed() && Outer() == QSize(569, 490); }));
 }
 
-TEST_F(TRounds, PressWhileDownloadsAreInFlightStartsNoWorker)
+TEST_F(TRounds, PressWhileDownloadsAreInFlightStartsNoWorkerAndProgressFollowsTheTab)
 {
+    const TIdleTimeout Idle(std::chrono::milliseconds(1500));
     WriteConfiguration();
     for (int Source = 0; Source < SourceCount; ++Source)
         Server.Serve("/s" + std::to_string(Source), {.Body = "late", .Fault = TFault::Stall});
@@ -135,7 +136,10 @@ TEST_F(TRounds, PressWhileDownloadsAreInFlightStartsNoWorker)
     const auto Workers = Form->Worker;
     Refresh();
     EXPECT_EQ(Form->Worker, Workers);
-    ProcessEventsFor(200);
+    // The stalled downloads time out; the tab shown meanwhile tells of its own.
+    Form->PageControl1->setCurrentIndex(2);
+    ASSERT_TRUE(WaitUntil([this] { return AllIdle(); }));
+    EXPECT_EQ(Form->InfoLabel->text(), "Ściąganie zakończone");
     EXPECT_EQ(Server.Requests().size(), 5u);
 }
 
