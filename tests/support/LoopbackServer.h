@@ -11,7 +11,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <stdexcept>
 #include <thread>
 #include <unistd.h>
@@ -51,22 +50,18 @@ public:
             throw std::runtime_error("cannot start the loopback server");
         FPort = ntohs(Address.sin_port);
         Acceptor = std::thread([S = S] {
-            for (int Fd; (Fd = accept4(S->Listener, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
-                std::lock_guard Lock(S->Mutex);
-                S->Open.insert(Fd);
+            for (int Fd; (Fd = accept4(S->Listener, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;)
                 std::thread(&TState::Handle, S, Fd).detach();
-            }
         });
     }
     ~TLoopbackServer()
     {
-        std::unique_lock Lock(S->Mutex);
-        S->Stopping = true;
-        for (int Fd : S->Open)
-            shutdown(Fd, SHUT_RDWR);
-        S->Changed.notify_all();
+        {
+            std::lock_guard Lock(S->Mutex);
+            S->Stopping = true;
+            S->Changed.notify_all();
+        }
         shutdown(S->Listener, SHUT_RDWR); // ends the accepting loop
-        Lock.unlock();
         Acceptor.join();
     }
 
@@ -113,7 +108,6 @@ private:
         std::uint64_t Releases = 0;
         std::map<std::string, TReply> Replies;
         std::vector<std::string> Log;
-        std::set<int> Open;
 
         ~TState() { close(Listener); }
 
@@ -135,8 +129,6 @@ private:
             const std::size_t From = Head.find(' ') + 1;
             if (Head.find("\r\n\r\n") != std::string::npos)
                 S->Respond(Fd, Head.substr(From, Head.find(' ', From) - From));
-            std::lock_guard Lock(S->Mutex);
-            S->Open.erase(Fd);
             close(Fd);
         }
 
