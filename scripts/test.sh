@@ -26,10 +26,10 @@ start_xvfb
 export ASAN_OPTIONS=detect_leaks=1:new_delete_type_mismatch=0
 export LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsan.supp
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-run build-asan -LE 'tkw_ui_tests|desktop'
+run build-asan -LE '^(ui|desktop)$'
 # The window tests and the program embed Chromium, whose generated code allocates through frames
 # the leak checker cannot attribute; they run with every other check on.
-ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0 run build-asan -L 'tkw_ui_tests|desktop'
+ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0 run build-asan -L '^(ui|desktop)$'
 
 echo "== Worker, window and animation tests under ThreadSanitizer"
 TKW_BUILD_TARGETS="tkw_download_tests tkw_ui_tests tkw_tray_tests" build build-tsan -DTICKERWELL_SANITIZE=thread
