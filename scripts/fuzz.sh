@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (fuzz/) with clang under AddressSanitizer and UndefinedBehaviorSanitizer
 # and runs them.
-#   bash scripts/fuzz.sh [short]          each target for 15 s on a fresh copy of its seeds (CTest, label fuzz)
+#   bash scripts/fuzz.sh [short]          each target for 10 s, two at a time, on a fresh copy of its seeds (CTest, label fuzz)
 #   bash scripts/fuzz.sh long [SECONDS]   each target for SECONDS (default 600) in turn, on a corpus that
 #                                         is kept and grows in BUILD/fuzz/long/<target>/corpus
 # The build folder is build-fuzz, or the one named by TICKERWELL_FUZZ_BUILD. Inputs that fail are
@@ -28,7 +28,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPI
 cmake --build "$build" --target tkw_fuzzers --parallel 2
 
 if [ "$mode" = short ]; then
-  exec ctest --test-dir "$build" -L fuzz --output-on-failure
+  exec ctest --test-dir "$build" -L fuzz --output-on-failure -j 2
 fi
 
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}

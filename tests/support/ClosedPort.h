@@ -3,7 +3,6 @@
 #pragma once
 
 #include <arpa/inet.h>
-#include <cstdint>
 #include <netinet/in.h>
 #include <stdexcept>
 #include <string>
@@ -19,14 +18,12 @@ public:
         Address.sin_family = AF_INET;
         Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t Length = sizeof Address;
-        if (Fd < 0 || bind(Fd, reinterpret_cast<sockaddr*>(&Address), sizeof Address) != 0 ||
+        if (Fd < 0 || bind(Fd, reinterpret_cast<sockaddr*>(&Address), Length) != 0 ||
             getsockname(Fd, reinterpret_cast<sockaddr*>(&Address), &Length) != 0)
             throw std::runtime_error("cannot reserve a closed port");
         Port = ntohs(Address.sin_port);
     }
     ~TClosedPort() { close(Fd); }
-    TClosedPort(const TClosedPort&) = delete;
-    TClosedPort& operator=(const TClosedPort&) = delete;
 
     std::string Url(const std::string& Path) const
     {
@@ -35,5 +32,5 @@ public:
 
 private:
     int Fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    std::uint16_t Port = 0;
+    int Port = 0;
 };

@@ -1,16 +1,18 @@
 // TErrorBoxRecorder: while it lives, error boxes are recorded instead of shown modally.
 #pragma once
 
-#include <QString>
+#include "Application.h"
+
 #include <QStringList>
 
 class TErrorBoxRecorder
 {
 public:
-    TErrorBoxRecorder();
-    ~TErrorBoxRecorder();
-    TErrorBoxRecorder(const TErrorBoxRecorder&) = delete;
-    TErrorBoxRecorder& operator=(const TErrorBoxRecorder&) = delete;
+    TErrorBoxRecorder()
+    {
+        TApplication::SetErrorBoxHook([this](const QString& Text) { Texts.append(Text); });
+    }
+    ~TErrorBoxRecorder() { TApplication::SetErrorBoxHook({}); }
 
     QStringList Texts;
 };

@@ -13,8 +13,6 @@ public:
         THttpSession::SetDefaultTimeouts({Saved.Connect, Idle});
     }
     ~TIdleTimeout() { THttpSession::SetDefaultTimeouts(Saved); }
-    TIdleTimeout(const TIdleTimeout&) = delete;
-    TIdleTimeout& operator=(const TIdleTimeout&) = delete;
 
 private:
     const THttpSession::TTimeouts Saved = THttpSession::DefaultTimeouts();

@@ -1,73 +1,178 @@
-// TLoopbackServer: an HTTP/1.1 server on 127.0.0.1 at a free port, on a thread of its own, that
-// serves canned replies and faults to any HTTP client; for download tests and benchmarks.
-// Every connection carries one request and is closed after the reply (Connection: close). A reply's
-// headers and body go out in one write where they can, so a small body arrives in one piece. Serve,
-// Release and the request queries may be called from any thread; the destructor ends everything at
-// once, stalled replies and clients that stopped reading included.
+// TLoopbackServer: an HTTP/1.1 server on 127.0.0.1 at a free port that serves canned replies and
+// faults. Each connection carries one request (Connection: close) on a detached thread that shares
+// the server's state. Serve, Release and the queries may be called from any thread; the destructor
+// ends stalled replies at once.
 #pragma once
 
+#include <algorithm>
+#include <arpa/inet.h>
 #include <chrono>
-#include <cstddef>
-#include <cstdint>
+#include <condition_variable>
 #include <map>
 #include <memory>
-#include <string>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 struct TReply
 {
+    // BreakOff announces the body and sends half of it; Stall sends StallAfter bytes of it and the
+    // rest after Release(); Trickle sends TrickleChunk bytes after every TrickleDelay; RedirectLoop
+    // answers 302 to the same path.
     enum class TFault
     {
-        None,         // status line, headers with Content-Length, whole body
-        BreakOff,     // announces the whole body, sends half of it, then closes the connection
-        Stall,        // sends the headers and the first StallAfter bytes of the body, then nothing
-                      // until Release() (then the rest) or the server ends (then it closes)
-        Redirect,     // Status if it is a 3xx, else 302, to Location (Body unused)
-        RedirectLoop, // 302 back to the same path, for ever
-        Trickle       // sends the headers, then the body TrickleChunk bytes at a time with a pause
-                      // of TrickleDelay after each piece but the last; ends early when the server ends
+        None,
+        BreakOff,
+        Stall,
+        Trickle,
+        RedirectLoop
     };
     int Status = 200;
     std::string Body;
     TFault Fault = TFault::None;
-    std::string Location;
-    std::map<std::string, std::string> Headers; // extra response headers
-    std::size_t StallAfter = 0;                 // Stall: body bytes sent before the stall
-    std::size_t TrickleChunk = 4;               // Trickle: bytes per piece (0 counts as 1)
-    std::chrono::milliseconds TrickleDelay{50}; // Trickle: pause between pieces
-};
-
-struct TRequest
-{
-    std::string Method;
-    std::string Path;                           // the request target as sent, query included
-    std::map<std::string, std::string> Headers; // names in lower case
+    std::size_t StallAfter = 0;
+    std::size_t TrickleChunk = 4;
+    std::chrono::milliseconds TrickleDelay{50};
 };
 
 class TLoopbackServer
 {
 public:
-    TLoopbackServer();
-    ~TLoopbackServer();
+    TLoopbackServer()
+    {
+        sockaddr_in Address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        socklen_t Length = sizeof Address;
+        if (bind(S->Listener, reinterpret_cast<sockaddr*>(&Address), Length) != 0 ||
+            listen(S->Listener, 64) != 0 ||
+            getsockname(S->Listener, reinterpret_cast<sockaddr*>(&Address), &Length) != 0)
+            throw std::runtime_error("cannot start the loopback server");
+        FPort = ntohs(Address.sin_port);
+        Acceptor = std::thread([S = S] {
+            for (int Fd; (Fd = accept4(S->Listener, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;)
+                std::thread(&TState::Handle, S, Fd).detach();
+        });
+    }
+    ~TLoopbackServer()
+    {
+        {
+            std::lock_guard Lock(S->Mutex);
+            S->Stopping = true;
+            S->Changed.notify_all();
+        }
+        shutdown(S->Listener, SHUT_RDWR); // ends the accepting loop
+        Acceptor.join();
+    }
 
-    // "http://127.0.0.1:<port>" + Path.
-    std::string Url(const std::string& Path) const;
-    std::uint16_t Port() const;
+    std::string Url(const std::string& Path) const
+    {
+        return "http://127.0.0.1:" + std::to_string(FPort) + Path;
+    }
+    std::uint16_t Port() const { return FPort; }
 
-    // Serves Reply for requests of Path (the target without the query is matched first, then the
-    // whole target); unknown paths get a 404 with a short body.
-    void Serve(const std::string& Path, TReply Reply);
-
-    // Lets every stalled reply that has begun to go out finish its body; replies begun later wait
-    // for the next Release.
-    void Release();
-
-    // Requests received so far, in arrival order; recorded before the reply goes out.
-    std::vector<TRequest> Requests() const;
-    // How many requests matched Path (by target without the query, or by the whole target).
-    int RequestCount(const std::string& Path) const;
+    // Serves Reply for requests of Path (matched without the query, or whole); others get a 404.
+    void Serve(const std::string& Path, TReply Reply)
+    {
+        std::lock_guard Lock(S->Mutex);
+        S->Replies[Path] = std::move(Reply);
+    }
+    // Lets every stalled reply looked up so far send the rest of its body.
+    void Release()
+    {
+        std::lock_guard Lock(S->Mutex);
+        ++S->Releases;
+        S->Changed.notify_all();
+    }
+    // The request targets received so far, in arrival order.
+    std::vector<std::string> Requests() const
+    {
+        std::lock_guard Lock(S->Mutex);
+        return S->Log;
+    }
+    int RequestCount(const std::string& Path) const
+    {
+        const auto Log = Requests();
+        return int(std::count_if(Log.begin(), Log.end(), [&](auto& Target) {
+            return Target.substr(0, Target.find('?')) == Path || Target == Path;
+        }));
+    }
 
 private:
-    struct TImpl;
-    std::unique_ptr<TImpl> Impl;
+    struct TState
+    {
+        int Listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        mutable std::mutex Mutex;
+        std::condition_variable Changed;
+        bool Stopping = false;
+        std::uint64_t Releases = 0;
+        std::map<std::string, TReply> Replies;
+        std::vector<std::string> Log;
+
+        ~TState() { close(Listener); }
+
+        static bool Send(int Fd, std::string_view Bytes)
+        {
+            for (ssize_t Count; !Bytes.empty(); Bytes.remove_prefix(std::size_t(Count)))
+                if ((Count = send(Fd, Bytes.data(), Bytes.size(), MSG_NOSIGNAL)) <= 0)
+                    return false;
+            return true;
+        }
+
+        static void Handle(std::shared_ptr<TState> S, int Fd)
+        {
+            std::string Head(4096, '\0');
+            std::size_t Got = 0;
+            for (ssize_t Count; Head.find("\r\n\r\n") == std::string::npos && Got < Head.size() &&
+                                (Count = recv(Fd, Head.data() + Got, Head.size() - Got, 0)) > 0;)
+                Got += std::size_t(Count);
+            const std::size_t From = Head.find(' ') + 1;
+            if (Head.find("\r\n\r\n") != std::string::npos)
+                S->Respond(Fd, Head.substr(From, Head.find(' ', From) - From));
+            close(Fd);
+        }
+
+        void Respond(int Fd, const std::string& Target)
+        {
+            using TFault = TReply::TFault;
+            std::unique_lock Lock(Mutex);
+            Log.push_back(Target);
+            auto Found = Replies.find(Target.substr(0, Target.find('?')));
+            Found = Found != Replies.end() ? Found : Replies.find(Target);
+            const TReply Reply = Found != Replies.end() ? Found->second : TReply{404, "Not found"};
+            const std::uint64_t Seen = Releases;
+            Lock.unlock();
+            const std::string& Body = Reply.Body;
+            const bool Loop = Reply.Fault == TFault::RedirectLoop;
+            std::size_t Sent = Reply.Fault == TFault::BreakOff ? Body.size() / 2
+                               : Reply.Fault == TFault::Stall  ? std::min(Reply.StallAfter, Body.size())
+                               : Reply.Fault == TFault::None   ? Body.size()
+                                                               : 0;
+            if (!Send(Fd, "HTTP/1.1 " + std::to_string(Loop ? 302 : Reply.Status) +
+                              " Reply\r\nContent-Length: " + std::to_string(Loop ? 0 : Body.size()) +
+                              "\r\nConnection: close\r\n" +
+                              (Loop ? "Location: " + Target + "\r\n\r\n" : "\r\n") + Body.substr(0, Sent)) ||
+                Loop || Reply.Fault == TFault::BreakOff)
+                return;
+            Lock.lock();
+            Changed.wait(Lock, [&] { return Stopping || Releases != Seen || Reply.Fault != TFault::Stall; });
+            const std::size_t Piece =
+                Reply.Fault == TFault::Trickle ? std::max<std::size_t>(Reply.TrickleChunk, 1) : Body.size();
+            for (; Sent < Body.size(); Sent += Piece) {
+                if (Changed.wait_for(Lock,
+                                     Reply.Fault == TFault::Trickle ? Reply.TrickleDelay
+                                                                    : std::chrono::milliseconds(0),
+                                     [&] { return Stopping; }))
+                    return;
+                Lock.unlock();
+                if (!Send(Fd, std::string_view(Body).substr(Sent, Piece)))
+                    return;
+                Lock.lock();
+            }
+        }
+    };
+
+    std::shared_ptr<TState> S = std::make_shared<TState>();
+    std::uint16_t FPort = 0;
+    std::thread Acceptor;
 };

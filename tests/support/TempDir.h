@@ -1,38 +1,58 @@
 // TTempDir: a fresh directory under the system's temporary folder, removed with everything in it
-// when the object goes; the name may carry a suffix (for instance non-ASCII characters).
+// when the object goes.
+// TWorkingDirectory: makes a directory the process's working directory for the object's life.
 #pragma once
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <stdlib.h>
 #include <string>
 
 class TTempDir
 {
 public:
-    explicit TTempDir(const std::string& Suffix = "");
-    ~TTempDir();
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
+    TTempDir()
+    {
+        std::string Template = (std::filesystem::temp_directory_path() / "tkw-XXXXXX").string();
+        if (!mkdtemp(Template.data()))
+            throw std::runtime_error("cannot create a temporary directory");
+        FPath = Template;
+    }
+    ~TTempDir()
+    {
+        std::error_code Ignored;
+        std::filesystem::remove_all(FPath, Ignored);
+    }
 
     const std::filesystem::path& Path() const { return FPath; }
     // Path with a trailing "/", as the program's directory is held.
     std::string Dir() const { return FPath.string() + "/"; }
 
-    void Write(const std::string& Name, const std::string& Bytes) const;
-    std::string Read(const std::string& Name) const;
-    bool Exists(const std::string& Name) const;
+    void Write(const std::string& Name, const std::string& Bytes) const
+    {
+        std::ofstream(FPath / Name, std::ios::binary) << Bytes;
+    }
+    std::string Read(const std::string& Name) const
+    {
+        std::ifstream In(FPath / Name, std::ios::binary);
+        if (!In)
+            throw std::runtime_error("cannot read " + (FPath / Name).string());
+        return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
+    }
+    bool Exists(const std::string& Name) const { return std::filesystem::exists(FPath / Name); }
 
 private:
-    std::filesystem::path FTop;
     std::filesystem::path FPath;
 };
 
-// Makes Dir the process's working directory for the object's life.
 class TWorkingDirectory
 {
 public:
-    explicit TWorkingDirectory(const std::filesystem::path& Dir);
-    ~TWorkingDirectory();
+    explicit TWorkingDirectory(const std::filesystem::path& Dir) { std::filesystem::current_path(Dir); }
+    ~TWorkingDirectory() { std::filesystem::current_path(Previous); }
 
 private:
-    std::filesystem::path FPrevious;
+    const std::filesystem::path Previous = std::filesystem::current_path();
 };

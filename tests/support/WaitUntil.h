@@ -1,10 +1,28 @@
-// WaitUntil: runs the event loop until a condition holds or a deadline passes.
+// WaitUntil: runs the event loop until a condition holds or a deadline passes; ProcessEventsFor:
+// runs it for a while. Each sleeps until the next event, as the program's own loop does (a
+// download hands each read over to this thread); a ticking timer bounds every sleep.
 #pragma once
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
 #include <functional>
 
-// Processes events until Condition() is true or Seconds have passed; returns Condition().
-bool WaitUntil(const std::function<bool()>& Condition, int Seconds = 30);
+inline bool WaitUntil(const std::function<bool()>& Condition, int Seconds = 30)
+{
+    const QDeadlineTimer Deadline(Seconds * 1000);
+    QTimer Tick;
+    Tick.start(10);
+    while (!Condition()) {
+        if (Deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
 
-// Processes events for Milliseconds.
-void ProcessEventsFor(int Milliseconds);
+inline void ProcessEventsFor(int Milliseconds)
+{
+    const QDeadlineTimer Deadline(Milliseconds);
+    WaitUntil([&] { return Deadline.hasExpired(); }, Milliseconds / 1000 + 1);
+}

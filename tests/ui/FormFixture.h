@@ -1,11 +1,10 @@
-// TFormFixture: a main window with its own program and working directories, a loopback server for
-// its sources and recorded error boxes; and the pages the tests serve.
+// TFormFixture: a main window on a recording tray, with its own program and working directories,
+// a loopback server for its sources and recorded error boxes; and the pages the tests serve, with
+// source i's section between <si> and </si>.
 #pragma once
 
-#include "Application.h"
 #include "ErrorBoxRecorder.h"
 #include "FragmentPages.h"
-#include "IndexPage.h"
 #include "LoopbackServer.h"
 #include "RecordingTrayLayer.h"
 #include "TKW.h"
@@ -14,21 +13,17 @@
 #include "WaitUntil.h"
 #include "WebBrowser.h"
 
-#include <QRegularExpression>
-#include <filesystem>
+#include <QWindow>
 #include <gtest/gtest.h>
-#include <memory>
 
-inline const QRegularExpression LongTime(QStringLiteral("^\\d{1,2}:\\d\\d:\\d\\d$"));
-
-inline std::string Name(int Source)
+inline std::string Marker(int Source, const char* Slash = "")
 {
-    return "s" + std::to_string(Source);
+    return "<" + std::string(Slash) + "s" + std::to_string(Source) + ">";
 }
 
-inline std::string PageOf(int Source, const std::string& Section, const std::string& After = " tail\r\n")
+inline std::string PageOf(int Source, const std::string& Section)
 {
-    return "head <" + Name(Source) + ">" + Section + "</" + Name(Source) + ">" + After;
+    return "head " + Marker(Source) + Section + Marker(Source, "/") + " tail\r\n";
 }
 
 inline std::string IndexPageOf(const std::string& Sesid)
@@ -36,29 +31,27 @@ inline std::string IndexPageOf(const std::string& Sesid)
     return "<a href=\"/lib/php/p_glowna.php?sesid=" + Sesid + "\">WIG</a>\r\n";
 }
 
-// What the window makes of a downloaded page: the fragment page, or the index source's page in lines.
+// The page file the window makes of a downloaded page: the fragment page, or the index page in lines.
 inline std::string PageFileOf(int Source, const std::string& Page)
 {
-    if (Source == IndexSource)
-        return NormalizeLines(Page);
-    return BuildFragmentPage(Source, NormalizeLines(Page), "<" + Name(Source) + ">",
-                             "</" + Name(Source) + ">");
+    const std::string Lines = NormalizeLines(Page);
+    return Source == IndexSource ? Lines
+                                 : BuildFragmentPage(Source, Lines, Marker(Source), Marker(Source, "/"));
 }
 
 class TFormFixture : public testing::Test
 {
 protected:
-    explicit TFormFixture(const std::string& ProgramDirName = "program") : ProgramDir(ProgramDirName) {}
-
-    // A recording tray, so that window tests do not depend on the desktop's; none means the desktop's.
-    virtual std::unique_ptr<TTrayLayer> MakeTrayLayer() { return std::make_unique<TRecordingTrayLayer>(); }
-
     void SetUp() override
     {
-        Form = std::make_unique<TForm1>(nullptr, MakeTrayLayer());
+        auto Layer = std::make_unique<TRecordingTrayLayer>();
+        Tray = Layer.get();
+        Form = std::make_unique<TForm1>(nullptr, std::move(Layer));
         TApplication::Instance()->MainForm = Form.get();
         Form->ProgramDir = ProgramDir.Dir();
         Form->show();
+        // Until the X server has shown the window, its late answers may undo a test's own changes.
+        ASSERT_TRUE(WaitUntil([this] { return Exposed(); }));
     }
 
     void TearDown() override
@@ -69,13 +62,15 @@ protected:
         Form.reset();
     }
 
-    // Writes dane.txt with source i at path <PathPrefix><i> of the server and markers <s<i>>, </s<i>>.
+    bool Exposed() const { return Form->windowHandle() && Form->windowHandle()->isExposed(); }
+
+    // Writes dane.txt with source i at path <PathPrefix><i> of the server.
     void WriteConfiguration(const std::string& PathPrefix = "/s")
     {
         std::string File;
         for (int Source = 0; Source < SourceCount; ++Source)
-            File += Server.Url(PathPrefix + std::to_string(Source)) + "\r\n<" + Name(Source) + ">\r\n</" +
-                    Name(Source) + ">\r\n";
+            File += Server.Url(PathPrefix + std::to_string(Source)) + "\r\n" + Marker(Source) + "\r\n" +
+                    Marker(Source, "/") + "\r\n";
         WorkDir.Write("dane.txt", File);
     }
 
@@ -87,7 +82,7 @@ protected:
 
     bool AllIdle() const
     {
-        return std::none_of(std::begin(Form->Busy), std::end(Form->Busy), [](bool Flag) { return Flag; });
+        return std::ranges::none_of(Form->Busy, [](bool Busy) { return Busy; });
     }
 
     void Refresh() { Form->Button1->click(); }
@@ -99,7 +94,6 @@ protected:
         return WaitUntil([&] { return AllIdle() && (Path.empty() || Server.RequestCount(Path) == Count); });
     }
 
-    // Leaves only source 0 enabled.
     void OnlyFirstSource()
     {
         for (QCheckBox* Box : {Form->CheckBox4, Form->CheckBox5, Form->CheckBox6})
@@ -108,12 +102,8 @@ protected:
 
     std::string PageFile(int Source) const
     {
-        return ProgramDir.Read(std::string(SourceTable[Source].PageFileName));
-    }
-    QUrl FileUrl(int Source) const
-    {
-        return QUrl::fromLocalFile(
-            QString::fromStdString(ProgramDir.Dir() + std::string(SourceTable[Source].PageFileName)));
+        const std::string Name(SourceTable[Source].PageFileName);
+        return ProgramDir.Exists(Name) ? ProgramDir.Read(Name) : "(none)";
     }
     long FilesInProgramDir() const
     {
@@ -130,5 +120,6 @@ protected:
     TWorkingDirectory Cwd{WorkDir.Path()};
     TLoopbackServer Server;
     TErrorBoxRecorder Boxes;
+    TRecordingTrayLayer* Tray = nullptr;
     std::unique_ptr<TForm1> Form;
 };

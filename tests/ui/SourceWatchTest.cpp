@@ -32,28 +32,9 @@ signals:
     void ActionInvoked(uint Id, const QString& Action);
 };
 
-// A tray that shows message balloons, recording them.
-class TBalloonTray : public TRecordingTrayLayer
-{
-public:
-    bool ShowMessage(const TNotifyIconData&, const QString& Title, const QString& Text) override
-    {
-        Balloons << Title + ": " + Text;
-        return true;
-    }
-    QStringList Balloons;
-};
-
 class TSourceWatchTest : public TFormFixture
 {
 protected:
-    std::unique_ptr<TTrayLayer> MakeTrayLayer() override
-    {
-        auto Layer = std::make_unique<TBalloonTray>();
-        Tray = Layer.get();
-        return Layer;
-    }
-
     static void SetUpTestSuite()
     {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
@@ -100,7 +81,6 @@ protected:
         return Service->Notes.size();
     }
 
-    TBalloonTray* Tray = nullptr;
     static inline TTempDir* Config = new TTempDir;
     static inline QProcess* Bus = new QProcess;
     static inline TNotificationService* Service = new TNotificationService;

@@ -2,9 +2,7 @@
 // largest read it was asked for and how much was taken.
 #pragma once
 
-#include <QByteArray>
 #include <QIODevice>
-#include <algorithm>
 #include <cstring>
 
 class TPipeDevice : public QIODevice

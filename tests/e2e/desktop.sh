@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# The real program on a desktop of its own (Xvfb, openbox, trayer) driven with xdotool as a user
+# would: START writes the demo's five page files byte for byte as expected, the window goes to the
+# tray and comes back at a click, tray Exit ends with code 0, Close TKW while downloads stall with 1
+# and the close box with 0.   bash tests/e2e/desktop.sh PROGRAM
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+pids=()
+cleanup() { for pid in "${pids[@]}" ${XVFB_PID:-}; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+# wait_for SECONDS COMMAND...: runs COMMAND every 0.2 s until it succeeds.
+wait_for() { local end=$((SECONDS + $1)); shift; until "$@"; do [ $SECONDS -lt $end ] || return 1; sleep 0.2; done; }
+
+source "$root/scripts/xvfb.sh"
+start_xvfb
+openbox & pids+=($!)
+wait_for 30 sh -c '! xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "not found"' || fail "openbox did not start"
+trayer --edge bottom --align right --widthtype request --height 24 & pids+=($!)
+wait_for 30 sh -c 'xwininfo -root -tree | grep -q "\"panel\""' || fail "trayer did not start"
+coproc SERVER { exec python3 "$root/demo/server.py" --root "$root/demo/site"; }
+pids+=("$SERVER_PID")
+read -r port <&"${SERVER[0]}"
+export TICKERWELL_QUOTES_SERVER="http://127.0.0.1:$port"
+# A port whose connections wait in the queue for ever: every download stalls.
+python3 -c 'import socket, sys, time
+s = socket.socket(); s.bind(("127.0.0.1", 0)); s.listen(16)
+open(sys.argv[1], "w").write(str(s.getsockname()[1])); time.sleep(600)' "$work/stall" & pids+=($!)
+wait_for 10 test -s "$work/stall" || fail "no stalling port"
+stall=$(cat "$work/stall")
+mkdir "$work/program"
+cp "$1" "$work/program/tickerwell"
+cd "$work"
+
+window() { xdotool search --onlyvisible --name '^Tickerwell by QRX & Dobrel$' 2>/dev/null | head -n 1; }
+has_window() { [ -n "$(window)" ]; }
+no_window() { [ -z "$(window)" ]; }
+managed() { ! xprop -id "$(window)" _NET_FRAME_EXTENTS | grep -q 'not found'; }
+menus() { xdotool search --onlyvisible --classname tickerwell | wc -l; }
+more_menus() { [ "$(menus)" -gt "$1" ]; }
+ended() { [[ "$(ps -o stat= -p $tkw)" != [^Z]* ]]; }
+# Starts the program with the demo's dane.txt pointing at port $1, once openbox has its window.
+start() {
+  sed "s/@PORT@/$1/g" "$root/demo/dane.txt.in" >dane.txt
+  "$work/program/tickerwell" &
+  tkw=$!
+  wait_for 60 has_window && wait_for 30 managed || fail "the window did not appear"
+}
+# Clicks START until the window grows: a click before the program takes input is repeated.
+press_start() {
+  local end=$((SECONDS + 30))
+  until [ "$(xdotool getwindowgeometry --shell "$(window)" | sed -n 's/^HEIGHT=//p')" -gt 200 ]; do
+    [ $SECONDS -lt $end ] || fail "START did not open the full window"
+    xdotool mousemove --window "$(window)" 59 18 click 1
+    sleep 1
+  done
+}
+click_tray() {
+  local at
+  at=$(xwininfo -root -tree | grep -oP '"TKW by QRX": \("tickerwell" "TKW by QRX"\)\s+\K\d+x\d+\+-?\d+\+-?\d+\s+\+\d+\+\d+' |
+    awk -F'[x+ ]+' '$1 > 1 { print $5 + int($1 / 2), $6 + int($2 / 2); exit }')
+  [ -n "$at" ] || fail "the program's icon is not in the tray"
+  xdotool mousemove $at click "$1"
+}
+expect_exit() {
+  local code=0
+  wait_for 20 ended || fail "the program did not end"
+  wait $tkw || code=$?
+  [ $code -eq "$1" ] || fail "exit code $code where $1 was expected"
+}
+
+start "$port"
+press_start
+for page in "$root"/tests/data/e2e/*.htm; do
+  wait_for 60 cmp -s "$page" "program/$(basename "$page")" || fail "page file $(basename "$page") differs"
+done
+before=$(xdotool getwindowgeometry "$(window)")
+xdotool windowminimize "$(window)"
+wait_for 10 no_window || fail "the minimised window did not leave for the tray"
+click_tray 1
+wait_for 10 has_window || fail "a click on the tray icon did not bring the window back"
+[ "$(xdotool getwindowgeometry "$(window)")" = "$before" ] || fail "the window came back elsewhere"
+shown=$(menus)
+click_tray 3
+wait_for 10 more_menus "$shown" || fail "the tray menu did not open"
+xdotool key Up Return # the last item, "Ex&it"
+expect_exit 0
+
+start "$stall"
+press_start
+xdotool mousemove --window "$(window)" 516 18 click 1 # Close TKW
+expect_exit 1
+
+start "$port"
+xdotool windowactivate --sync "$(window)" key alt+F4
+expect_exit 0
+echo "The desktop checks passed."

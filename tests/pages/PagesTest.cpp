@@ -1,0 +1,32 @@
+// The page files of sources 0 to 3 against golden files in tests/data/pages, whose sections hold
+// every link rewrite and near misses that must stay as they are.
+#include "FragmentPages.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+TEST(Pages, PageFilesMatchGoldenFiles)
+{
+    const auto Golden = [](const std::string& Name) {
+        std::ifstream In(std::filesystem::path(TKW_PAGES_DATA_DIR) / Name, std::ios::binary);
+        EXPECT_TRUE(In) << Name;
+        return std::string(std::istreambuf_iterator<char>(In), {});
+    };
+    // Each page holds its markers twice (source 2's end marker also before the first start marker):
+    // the first start marker and the first end marker after it decide. Then an absent start marker,
+    // and an absent end marker.
+    const std::array<const char*, 4> Markers[] = {
+        {"<!-- komentarz -->", "<!-- /komentarz -->", "<!-- brak -->", "<!-- koniec -->"},
+        {"<td class=\"komentarz\">", "</td>", "<td class=\"brak\">", "</div>"},
+        {"<!-- START -->", "<!-- END -->", "<!-- BEGIN -->", "<!-- KONIEC ARTYKUL -->"},
+        {"<div id=\"news\">", "</div>", "<div id=\"brak\">", "</section>"},
+    };
+    for (int Source = 0; Source < 4; ++Source) {
+        const auto& [Start, End, NoStart, NoEnd] = Markers[Source];
+        const std::string Name = "source" + std::to_string(Source), Page = Golden(Name + "-page.htm");
+        EXPECT_EQ(BuildFragmentPage(Source, Page, Start, End), Golden(Name + "-both-markers.htm"));
+        EXPECT_EQ(BuildFragmentPage(Source, Page, NoStart, End), Golden(Name + "-no-start-marker.htm"));
+        EXPECT_EQ(BuildFragmentPage(Source, Page, Start, NoEnd), Golden(Name + "-no-end-marker.htm"));
+    }
+}

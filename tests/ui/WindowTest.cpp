@@ -1,0 +1,59 @@
+// The window's way to the tray and back, and the error box.
+#include "FormFixture.h"
+#include "NtfyIcon.h"
+
+#include <QMessageBox>
+#include <QSystemTrayIcon>
+
+using TWindow = TFormFixture;
+
+TEST_F(TWindow, TrayActivationsBringTheWindowBackAndWithoutATrayItStaysAnOrdinaryWindow)
+{
+    const auto Activate = [this](QSystemTrayIcon::ActivationReason Reason) {
+        SendActivation(Tray->Shown.hWnd, Tray->Shown.uCallbackMessage, Tray->Shown.uID, Reason);
+    };
+    Form->showMinimized();
+    ASSERT_TRUE(WaitUntil([this] { return !Form->isVisible(); }))
+        << "the minimised window leaves for the tray";
+    Activate(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(Form->isVisible() && !Form->isMinimized());
+    // A double click runs the menu's default item, "&Open...".
+    Form->hide();
+    Form->NotificationIcon1->OnClick = nullptr;
+    Activate(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(Form->isVisible());
+
+    Form->NotificationIcon1->SetActive(false);
+    Tray->AcceptAdd = false;
+    Form->NotificationIcon1->SetActive(true);
+    Form->showMinimized();
+    ASSERT_TRUE(WaitUntil([this] { return Form->isMinimized(); }));
+    ProcessEventsFor(100);
+    EXPECT_TRUE(Form->isVisible()) << "with no tray to go to, the window must stay reachable";
+}
+
+TEST(ErrorBox, FullStopRuleAndCaption)
+{
+    const std::pair<QString, QString> Cases[] = {
+        {"Cannot end", "Cannot end."},
+        {"Done.", "Done."},
+        {"Stop!", "Stop!"},
+        {"a-", "a-"},
+        {"Why?", "Why?."},
+        {"", ""},
+        {"zażółć", "zażółć."},
+    };
+    for (const auto& [Message, Text] : Cases)
+        EXPECT_EQ(TApplication::ErrorBoxText(Message), Text);
+    QString Shown;
+    QTimer Closer;
+    QObject::connect(&Closer, &QTimer::timeout, [&] {
+        if (auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            Shown = Box->windowTitle() + "|" + Box->text() + "|" + QString::number(Box->icon());
+            Box->accept();
+        }
+    });
+    Closer.start(20);
+    TApplication::ShowException(std::make_exception_ptr(std::runtime_error("Cannot end")));
+    EXPECT_EQ(Shown, "TKW by QRX|Cannot end.|" + QString::number(QMessageBox::Critical));
+}
