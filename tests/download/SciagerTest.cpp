@@ -7,6 +7,7 @@
 #include "TempDir.h"
 #include "WaitUntil.h"
 
+#include <QLabel>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -14,12 +15,16 @@ namespace {
 using namespace std::chrono_literals;
 using TFault = TReply::TFault;
 
-// Downloads Url, in file mode into File when one is given; success and text once the worker has ended.
-std::pair<bool, std::string> Download(const std::string& Url, const std::string& File = "")
+// Downloads Url, in file mode into File when one is given, with its status steps shown in Progress;
+// success and text once the worker has ended.
+std::pair<bool, std::string> Download(const std::string& Url, const std::string& File = "",
+                                      QLabel* Progress = nullptr)
 {
     std::optional<std::pair<bool, std::string>> Outcome;
     auto* Worker = new TSciager;
     Worker->SetURL(Url);
+    Worker->ProgressControl = Progress;
+    Worker->ShowProgress = true;
     if (!File.empty()) {
         Worker->SetMode(TDownloadMode::dmToFile);
         Worker->FileName = File;
@@ -63,5 +68,7 @@ TEST(Sciager, OnlyACompleteTransferWithAGoodStatusIsASuccess)
     TTempDir Dir;
     EXPECT_TRUE(Download(Server.Url("/page"), Dir.Dir() + "page.htm").first);
     EXPECT_EQ(Dir.Read("page.htm"), Page);
-    EXPECT_FALSE(Download(Server.Url("/page"), Dir.Dir() + "missing/page.htm").first);
+    QLabel Progress;
+    EXPECT_FALSE(Download(Server.Url("/page"), Dir.Dir() + "missing/page.htm", &Progress).first);
+    EXPECT_EQ(Progress.text(), QString()) << "no status step without a file to download into";
 }

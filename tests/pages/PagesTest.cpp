@@ -29,4 +29,6 @@ TEST(Pages, PageFilesMatchGoldenFiles)
         EXPECT_EQ(BuildFragmentPage(Source, Page, NoStart, End), Golden(Name + "-no-start-marker.htm"));
         EXPECT_EQ(BuildFragmentPage(Source, Page, Start, NoEnd), Golden(Name + "-no-end-marker.htm"));
     }
+    EXPECT_TRUE(BuildFragmentPage(3, Golden("source3-page.htm"), "<div", "").ends_with("/\"></head>\r\n"))
+        << "an empty fragment leaves DoAkcji's page in line form";
 }

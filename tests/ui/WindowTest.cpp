@@ -4,6 +4,7 @@
 
 #include <QMessageBox>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 using TWindow = TFormFixture;
 
@@ -30,6 +31,25 @@ TEST_F(TWindow, TrayActivationsBringTheWindowBackAndWithoutATrayItStaysAnOrdinar
     ASSERT_TRUE(WaitUntil([this] { return Form->isMinimized(); }));
     ProcessEventsFor(100);
     EXPECT_TRUE(Form->isVisible()) << "with no tray to go to, the window must stay reachable";
+}
+
+TEST_F(TWindow, TimerTicksAddNoErrorBoxOverAnOpenOne)
+{
+    WriteConfiguration();
+    ServePages();
+    ASSERT_TRUE(RefreshAndWait());
+    std::filesystem::remove(WorkDir.Path() / "dane.txt");
+    // The press's box stays open a while, as a modal box does, and the timer ticks meanwhile.
+    TApplication::SetErrorBoxHook([this](const QString& Text) {
+        Boxes.Texts.append(Text);
+        if (Boxes.Texts.size() == 1)
+            ProcessEventsFor(300);
+    });
+    Form->Timer1->setInterval(20);
+    Refresh();
+    EXPECT_EQ(Boxes.Texts, QStringList{"File not found."}) << "ticks piled boxes on the open one";
+    EXPECT_TRUE(WaitUntil([this] { return Boxes.Texts.size() == 2; })) << "a later tick tells again";
+    Form->Timer1->stop();
 }
 
 TEST(ErrorBox, FullStopRuleAndCaption)
