@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The real program on a desktop of its own (Xvfb, openbox, trayer) driven with xdotool as a user
-# would: START writes the demo's five page files byte for byte as expected, the window goes to the
+# would: the window's outer size (frame included) is 569 x 90 at the top left corner at start,
+# 569 x 490 after START and 90 high at the least; START writes the demo's five page files byte for
+# byte as expected, the window goes to the
 # tray and comes back at a click, tray Exit ends with code 0, Close TKW while downloads stall with 1
 # and the close box with 0.   bash tests/e2e/desktop.sh PROGRAM
 set -euo pipefail
@@ -37,6 +39,16 @@ window() { xdotool search --onlyvisible --name '^Tickerwell by QRX & Dobrel$' 2>
 has_window() { [ -n "$(window)" ]; }
 no_window() { [ -z "$(window)" ]; }
 managed() { ! xprop -id "$(window)" _NET_FRAME_EXTENTS | grep -q 'not found'; }
+# The window's outer geometry, the window manager's frame included: WIDTHxHEIGHT+X+Y.
+outer() {
+  local id l r t b
+  id=$(window)
+  read -r l r t b <<<"$(xprop -id "$id" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')"
+  xwininfo -id "$id" | awk -v l="$l" -v r="$r" -v t="$t" -v b="$b" '/Absolute upper-left X/ { x = $4 }
+    /Absolute upper-left Y/ { y = $4 } /Width:/ { w = $2 } /Height:/ { h = $2 }
+    END { printf "%dx%d+%d+%d\n", w + l + r, h + t + b, x - l, y - t }'
+}
+outer_is() { [ "$(outer)" = "$1" ]; }
 menus() { xdotool search --onlyvisible --classname tickerwell | wc -l; }
 more_menus() { [ "$(menus)" -gt "$1" ]; }
 ended() { [[ "$(ps -o stat= -p $tkw)" != [^Z]* ]]; }
@@ -71,7 +83,11 @@ expect_exit() {
 }
 
 start "$port"
+wait_for 10 outer_is 569x90+0+0 || fail "the compact strip is $(outer), not 569x90+0+0"
 press_start
+wait_for 10 outer_is 569x490+0+0 || fail "the full window is $(outer), not 569x490+0+0"
+xdotool windowsize "$(window)" 300 10
+wait_for 10 outer_is 569x90+0+0 || fail "the smallest window is $(outer), not 569x90+0+0"
 for page in "$root"/tests/data/e2e/*.htm; do
   wait_for 60 cmp -s "$page" "program/$(basename "$page")" || fail "page file $(basename "$page") differs"
 done
