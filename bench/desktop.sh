@@ -23,6 +23,8 @@ pages=("1wirek&borta.htm" "2stormerfut.htm" "3stormer.htm" "4doakcji.htm" "5swia
 work=$(mktemp -d)
 pids=()
 cleanup() {
+  local status=$?
+  [ $status -ne 0 ] && [ -f "$work/program.log" ] && tail -n 5 "$work/program.log" >&2
   for pid in "${pids[@]}" ${XVFB_PID:-}; do kill "$pid" 2>/dev/null || true; done
   rm -rf "$work"
 }
@@ -123,7 +125,7 @@ press_start() {
   xdotool mousemove --window "$window" 59 18 click 1
 }
 
-bare_launch=() bare_pss=() tkw_launch=() tkw_pss=() refresh=() refresh_pss=() curl5=()
+bare_launch=() bare_pss=() tkw_launch=() tkw_pss=() refresh=() refresh_pss=() tabs_pss=() curl5=()
 for run in $(seq "$runs"); do
   launch "$bare" "$work" "Bare Qt window"
   bare_launch+=("$launch_ms")
@@ -138,8 +140,21 @@ for run in $(seq "$runs"); do
   tkw_pss+=("$(pss_tree "$started_pid")")
   press_start
   refresh+=("$(ms "$press_time" "$(wait_files "${pages[@]}")")")
+  file_times=()
+  for page in "${pages[@]}"; do
+    stamp=$(stat -c '%.6Y' "$programdir/$page")
+    file_times+=("$(ms "$press_time" "${stamp/./}")")
+  done
   sleep 4
   refresh_pss+=("$(pss_tree "$started_pid")")
+  # The user looks at the other four tabs. The window changed its flags, and so its X window, on START.
+  window=$(wait_window "Tickerwell by QRX & Dobrel")
+  for x in 150 255 342 408; do
+    xdotool mousemove --window "$window" "$x" 76 click 1
+    sleep 1
+  done
+  sleep 3
+  tabs_pss+=("$(pss_tree "$started_pid")")
   stop "$started_pid"
 
   start=$(now_us)
@@ -163,5 +178,7 @@ printf '  %-34s %6s ms  [%s]   bare Qt window %s ms  [%s]\n' "launch to window s
 printf '  %-34s %s   bare Qt window %s\n' "memory (PSS) at start" "${tkw_pss[-1]}" "${bare_pss[-1]}"
 printf '  %-34s %6s ms  [%s]   five serial curl fetches %s ms  [%s]\n' "START to five page files" \
   "$(median "${refresh[@]}")" "${refresh[*]}" "$(median "${curl5[@]}")" "${curl5[*]}"
+printf '  %-34s %s ms\n' "  each page file, last run" "${file_times[*]}"
 printf '  %-34s %s\n' "memory after the refresh (PSS)" "${refresh_pss[-1]}"
+printf '  %-34s %s\n' "memory after every tab was shown" "${tabs_pss[-1]}"
 printf '  %-34s %6s ms   curl tool %s ms\n' "16 MiB page, visible tab" "$big" "$big_curl"

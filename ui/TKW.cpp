@@ -7,6 +7,7 @@
 #include "IndexPage.h"
 #include "NtfyIcon.h"
 #include "PageFile.h"
+#include "PaintCoalescer.h"
 #include "PopupMenu.h"
 #include "Sciager.h"
 #include "TextRoutines.h"
@@ -63,6 +64,7 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     QFont::insertSubstitutions(QStringLiteral("Arial"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
     setupUi(this);
+    new TPaintCoalescer(this);
     Timer1->setInterval(TimerInterval);
 
     Wire(Button1, &QPushButton::clicked, this, [this] { Timer1Timer(); });
