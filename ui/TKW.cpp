@@ -375,7 +375,7 @@ void TForm1::ShowPage(int Source, const std::string& Page)
         const std::string Sesid = ExtractSesid(Page);
         if (!Page.empty())
             WritePageFile(Path, Page);
-        PageView(Source)->Navigate(QString::fromLocal8Bit(QuotesPageAddress(Sesid)));
+        PageView(Source)->Navigate(FromWindows1250(QuotesPageAddress(Sesid)));
         return;
     }
     WritePageFile(Path, BuildFragmentPage(Source, Page, StartMarker[Source], EndMarker[Source]));
