@@ -3,8 +3,8 @@
 
 #include <QChildEvent>
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineSettings>
@@ -17,7 +17,13 @@ namespace {
 constexpr std::chrono::milliseconds EngineStartDelay(100);
 } // namespace
 
-TWebBrowser::TWebBrowser(QWidget* Parent) : QWidget(Parent) {}
+TWebBrowser::TWebBrowser(QWidget* Parent) : QWidget(Parent)
+{
+    // Anywhere in the window, as in a browser: the focus is often on the window itself, for
+    // instance once the viewer has replaced its page's renderer after a link to another site. Only
+    // the view of the tab shown takes the shortcut.
+    new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this, this, &TWebBrowser::Back, Qt::WindowShortcut);
+}
 
 void TWebBrowser::Navigate(const QString& URL)
 {
@@ -68,20 +74,13 @@ void TWebBrowser::Back()
         Viewer->back();
 }
 
-// The viewer renders and takes its input in a child it creates; the page itself would see Alt+Left
-// first, and the back button would reach the page too, so both are taken here.
+// The viewer takes its mouse input in a child it creates; the back button is taken there, before
+// the page itself would act on it too.
 bool TWebBrowser::eventFilter(QObject* Watched, QEvent* Event)
 {
     switch (Event->type()) {
     case QEvent::ChildAdded:
         static_cast<QChildEvent*>(Event)->child()->installEventFilter(this);
-        break;
-    case QEvent::KeyPress:
-        if (static_cast<QKeyEvent*>(Event)->keyCombination() ==
-            QKeyCombination(Qt::AltModifier, Qt::Key_Left)) {
-            Back();
-            return true;
-        }
         break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:

@@ -1,6 +1,9 @@
 // The completion of a download: page file, page view, update time and status line.
 #include "FormFixture.h"
 
+#include <QMouseEvent>
+#include <QWebEngineHistory>
+#include <QWebEngineView>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -115,6 +118,25 @@ TEST_F(TCompletion, IndexSourceKeepsTheRawPageAndShowsTheQuotesForItsSessionId)
     const QString Odd = QString::fromStdString(QuotesPageAddress("a b|{}^`\\<>%")) + u'ą';
     EXPECT_EQ(Form->WebBrowser5->Address(), QUrl(Odd, QUrl::TolerantMode));
     EXPECT_THROW(Form->WebBrowser5->Navigate("http://exa mple.org/"), std::invalid_argument);
+}
+
+TEST_F(TCompletion, ShownViewGoesBackOnTheMouseBackButton)
+{
+    ProgramDir.Write("a.htm", "<p>a</p>");
+    ProgramDir.Write("b.htm", "<p>b</p>");
+    const QString A = QString::fromStdString(ProgramDir.Dir() + "a.htm");
+    Form->PageControl1->show();
+    Form->WebBrowser1->Navigate(A);
+    QWebEngineView* Viewer = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (Viewer = Form->WebBrowser1->findChild<QWebEngineView*>()); }));
+    ASSERT_TRUE(WaitUntil([&] { return Viewer->history()->currentItem().isValid(); }));
+    Form->WebBrowser1->Navigate(QString::fromStdString(ProgramDir.Dir() + "b.htm"));
+    ASSERT_TRUE(WaitUntil([&] { return Viewer->history()->canGoBack() && Viewer->focusProxy(); }));
+    for (QEvent::Type Type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent Click(Type, QPointF(5, 5), QPointF(5, 5), Qt::BackButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Viewer->focusProxy(), &Click);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return Viewer->url() == QUrl::fromLocalFile(A); }));
 }
 
 TEST_F(TNonAsciiProgramDir, PageFilesGoToAProgramDirectoryWithPolishLetters)
