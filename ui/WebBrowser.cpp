@@ -3,18 +3,51 @@
 
 #include <QChildEvent>
 #include <QCoreApplication>
+#include <QLibrary>
 #include <QMouseEvent>
+#include <QOpenGLContext>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
 #include <chrono>
 #include <stdexcept>
 #include <unistd.h>
 
+// Qt's own setter of the application's shared OpenGL context (QtGui exports it; it has no public
+// header).
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* Context);
+
 namespace {
 constexpr std::chrono::milliseconds EngineStartDelay(100);
+
+// Qt WebEngine hands its pages to the viewer through the application's shared OpenGL context. Qt
+// makes it at start-up when asked to, which would load OpenGL with every start; it is made the same
+// way here instead, before the web engine is loaded.
+void ShareOpenGLContext()
+{
+    if (QOpenGLContext::globalShareContext())
+        return;
+    auto* Context = new QOpenGLContext(QCoreApplication::instance());
+    Context->create();
+    qt_gl_set_global_share_context(Context);
+}
+
+// A new viewer from the page viewer plugin, beside the program or where the build made it.
+QWidget* CreateViewer(QWidget* Parent)
+{
+    using TCreatePageViewer = QWidget* (*)(QWidget*);
+    static TCreatePageViewer Create = nullptr;
+    if (!Create) {
+        ShareOpenGLContext();
+        QLibrary Plugin(QCoreApplication::applicationDirPath() + QStringLiteral("/tkw_pageviewer.so"));
+        if (!Plugin.load())
+            Plugin.setFileName(QStringLiteral(TKW_PAGEVIEWER_BUILT));
+        Create = reinterpret_cast<TCreatePageViewer>(Plugin.resolve("CreatePageViewer"));
+        if (!Create)
+            throw std::runtime_error("Cannot load the page viewer: " + Plugin.errorString().toStdString());
+    }
+    return Create(Parent);
+}
 } // namespace
 
 TWebBrowser::TWebBrowser(QWidget* Parent) : QWidget(Parent)
@@ -54,24 +87,20 @@ void TWebBrowser::Load()
         return;
     Pending = false;
     if (!Viewer) {
-        Viewer = new QWebEngineView(this);
-        // Pages are shown from local files: they may load the sites' images and styles through
-        // their base address but must not read other local files.
-        QWebEngineSettings* Settings = Viewer->settings();
-        Settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
-        Settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+        Viewer = CreateViewer(this);
         Viewer->installEventFilter(this);
         auto* Layout = new QVBoxLayout(this);
         Layout->setContentsMargins(0, 0, 0, 0);
         Layout->addWidget(Viewer);
     }
-    Viewer->load(FAddress);
+    // The viewer's url property loads the address.
+    Viewer->setProperty("url", FAddress);
 }
 
 void TWebBrowser::Back()
 {
     if (Viewer)
-        Viewer->back();
+        QMetaObject::invokeMethod(Viewer, "back");
 }
 
 // The viewer takes its mouse input in a child it creates; the back button is taken there, before
@@ -98,7 +127,6 @@ bool TWebBrowser::eventFilter(QObject* Watched, QEvent* Event)
 
 void PreparePageViews()
 {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // Chromium's sandbox refuses to run as root.
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

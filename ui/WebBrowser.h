@@ -1,14 +1,13 @@
 // TWebBrowser: the page view of a tab. It opens a local file path or a web address without
 // blocking the caller. It records the address at once but creates its embedded viewer and loads
 // only once it is shown, so that start-up and a refresh never wait for the web engine, and tabs
-// that are never looked at cost no memory.
+// that are never looked at cost no memory. The viewer comes from the page viewer plugin, loaded then;
+// a plugin that cannot be loaded is an error shown in the error box.
 #pragma once
 
 #include <QString>
 #include <QUrl>
 #include <QWidget>
-
-class QWebEngineView;
 
 class TWebBrowser : public QWidget
 {
@@ -35,7 +34,7 @@ protected:
 private:
     void Load();
 
-    QWebEngineView* Viewer = nullptr;
+    QWidget* Viewer = nullptr;
     QUrl FAddress;
     bool Pending = false;
 };
