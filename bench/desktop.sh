@@ -4,7 +4,8 @@
 #   launch to window shown             beside a bare Qt window (bench/BareWindow.cpp)
 #   memory (PSS) at start              beside the bare window
 #   START to five page files           beside five serial fetches of the same pages by curl
-#   memory after that refresh          the program and its helper processes, summed
+#   memory after that refresh          the program and its helper processes, summed; again after
+#                                      the user has looked at every tab
 #   a 16 MiB page on the visible tab   from the press to its page file, beside the curl tool
 # Usage: bench/desktop.sh [BUILD-FOLDER]   (default build-bench; TKW_BENCH_RUNS runs, default 3)
 set -euo pipefail
