@@ -5,10 +5,13 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 
 #if defined(__SANITIZE_THREAD__)
 extern "C" void __tsan_acquire(void* Address);
@@ -25,8 +28,12 @@ struct THandOver
     std::exception_ptr Error;
     std::mutex Lock;
     std::condition_variable Ended;
-    bool Done = false;
+    std::atomic<bool> Done = false;
 };
+
+// A step takes microseconds. The worker watches for its end this long before it sleeps, which
+// spares both threads a sleep and a wake-up in the kernel on every step.
+constexpr std::chrono::microseconds WatchTime(50);
 
 const QEvent::Type HandOverEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
@@ -52,7 +59,8 @@ protected:
         } catch (...) {
             Shared.Error = std::current_exception();
         }
-        // Notified under the lock: once the worker sees Done it returns and Shared is gone.
+        // Set and notified under the lock: the worker takes the lock before it returns, and then
+        // Shared is gone.
         std::lock_guard Guard(Shared.Lock);
         Shared.Done = true;
         Shared.Ended.notify_one();
@@ -81,8 +89,11 @@ void HandOverToUserInterface(const std::function<void()>& Step)
     auto* Event = new THandOverEvent(Shared);
     __tsan_release(Event);
     QCoreApplication::postEvent(Receiver(), Event);
+    for (const auto Until = std::chrono::steady_clock::now() + WatchTime;
+         !Shared.Done && std::chrono::steady_clock::now() < Until;)
+        std::this_thread::yield();
     std::unique_lock Guard(Shared.Lock);
-    Shared.Ended.wait(Guard, [&] { return Shared.Done; });
+    Shared.Ended.wait(Guard, [&] { return Shared.Done.load(); });
     if (Shared.Error)
         std::rethrow_exception(Shared.Error);
 }

@@ -48,13 +48,23 @@ bool InLineForm(std::string_view Text)
     }
     return Text.empty() || Text.back() == '\n';
 }
+
+// The first occurrence of a non-empty Pattern in Text from From on, or npos. glibc's memmem stays
+// fast where string_view::find slows down: on patterns whose first byte is frequent, such as '<'.
+std::size_t Search(std::string_view Text, std::string_view Pattern, std::size_t From = 0)
+{
+    if (From > Text.size() || Pattern.size() > Text.size() - From)
+        return std::string_view::npos;
+    const void* At = memmem(Text.data() + From, Text.size() - From, Pattern.data(), Pattern.size());
+    return At ? static_cast<std::size_t>(static_cast<const char*>(At) - Text.data()) : std::string_view::npos;
+}
 } // namespace
 
 std::ptrdiff_t Find(std::string_view Pattern, std::string_view Text)
 {
     if (Pattern.empty() || Text.empty())
         return 0;
-    const std::size_t At = Text.find(Pattern);
+    const std::size_t At = Search(Text, Pattern);
     return At == std::string_view::npos ? 0 : static_cast<std::ptrdiff_t>(At) + 1;
 }
 
@@ -76,14 +86,15 @@ std::string ReplaceAll(std::string_view Pattern, std::string_view Replacement, s
     // matches first sizes it exactly.
     std::size_t Size = Text.size();
     if (Replacement.size() > Pattern.size()) {
-        for (std::size_t At = Text.find(Pattern); At != std::string_view::npos;
-             At = Text.find(Pattern, At + Pattern.size()))
+        for (std::size_t At = Search(Text, Pattern); At != std::string_view::npos;
+             At = Search(Text, Pattern, At + Pattern.size()))
             Size += Replacement.size() - Pattern.size();
     }
     std::string Out;
     Out.reserve(Size);
     std::size_t Rest = 0;
-    for (std::size_t At = Text.find(Pattern); At != std::string_view::npos; At = Text.find(Pattern, Rest)) {
+    for (std::size_t At = Search(Text, Pattern); At != std::string_view::npos;
+         At = Search(Text, Pattern, Rest)) {
         Out.append(Text.substr(Rest, At - Rest));
         Out.append(Replacement);
         Rest = At + Pattern.size();
@@ -128,5 +139,13 @@ std::string CutBetweenMarkers(std::string_view Text, std::string_view StartMarke
     // A missing end marker leaves the first (length - 1) characters of Head; an empty one gives a
     // count of -1 and so the empty text.
     const std::ptrdiff_t E = Find(EndMarker, Head);
-    return NormalizeLines(Sub(Head, 1, E + static_cast<std::ptrdiff_t>(EndMarker.size()) - 1));
+    const std::string_view Cut = Sub(Head, 1, E + static_cast<std::ptrdiff_t>(EndMarker.size()) - 1);
+    // Head is in line form, and so is a piece from its start but for its last line's break: whole,
+    // cut after its CR, or missing. Completing that break is what NormalizeLines would do.
+    std::string Out;
+    Out.reserve(Cut.size() + LineBreak.size());
+    Out.append(Cut);
+    if (!Cut.empty() && Cut.back() != '\n')
+        Out.append(Cut.back() == '\r' ? "\n" : LineBreak);
+    return Out;
 }

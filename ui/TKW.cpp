@@ -7,6 +7,7 @@
 #include "IndexPage.h"
 #include "NtfyIcon.h"
 #include "PageFile.h"
+#include "PaintCoalescer.h"
 #include "PopupMenu.h"
 #include "Sciager.h"
 #include "SourceWatch.h"
@@ -25,6 +26,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <system_error>
+#include <xcb/xcb.h>
 
 namespace {
 constexpr int TimerInterval = 300000;
@@ -68,6 +70,7 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     QFont::insertSubstitutions(QStringLiteral("Arial"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
     setupUi(this);
+    new TPaintCoalescer(this);
     Timer1->setInterval(TimerInterval);
     Watch = new TSourceWatch(this, PageControl1, NotificationIcon1);
     Watch->OnShowSource = [this](int Source) {
@@ -222,9 +225,12 @@ void TForm1::SetSizeable(bool Value)
     Flags.setFlag(Qt::WindowMaximizeButtonHint, Value);
     Flags.setFlag(Qt::WindowStaysOnTopHint, windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     if (Flags != windowFlags()) {
-        // Changing the flags of a shown window hides it.
+        // Changing the flags of a shown window hides it, and the window system may place it anew
+        // by its client area: the frame stays where it was.
         const bool Shown = isVisible();
+        const QPoint Position = pos();
         setWindowFlags(Flags);
+        move(Position);
         if (Shown)
             show();
     }
@@ -258,6 +264,17 @@ void TForm1::moveEvent(QMoveEvent* Event)
 {
     QWidget::moveEvent(Event);
     FollowFrame();
+}
+
+// A window manager announces a new frame in a property of the window (_NET_FRAME_EXTENTS), often
+// after the window's last move. Qt reads the frame anew once it has handled the event, so the check
+// runs right after that.
+bool TForm1::nativeEvent(const QByteArray& EventType, void* Message, qintptr* Result)
+{
+    if (EventType == "xcb_generic_event_t" &&
+        (static_cast<const xcb_generic_event_t*>(Message)->response_type & 0x7f) == XCB_PROPERTY_NOTIFY)
+        QMetaObject::invokeMethod(this, &TForm1::FollowFrame, Qt::QueuedConnection);
+    return QWidget::nativeEvent(EventType, Message, Result);
 }
 
 bool TForm1::eventFilter(QObject* Watched, QEvent* Event)
@@ -461,7 +478,7 @@ bool TForm1::ShowPage(int Source, const std::string& Page)
         if (!Page.empty())
             WritePageFile(Path, Page);
         const std::string Address = QuotesPageAddress(Sesid);
-        PageView(Source)->Navigate(QString::fromLocal8Bit(Address));
+        PageView(Source)->Navigate(FromWindows1250(Address));
         std::string& Previous = Watch->State(Source).Address;
         const bool Changed = !Previous.empty() && Previous != Address;
         Previous = Address;

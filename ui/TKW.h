@@ -90,6 +90,7 @@ protected:
     void closeEvent(QCloseEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     void moveEvent(QMoveEvent* Event) override;
+    bool nativeEvent(const QByteArray& EventType, void* Message, qintptr* Result) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:

@@ -46,10 +46,10 @@ struct TDisplay
         Process.start(Program, Arguments);
         return &Process;
     }
-    QString Run(const QStringList& Arguments) const
+    QString Run(const QStringList& Arguments, const QString& Program = QStringLiteral("xdotool")) const
     {
         QProcess Tool;
-        Start(Tool, QStringLiteral("xdotool"), Arguments)->waitForFinished(10000);
+        Start(Tool, Program, Arguments)->waitForFinished(10000);
         return QString::fromUtf8(Tool.readAllStandardOutput()).trimmed();
     }
     QString MainWindow(const QProcess& Program) const
@@ -65,6 +65,10 @@ TEST(SingleInstance, ASecondStartShowsTheFirstWindowAndEndsWithZero)
     TDisplay Display;
     QProcess WindowManager, First, Second;
     Display.Start(WindowManager, QStringLiteral("openbox"));
+    // A window mapped while the window manager is still starting may never be shown.
+    ASSERT_TRUE(WaitUntil([&] {
+        return Display.Run({"-root", "_NET_SUPPORTING_WM_CHECK"}, "xprop").contains(QLatin1String("WINDOW"));
+    }));
     TTempDir ProgramDir;
     std::filesystem::copy_file(TKW_PROGRAM, ProgramDir.Path() / "tickerwell");
     const QString Program = QString::fromStdString((ProgramDir.Path() / "tickerwell").string());

@@ -3,8 +3,11 @@
 #include "NtfyIcon.h"
 
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWebEngineHistory>
+#include <QWebEngineView>
 
 using TWindow = TFormFixture;
 
@@ -50,6 +53,27 @@ TEST_F(TWindow, TimerTicksAddNoErrorBoxOverAnOpenOne)
     EXPECT_EQ(Boxes.Texts, QStringList{"File not found."}) << "ticks piled boxes on the open one";
     EXPECT_TRUE(WaitUntil([this] { return Boxes.Texts.size() == 2; })) << "a later tick tells again";
     Form->Timer1->stop();
+}
+
+TEST_F(TWindow, PageViewsLoadOnceShownAndGoBackOnTheMouseBackButton)
+{
+    WriteConfiguration();
+    ServePages();
+    ASSERT_TRUE(RefreshAndWait());
+    EXPECT_FALSE(View(1)->Loaded()) << "a view loads only once its tab is shown";
+    Form->PageControl1->setCurrentIndex(1);
+    ASSERT_TRUE(View(1)->Loaded());
+    auto* Viewer = View(1)->findChild<QWebEngineView*>();
+    ASSERT_TRUE(WaitUntil([&] { return Viewer->history()->currentItem().isValid(); }));
+    ProgramDir.Write("b.htm", "<p>b</p>");
+    View(1)->Navigate(QString::fromStdString(ProgramDir.Dir() + "b.htm"));
+    ASSERT_TRUE(WaitUntil([&] { return Viewer->history()->canGoBack() && Viewer->focusProxy(); }));
+    for (QEvent::Type Type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent Click(Type, QPointF(5, 5), QPointF(5, 5), Qt::BackButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Viewer->focusProxy(), &Click);
+    }
+    const QString First = QString::fromStdString(ProgramDir.Dir() + "2stormerfut.htm");
+    EXPECT_TRUE(WaitUntil([&] { return Viewer->url() == QUrl::fromLocalFile(First); }));
 }
 
 TEST(ErrorBox, FullStopRuleAndCaption)
