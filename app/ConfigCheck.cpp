@@ -164,16 +164,11 @@ bool ReportSource(int Index, const TSourceCheck& Source, std::string& Report)
                   (Good ? Printable(Sesid) : "nie znaleziono (/lib/php/p_glowna.php?sesid=...\")") + "\n" +
                   Indent + "notowania: " + Printable(QuotesPageAddress(Sesid)) + "\n";
     } else {
-        // Positions in the page with CR LF line ends, as the page builder sees it; the end marker
-        // is looked for from the start marker on, or from the top without one.
-        const std::ptrdiff_t Start = Find(Source.StartMarker, Source.Page);
-        const std::string Tail =
-            NormalizeLines(Sub(Source.Page, Start, static_cast<std::ptrdiff_t>(Source.Page.size())));
-        const std::ptrdiff_t EndInTail = Find(Source.EndMarker, Tail);
-        const std::ptrdiff_t End = EndInTail == 0 ? 0 : std::max<std::ptrdiff_t>(Start, 1) + EndInTail - 1;
-        Good = Start > 0 && End > 0;
-        Report += MarkerLine("początek", 3 * Index + 2, Source.StartMarker, Start);
-        Report += MarkerLine("koniec", 3 * Index + 3, Source.EndMarker, End);
+        // Positions in the page with CR LF line ends, as the page builder sees it.
+        const TMarkerPositions At = FindMarkers(Source.Page, Source.StartMarker, Source.EndMarker);
+        Good = At.Start > 0 && At.End > 0;
+        Report += MarkerLine("początek", 3 * Index + 2, Source.StartMarker, At.Start);
+        Report += MarkerLine("koniec", 3 * Index + 3, Source.EndMarker, At.End);
         const std::string Fragment = CutBetweenMarkers(Source.Page, Source.StartMarker, Source.EndMarker);
         Report += std::string(Indent) + "fragment: bajtów: " + std::to_string(Fragment.size()) + "\n";
         for (const std::string& Line : VisibleLines(Fragment))

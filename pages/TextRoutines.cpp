@@ -149,3 +149,11 @@ std::string CutBetweenMarkers(std::string_view Text, std::string_view StartMarke
         Out.append(Cut.back() == '\r' ? "\n" : LineBreak);
     return Out;
 }
+
+TMarkerPositions FindMarkers(std::string_view Text, std::string_view StartMarker, std::string_view EndMarker)
+{
+    const std::ptrdiff_t Start = Find(StartMarker, Text);
+    const std::string Tail = NormalizeLines(Sub(Text, Start, static_cast<std::ptrdiff_t>(Text.size())));
+    const std::ptrdiff_t EndInTail = Find(EndMarker, Tail);
+    return {Start, EndInTail == 0 ? 0 : std::max<std::ptrdiff_t>(Start, 1) + EndInTail - 1};
+}

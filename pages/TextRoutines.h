@@ -27,3 +27,13 @@ std::string NormalizeLines(std::string_view Text);
 // included; the result is in line form. Missing or empty markers follow fixed edge rules.
 std::string CutBetweenMarkers(std::string_view Text, std::string_view StartMarker,
                               std::string_view EndMarker);
+
+// Where CutBetweenMarkers finds its markers in Text: the position (from 1) of the first StartMarker,
+// and that of the first EndMarker from there on, counted in the line form of the text; 0 for a
+// marker that is not found, an empty one included.
+struct TMarkerPositions
+{
+    std::ptrdiff_t Start = 0;
+    std::ptrdiff_t End = 0;
+};
+TMarkerPositions FindMarkers(std::string_view Text, std::string_view StartMarker, std::string_view EndMarker);

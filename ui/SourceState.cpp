@@ -1,6 +1,8 @@
 // The per-source state of refreshes and the change comparison of page files.
 #include "SourceState.h"
 
+#include "TextRoutines.h"
+
 #include <algorithm>
 #include <array>
 #include <filesystem>
@@ -68,10 +70,10 @@ bool DiffersFromFile(const std::string& Path, std::string_view Bytes)
 
 QString MarkerWarning(std::string_view Page, std::string_view StartMarker, std::string_view EndMarker)
 {
-    const auto Start = Page.find(StartMarker);
-    if (Start == std::string_view::npos)
+    const TMarkerPositions At = FindMarkers(Page, StartMarker, EndMarker);
+    if (At.Start == 0)
         return QStringLiteral("nie znaleziono znacznika początku na stronie");
-    if (Page.find(EndMarker, Start + StartMarker.size()) == std::string_view::npos)
+    if (At.End == 0)
         return QStringLiteral("nie znaleziono znacznika końca na stronie");
     return {};
 }
