@@ -235,7 +235,9 @@ int Run(const TOptions& Options)
     const TClosedPort Refusing;
     const TEndlessServer Endless;
     // Stalled downloads are broken off after this much silence.
-    THttpSession::SetDefaultTimeouts({THttpSession::DefaultTimeouts().Connect, 500ms});
+    THttpSession::TLimits Limits = THttpSession::DefaultLimits();
+    Limits.Idle = 500ms;
+    THttpSession::SetDefaultLimits(Limits);
 
     int ErrorBoxes = 0;
     TApplication::SetErrorBoxHook([&](const QString& Text) {

@@ -11,8 +11,7 @@ namespace {
 using TClock = std::chrono::steady_clock;
 
 std::mutex DefaultsMutex;
-THttpSession::TTimeouts Defaults;
-THttpSession::TLimits DefaultBounds;
+THttpSession::TLimits Defaults;
 
 void InitialiseCurl()
 {
@@ -48,7 +47,6 @@ struct THttpSession::TImpl
 {
     CURL* Handle = nullptr;
     curl_slist* Headers = nullptr;
-    TTimeouts Timeouts;
     TLimits Limits;
 
     // State of the transfer in progress.
@@ -68,35 +66,22 @@ struct THttpSession::TImpl
     static int OnProgress(void* Self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 };
 
-THttpSession::TTimeouts THttpSession::DefaultTimeouts()
+THttpSession::TLimits THttpSession::DefaultLimits()
 {
     std::lock_guard Lock(DefaultsMutex);
     return Defaults;
 }
 
-void THttpSession::SetDefaultTimeouts(const TTimeouts& Value)
+void THttpSession::SetDefaultLimits(const TLimits& Value)
 {
     std::lock_guard Lock(DefaultsMutex);
     Defaults = Value;
 }
 
-THttpSession::TLimits THttpSession::DefaultLimits()
-{
-    std::lock_guard Lock(DefaultsMutex);
-    return DefaultBounds;
-}
-
-void THttpSession::SetDefaultLimits(const TLimits& Value)
-{
-    std::lock_guard Lock(DefaultsMutex);
-    DefaultBounds = Value;
-}
-
-THttpSession::THttpSession(const std::string& UserAgent, const TTimeouts& Timeouts, const TLimits& Limits)
+THttpSession::THttpSession(const std::string& UserAgent, const TLimits& Limits)
     : Impl(std::make_unique<TImpl>())
 {
     InitialiseCurl();
-    Impl->Timeouts = Timeouts;
     Impl->Limits = Limits;
     Impl->Handle = curl_easy_init();
     if (!Impl->Handle)
@@ -115,7 +100,7 @@ THttpSession::THttpSession(const std::string& UserAgent, const TTimeouts& Timeou
     curl_easy_setopt(H, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(H, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(H, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-    curl_easy_setopt(H, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(Timeouts.Connect.count()));
+    curl_easy_setopt(H, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(Limits.Connect.count()));
     curl_easy_setopt(H, CURLOPT_HEADERFUNCTION, &TImpl::OnHeader);
     curl_easy_setopt(H, CURLOPT_HEADERDATA, Impl.get());
     curl_easy_setopt(H, CURLOPT_WRITEFUNCTION, &TImpl::OnBody);
@@ -195,7 +180,7 @@ int THttpSession::TImpl::OnProgress(void* Self, curl_off_t, curl_off_t, curl_off
         S->Bound = TFailure::TooLong;
         return 1;
     }
-    if (Now - S->LastActivity < S->Timeouts.Idle)
+    if (Now - S->LastActivity < S->Limits.Idle)
         return 0;
     S->TimedOut = true;
     return 1;
@@ -236,7 +221,7 @@ THttpSession::TResult THttpSession::Get(const std::string& Url, const TReader& R
     else if (Impl->Bound == TFailure::TooLong)
         Result.Error = "the download ran past " + std::to_string(Impl->Limits.MaxDuration.count()) + " ms";
     else if (Impl->TimedOut)
-        Result.Error = "no data received for " + std::to_string(Impl->Timeouts.Idle.count()) + " ms";
+        Result.Error = "no data received for " + std::to_string(Impl->Limits.Idle.count()) + " ms";
     else if (Code != CURLE_OK)
         Result.Error = ErrorText[0] ? ErrorText : curl_easy_strerror(Code);
     if (Result.Opened && !Impl->Stopped)

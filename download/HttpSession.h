@@ -16,20 +16,16 @@ class THttpSession
 public:
     static constexpr std::size_t MaxRead = 1025;
 
-    struct TTimeouts
+    // Bounds of one download: time-outs in the spirit of the original HTTP layer, and limits so that
+    // an endless or crawling response cannot eat the machine's memory or hold its source for good.
+    struct TLimits
     {
         std::chrono::milliseconds Connect{60000}; // name resolution and connecting
         std::chrono::milliseconds Idle{60000};    // a transfer that receives nothing this long is broken off
-    };
-
-    // Bounds of one download, so that an endless or crawling response cannot eat the machine's
-    // memory or hold its source for good.
-    struct TLimits
-    {
-        // Far above any real commentary page, far below what would strain the desktop.
-        std::int64_t MaxBody = std::int64_t{64} << 20;
         // Twice the refresh interval: a download still running then has missed a whole refresh.
         std::chrono::milliseconds MaxDuration{600000};
+        // Far above any real commentary page, far below what would strain the desktop.
+        std::int64_t MaxBody = std::int64_t{64} << 20;
     };
 
     struct TResult
@@ -45,18 +41,14 @@ public:
     // Receives one read: Size bytes at Data, at most MaxRead. Returns false to end the transfer.
     using TReader = std::function<bool(const char* Data, std::size_t Size)>;
 
-    // Time-outs that sessions get unless they are given others: 60 s each. A seam for tests, which
-    // shorten them to provoke time-outs quickly; safe to call from any thread, it affects sessions
-    // constructed afterwards.
-    static TTimeouts DefaultTimeouts();
-    static void SetDefaultTimeouts(const TTimeouts& Value);
-    // Limits that sessions get unless they are given others; a seam for tests like the time-outs.
+    // Limits that sessions get unless they are given others: the values above. A seam for tests,
+    // which shorten them to provoke time-outs and limits quickly; safe to call from any thread, it
+    // affects sessions constructed afterwards.
     static TLimits DefaultLimits();
     static void SetDefaultLimits(const TLimits& Value);
 
     // UserAgent is sent as the agent name of every request.
-    explicit THttpSession(const std::string& UserAgent, const TTimeouts& Timeouts = DefaultTimeouts(),
-                          const TLimits& Limits = DefaultLimits());
+    explicit THttpSession(const std::string& UserAgent, const TLimits& Limits = DefaultLimits());
     ~THttpSession();
     THttpSession(const THttpSession&) = delete;
     THttpSession& operator=(const THttpSession&) = delete;

@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+namespace {
+// Image with a dot in its upper right corner, the mark of something new.
 QImage WithDot(const QImage& Image)
 {
     QImage Marked = Image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -16,6 +18,7 @@ QImage WithDot(const QImage& Image)
     Painter.drawEllipse(QRectF(Marked.width() - Side, 0, Side, Side).adjusted(0.5, 0.5, -0.5, -0.5));
     return Marked;
 }
+} // namespace
 
 void MakeSignalFrames(const QImage& Still, TVelorIconList& Frames)
 {

@@ -5,8 +5,5 @@
 
 class TVelorIconList;
 
-// Image with a dot in its upper right corner, the mark of something new.
-QImage WithDot(const QImage& Image);
-
 // Fills Frames with Still marked by a dot, then Still itself, so that the dot blinks.
 void MakeSignalFrames(const QImage& Still, TVelorIconList& Frames);

@@ -389,7 +389,7 @@ void TForm1::LaunchWorker(int Source, const std::string& Address)
     NewWorker->ProgressControl = InfoLabel;
     NewWorker->SetURL(Address);
     NewWorker->SetMode(TDownloadMode::dmToString);
-    NewWorker->SetUserAgent(AgentName);
+    NewWorker->SetUserAgent(std::string(AgentName));
     NewWorker->ShowProgress = PageControl1->currentIndex() == Source;
     NewWorker->OnTerminate = [this, Source](TSciager* Sender) { (this->*Handlers[Source])(Sender); };
     try {

@@ -81,7 +81,6 @@ public:
     static inline const QString StartCaption = QStringLiteral("S  T  A  R  T");
     static inline const QString RefreshCaption = QStringLiteral("Manual refresh");
     static inline const QString LastUpdatePrefix = QStringLiteral("Ostatnia aktualizacja ");
-    static inline const std::string AgentName{::AgentName};
     static inline const QString HomePage = QStringLiteral("tkw.example.org");
     static inline const QString MailAddress = QStringLiteral("tkw@example.org");
 

@@ -10,10 +10,12 @@ class TIdleTimeout
 public:
     explicit TIdleTimeout(std::chrono::milliseconds Idle)
     {
-        THttpSession::SetDefaultTimeouts({Saved.Connect, Idle});
+        THttpSession::TLimits Limits = Saved;
+        Limits.Idle = Idle;
+        THttpSession::SetDefaultLimits(Limits);
     }
-    ~TIdleTimeout() { THttpSession::SetDefaultTimeouts(Saved); }
+    ~TIdleTimeout() { THttpSession::SetDefaultLimits(Saved); }
 
 private:
-    const THttpSession::TTimeouts Saved = THttpSession::DefaultTimeouts();
+    const THttpSession::TLimits Saved = THttpSession::DefaultLimits();
 };
