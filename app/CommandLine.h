@@ -1,13 +1,13 @@
-// The command line: --check [FILE], --help and --version run without a window; the window itself
-// takes no arguments beyond the toolkit's own.
+// The command line: --check [FILE], --history [N], --help and --version run without a window; the
+// window itself takes no arguments beyond the toolkit's own.
 #pragma once
 
 #include <QStringList>
 
-// True when the arguments ask for --check, --help or --version.
+// True when the arguments ask for --check, --history, --help or --version.
 bool AsksForCommandLine(int argc, char** argv);
 
-// Runs --check, --help or --version on a QCoreApplication, so without a display; returns the exit
+// Runs --check, --history, --help or --version on a QCoreApplication, so without a display; returns the exit
 // status (2 for a command line it does not understand).
 int RunCommandLine(int argc, char** argv);
 

@@ -10,7 +10,9 @@
 #include "PaintCoalescer.h"
 #include "PopupMenu.h"
 #include "Sciager.h"
+#include "SectionHistory.h"
 #include "SourceWatch.h"
+#include "TabMenu.h"
 #include "TextRoutines.h"
 #include "Windows1250.h"
 
@@ -77,6 +79,17 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
         BringBack();
         PageControl1->setCurrentIndex(Source);
     };
+    History = new TSectionHistory(this, PageControl1, Watch, [this] { return ProgramDir; });
+    Watch->News = [this](const std::vector<int>& Sources, std::function<void(const QString&)> Done) {
+        History->AfterPending([this, Sources, Done] {
+            for (int Source : Sources)
+                if (!History->News(Source).isEmpty())
+                    return Done(History->News(Source));
+            Done({});
+        });
+    };
+    TabMenu = new TTabMenu(PageControl1);
+    TabMenu->Add(QStringLiteral("Historia zmian..."), [this](int Source) { History->OpenWindow(Source); });
 
     connect(Button1, &QPushButton::clicked, this, [this] { GuardedRefresh(false); });
     connect(Timer1, &QTimer::timeout, this, [this] { GuardedRefresh(true); });
@@ -98,6 +111,8 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
         connect(new QShortcut(Qt::CTRL | Qt::Key(Qt::Key_1 + Source), this), &QShortcut::activated, this,
                 [this, Source] { PageControl1->setCurrentIndex(Source); });
     Wire(new QShortcut(Qt::CTRL | Qt::Key_Q, this), &QShortcut::activated, this, [this] { Exit1Click(); });
+    Wire(new QShortcut(Qt::CTRL | Qt::Key_H, this), &QShortcut::activated, this,
+         [this] { History->OpenWindow(PageControl1->currentIndex()); });
     for (int Source = 0; Source < SourceCount; ++Source)
         PageControl1->widget(Source)->installEventFilter(this);
     Wire(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
@@ -475,10 +490,12 @@ bool TForm1::ShowPage(int Source, const std::string& Page)
     const std::string Path = ProgramDir + std::string(SourceTable[Source].PageFileName);
     if (Source == IndexSource) {
         const std::string Sesid = ExtractSesid(Page);
+        History->Prepare(Source, Path);
         if (!Page.empty())
             WritePageFile(Path, Page);
         const std::string Address = QuotesPageAddress(Sesid);
         PageView(Source)->Navigate(FromWindows1250(Address));
+        History->Keep(Source, Address);
         std::string& Previous = Watch->State(Source).Address;
         const bool Changed = !Previous.empty() && Previous != Address;
         Previous = Address;
@@ -486,8 +503,10 @@ bool TForm1::ShowPage(int Source, const std::string& Page)
     }
     const std::string Text = BuildFragmentPage(Source, Page, StartMarker[Source], EndMarker[Source]);
     const bool Changed = DiffersFromFile(Path, Text);
+    History->Prepare(Source, Path);
     WritePageFile(Path, Text);
     PageView(Source)->Navigate(QFile::decodeName(Path.c_str()));
+    History->Keep(Source, Text);
     return Changed;
 }
 
