@@ -21,14 +21,12 @@ int RunHistoryList(const QString& Database, const QString& ProgramDir, int Sourc
     if (!QFileInfo::exists(Database))
         return 0;
     THistoryStore Store(Database, ProgramDir, true);
-    const std::vector<TVersionInfo> Versions =
-        Store.Error().isEmpty() ? Store.Versions(Source) : std::vector<TVersionInfo>();
+    std::vector<TVersionInfo> Versions;
+    if (Store.Error().isEmpty())
+        Versions = Store.Versions(Source);
     if (!Store.Error().isEmpty()) {
-        std::fputs(
-            Utf8ToLocale(
-                QStringLiteral("tickerwell: historia niedostępna: %1\n").arg(Store.Error()).toStdString())
-                .c_str(),
-            Errors);
+        const QString Message = QStringLiteral("tickerwell: historia niedostępna: %1\n").arg(Store.Error());
+        std::fputs(Utf8ToLocale(Message.toStdString()).c_str(), Errors);
         return 2;
     }
     std::string Lines;

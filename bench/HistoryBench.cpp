@@ -31,7 +31,7 @@ QByteArray MakePage(std::size_t Size, int Changed = -1)
     for (int Paragraph = 0; static_cast<std::size_t>(Page.size()) < Size; ++Paragraph) {
         Page += Paragraph % 5 == 4 ? "<tr><td>" : "<p>";
         if (Paragraph == Changed)
-            Page += "Nowe zdanie o sesji, zmiana " + QByteArray::number(Random()) + ". ";
+            Page += "Nowe zdanie o sesji, wersja " + QByteArray::number(Changed) + ". ";
         for (int Word = 0; Word < 14; ++Word)
             Page += QByteArray(Words[Random() % std::size(Words)]) + ' ';
         Page += Paragraph % 5 == 4 ? "</td></tr>\r\n" : "</p>\r\n";
@@ -72,6 +72,14 @@ void BM_SqliteInsert100K(benchmark::State& State)
     QSqlDatabase::removeDatabase(QStringLiteral("raw"));
 }
 BENCHMARK(BM_SqliteInsert100K)->Unit(benchmark::kMicrosecond);
+
+void BM_Compress100K(benchmark::State& State)
+{
+    const QByteArray Page = MakePage(100 * 1024);
+    for (auto _ : State)
+        benchmark::DoNotOptimize(qCompress(Page, static_cast<int>(State.range(0))));
+}
+BENCHMARK(BM_Compress100K)->Arg(1)->Arg(6)->Unit(benchmark::kMicrosecond);
 
 void BM_Passages100K(benchmark::State& State)
 {

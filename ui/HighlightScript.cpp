@@ -14,7 +14,10 @@ const char* const Script = R"((function (texts) {
   if (!document.getElementById('tkw-new-style')) {
     var style = document.createElement('style');
     style.id = 'tkw-new-style';
-    style.textContent = '.tkw-new { background: #fff3b0 !important; border-left: 3px solid #e0a800 !important; }';
+    // A row draws no border of its own where its table keeps the cells' borders apart: its
+    // first cell takes the bar.
+    style.textContent = '.tkw-new { background: #fff3b0 !important; border-left: 3px solid #e0a800 !important; } ' +
+      'tr.tkw-new > :first-child { border-left: 3px solid #e0a800 !important; }';
     (document.head || document.documentElement).appendChild(style);
   }
   if (wanted.size === 0)

@@ -123,4 +123,53 @@ TEST_F(THistoryRound, MarksTheChangedParagraphThenListsAndShowsBothVersions)
         << Lines[0];
     EXPECT_TRUE(Lines[1].ends_with("\t+3 -0\n")) << Lines[1];
 }
+
+TEST_F(THistoryRound, ADamagedOrUnwritableHistoryCostsNoPage)
+{
+    struct TCase
+    {
+        const char* What;
+        std::function<void(const TTempDir& Data)> Prepare;
+        bool Aside; // the damaged file is moved aside; else the history is unavailable
+    };
+    const TCase Cases[] = {
+        {"a file where the folder should be", [](const TTempDir& Data) { Data.Write("tickerwell", "a file"); },
+         false},
+        {"a damaged file",
+         [](const TTempDir& Data) {
+             std::filesystem::create_directory(Data.Path() / "tickerwell");
+             Data.Write("tickerwell/history.sqlite", std::string(4096, 'x'));
+         },
+         true},
+    };
+    const QByteArray Before = qgetenv("XDG_DATA_HOME");
+    std::error_code Ignored;
+    OnlyFirstSource();
+    WriteConfiguration();
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        const TTempDir Data;
+        Case.Prepare(Data);
+        qputenv("XDG_DATA_HOME", Data.Path().c_str());
+        // A window of its own, whose history opens the database anew.
+        Form = std::make_unique<TForm1>(nullptr, std::make_unique<TRecordingTrayLayer>());
+        Form->ProgramDir = ProgramDir.Dir();
+        Form->show();
+        const std::string Page = PageOf(0, std::string("<p>") + Case.What + "</p>");
+        Server.Serve("/s0", {.Body = Page});
+        ASSERT_TRUE(RefreshAndWait());
+        ASSERT_TRUE(Settled());
+        EXPECT_TRUE(PageFile(0) == PageFileOf(0, Page)) << "the page file was not written";
+        EXPECT_EQ(View(0)->Address(), QUrl::fromLocalFile(QString::fromStdString(ProgramDir.Dir() + "1wirek&borta.htm")));
+        const QString Tip = Form->PageControl1->tabToolTip(0);
+        EXPECT_EQ(Tip.contains(QStringLiteral("; historia niedostępna: nie można utworzyć folderu ")), !Case.Aside)
+            << Tip.toStdString();
+        const auto Files = std::filesystem::directory_iterator(Data.Path() / "tickerwell", Ignored);
+        EXPECT_EQ(std::ranges::count_if(Files, [](const auto& File) {
+                      return File.path().filename().string().starts_with("history.sqlite.corrupt-");
+                  }),
+                  Case.Aside ? 1 : 0);
+    }
+    qputenv("XDG_DATA_HOME", Before);
+}
 } // namespace
