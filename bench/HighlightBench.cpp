@@ -12,8 +12,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <benchmark/benchmark.h>
 #include <array>
+#include <benchmark/benchmark.h>
 #include <random>
 
 namespace {
@@ -23,8 +23,9 @@ QByteArray MakePage(int Size)
     static const char* const Words[] = {"kontrakty", "WIG20", "sesja", "obroty", "spadek", "wzrost", "rynek",
                                         "kurs",      "akcje", "banki", "pkt",    "zmiana", "popyt",  "podaz"};
     std::mt19937 Random(7);
-    QByteArray Page = "<HTML><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1250\">"
-                      "</head>\r\n";
+    QByteArray Page =
+        "<HTML><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1250\">"
+        "</head>\r\n";
     for (int Paragraph = 0; Page.size() < Size; ++Paragraph) {
         Page += Paragraph % 5 == 4 ? "<table><tr><td>" : "<p>";
         Page += QByteArray::number(Paragraph) + ' ';
@@ -91,11 +92,12 @@ void BM_Highlight100K(benchmark::State& State)
         // The script's own share, the same marking run once more on the loaded page: its time, and
         // the time to the frame painted after it.
         double Script = -1;
-        View.RunScript(QStringLiteral("window.tkwStart = performance.now(); ") + HighlightScript(New) +
-                           QStringLiteral(" window.tkwPainted = 0; requestAnimationFrame(() => requestAnimationFrame(() "
-                                          "=> { window.tkwPainted = performance.now() - window.tkwStart; })); "
-                                          "performance.now() - window.tkwStart"),
-                       [&](const QVariant& Value) { Script = Value.toDouble(); });
+        View.RunScript(
+            QStringLiteral("window.tkwStart = performance.now(); ") + HighlightScript(New) +
+                QStringLiteral(" window.tkwPainted = 0; requestAnimationFrame(() => requestAnimationFrame(() "
+                               "=> { window.tkwPainted = performance.now() - window.tkwStart; })); "
+                               "performance.now() - window.tkwStart"),
+            [&](const QVariant& Value) { Script = Value.toDouble(); });
         Await([&] { return Script >= 0; });
         double ScriptToPainted = 0;
         while (ScriptToPainted <= 0) {

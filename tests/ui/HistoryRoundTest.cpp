@@ -133,8 +133,8 @@ TEST_F(THistoryRound, ADamagedOrUnwritableHistoryCostsNoPage)
         bool Aside; // the damaged file is moved aside; else the history is unavailable
     };
     const TCase Cases[] = {
-        {"a file where the folder should be", [](const TTempDir& Data) { Data.Write("tickerwell", "a file"); },
-         false},
+        {"a file where the folder should be",
+         [](const TTempDir& Data) { Data.Write("tickerwell", "a file"); }, false},
         {"a damaged file",
          [](const TTempDir& Data) {
              std::filesystem::create_directory(Data.Path() / "tickerwell");
@@ -160,14 +160,18 @@ TEST_F(THistoryRound, ADamagedOrUnwritableHistoryCostsNoPage)
         ASSERT_TRUE(RefreshAndWait());
         ASSERT_TRUE(Settled());
         EXPECT_TRUE(PageFile(0) == PageFileOf(0, Page)) << "the page file was not written";
-        EXPECT_EQ(View(0)->Address(), QUrl::fromLocalFile(QString::fromStdString(ProgramDir.Dir() + "1wirek&borta.htm")));
+        EXPECT_EQ(View(0)->Address(),
+                  QUrl::fromLocalFile(QString::fromStdString(ProgramDir.Dir() + "1wirek&borta.htm")));
         const QString Tip = Form->PageControl1->tabToolTip(0);
-        EXPECT_EQ(Tip.contains(QStringLiteral("; historia niedostępna: nie można utworzyć folderu ")), !Case.Aside)
+        EXPECT_EQ(Tip.contains(QStringLiteral("; historia niedostępna: nie można utworzyć folderu ")),
+                  !Case.Aside)
             << Tip.toStdString();
         const auto Files = std::filesystem::directory_iterator(Data.Path() / "tickerwell", Ignored);
-        EXPECT_EQ(std::ranges::count_if(Files, [](const auto& File) {
-                      return File.path().filename().string().starts_with("history.sqlite.corrupt-");
-                  }),
+        EXPECT_EQ(std::ranges::count_if(Files,
+                                        [](const auto& File) {
+                                            return File.path().filename().string().starts_with(
+                                                "history.sqlite.corrupt-");
+                                        }),
                   Case.Aside ? 1 : 0);
     }
     qputenv("XDG_DATA_HOME", Before);
