@@ -42,6 +42,15 @@ TSectionHistory::TSectionHistory(QWidget* Window, QTabWidget* Tabs, TSourceWatch
       FCurrent(Tabs->currentIndex())
 {
     Window->installEventFilter(this);
+    // A notification quotes the first passage new on the first of its tabs that has one.
+    Watch->News = [this](const std::vector<int>& Sources, std::function<void(const QString&)> Done) {
+        AfterPending([this, Sources, Done] {
+            for (int Source : Sources)
+                if (!FNews[Source].isEmpty())
+                    return Done(FNews[Source]);
+            Done({});
+        });
+    };
     connect(Tabs, &QTabWidget::currentChanged, this, [this](int Current) {
         if (FCurrent >= 0 && FCurrent < SourceCount)
             Leave(FCurrent);

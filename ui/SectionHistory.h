@@ -1,6 +1,6 @@
 // TSectionHistory: the window's side of the history. It hands every shown version to the history
 // store, marks in each tab the passages that are new since the user last saw that tab, counts them
-// in the tab's tooltip, offers the first of them to the change notification, and opens the history
+// in the tab's tooltip, gives the first of them to the change notification, and opens the history
 // windows.
 #pragma once
 
@@ -26,8 +26,8 @@ class TSectionHistory : public QObject
 {
     Q_OBJECT
 public:
-    // Window shows Tabs; Watch keeps their tooltips. ProgramDir gives the program folder whose
-    // history this is, read when the history is first used.
+    // Window shows Tabs; Watch keeps their tooltips and sends the notifications. ProgramDir gives the program
+    // folder whose history this is, read when the history is first used.
     TSectionHistory(QWidget* Window, QTabWidget* Tabs, TSourceWatch* Watch,
                     std::function<std::string()> ProgramDir);
 
@@ -41,9 +41,6 @@ public:
     void AfterPending(std::function<void()> Done);
     // Opens the history window of Source, or brings its open one to the front.
     void OpenWindow(int Source);
-
-    // The first passage new on Source since the user last saw its tab; empty when none.
-    QString News(int Source) const { return FNews[Source]; }
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -76,7 +73,7 @@ private:
     std::array<QStringList, SourceCount> FShown;               // passages of the version in the tab
     std::array<int, SourceCount> FRemoved{};
     std::array<QString, SourceCount> FError;
-    std::array<QString, SourceCount> FNews;
+    std::array<QString, SourceCount> FNews; // the first passage new since the tab was last seen
     std::array<QPointer<THistoryWindow>, SourceCount> FWindows;
 };
 

@@ -80,14 +80,6 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
         PageControl1->setCurrentIndex(Source);
     };
     History = new TSectionHistory(this, PageControl1, Watch, [this] { return ProgramDir; });
-    Watch->News = [this](const std::vector<int>& Sources, std::function<void(const QString&)> Done) {
-        History->AfterPending([this, Sources, Done] {
-            for (int Source : Sources)
-                if (!History->News(Source).isEmpty())
-                    return Done(History->News(Source));
-            Done({});
-        });
-    };
     TabMenu = new TTabMenu(PageControl1);
     TabMenu->Add(QStringLiteral("Historia zmian..."), [this](int Source) { History->OpenWindow(Source); });
 
