@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QStringDecoder>
+#include <algorithm>
+#include <cctype>
 #include <vector>
 
 namespace {
