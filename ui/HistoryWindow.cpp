@@ -39,12 +39,12 @@ QString VersionRow(const TVersionInfo& Version)
         .arg(Version.Removed);
 }
 
-THistoryWindow::THistoryWindow(THistory& History, int Source, const QString& Caption, QWidget* Parent)
+THistoryWindow::THistoryWindow(THistory& History, int Source, QWidget* Parent)
     : QWidget(Parent, Qt::Window), Versions(new QListWidget), VersionView(new TWebBrowser),
       SaveButton(new QPushButton(QStringLiteral("Zapisz jako..."))), Status(new QLabel), FHistory(History),
       FSource(Source)
 {
-    setWindowTitle(QStringLiteral("Historia zmian — ") + Caption);
+    setWindowTitle(QStringLiteral("Historia zmian — ") + QString::fromUtf8(SourceTable[Source].Caption));
     Versions->setObjectName(QStringLiteral("Versions"));
     VersionView->setObjectName(QStringLiteral("VersionView"));
     SaveButton->setObjectName(QStringLiteral("SaveButton"));

@@ -18,9 +18,9 @@ class THistoryWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // A window of Parent's, titled "Historia zmian — " + Caption; reads the versions of Source from
-    // History at once, and again each time it is shown.
-    THistoryWindow(THistory& History, int Source, const QString& Caption, QWidget* Parent);
+    // A window of Parent's, titled "Historia zmian — " + the caption of Source's tab; reads the
+    // versions of Source from History at once, and again each time it is shown.
+    THistoryWindow(THistory& History, int Source, QWidget* Parent);
 
     QListWidget* Versions;
     TWebBrowser* VersionView;

@@ -3,8 +3,8 @@
 
 #include "History.h"
 #include "HistoryWindow.h"
-#include "IndexPage.h"
 #include "PassageDiff.h"
+#include "SourcePage.h"
 #include "SourceWatch.h"
 #include "WebBrowser.h"
 
@@ -36,10 +36,11 @@ QString PassageCounts(int Added, int Removed)
     return Parts.join(QStringLiteral(", "));
 }
 
-TSectionHistory::TSectionHistory(QWidget* Window, QTabWidget* Tabs, TSourceWatch* Watch,
+TSectionHistory::TSectionHistory(QWidget* Window, QTabWidget* Tabs,
+                                 const std::array<TWebBrowser*, SourceCount>& Views, TSourceWatch* Watch,
                                  std::function<std::string()> ProgramDir)
-    : QObject(Window), FWindow(Window), FTabs(Tabs), FWatch(Watch), FProgramDir(std::move(ProgramDir)),
-      FCurrent(Tabs->currentIndex())
+    : QObject(Window), FWindow(Window), FTabs(Tabs), FViews(Views), FWatch(Watch),
+      FProgramDir(std::move(ProgramDir)), FCurrent(Tabs->currentIndex())
 {
     Window->installEventFilter(this);
     // A notification quotes the first passage new on the first of its tabs that has one.
@@ -66,11 +67,6 @@ THistory& TSectionHistory::History()
     return *FHistory;
 }
 
-TWebBrowser* TSectionHistory::View(int Source) const
-{
-    return FTabs->widget(Source)->findChild<TWebBrowser*>();
-}
-
 bool TSectionHistory::Visible(int Source) const
 {
     return FWindow->isVisible() && !FWindow->isMinimized() && FTabs->currentIndex() == Source;
@@ -86,7 +82,7 @@ void TSectionHistory::Prepare(int Source, const std::string& Path)
         return;
     QByteArray Bytes = File.readAll();
     if (Source == IndexSource)
-        Bytes = QByteArray::fromStdString(QuotesPageAddress(ExtractSesid(Bytes.toStdString())));
+        Bytes = QByteArray::fromStdString(BuildSourcePage(Source, Bytes.toStdString(), {}, {}).QuotesAddress);
     FBaseline[Source] = TBaseline{Bytes, QFileInfo(File).lastModified().toSecsSinceEpoch()};
 }
 
@@ -129,7 +125,7 @@ void TSectionHistory::Kept(int Source, const TKept& Result)
     const bool Marks = Source != IndexSource;
     FNews[Source] = Marks ? Result.New.value(0) : QString();
     FRemoved[Source] = Marks ? Result.Removed : 0;
-    View(Source)->SetHighlight(Marks ? Result.New : QStringList());
+    FViews[Source]->SetHighlight(Marks ? Result.New : QStringList());
     ShowNote(Source);
     if (Visible(Source))
         FSeen[Source] = FShown[Source];
@@ -145,7 +141,7 @@ void TSectionHistory::Look()
 // The marks go when the user leaves the tab; the next refresh marks what is new since.
 void TSectionHistory::Leave(int Source)
 {
-    View(Source)->SetHighlight({});
+    FViews[Source]->SetHighlight({});
     FNews[Source].clear();
     FRemoved[Source] = 0;
     ShowNote(Source);
@@ -155,7 +151,7 @@ void TSectionHistory::ShowNote(int Source)
 {
     QStringList Note;
     if (const QString Counts =
-            PassageCounts(static_cast<int>(View(Source)->Highlight().size()), FRemoved[Source]);
+            PassageCounts(static_cast<int>(FViews[Source]->Highlight().size()), FRemoved[Source]);
         !Counts.isEmpty())
         Note << Counts;
     if (!FError[Source].isEmpty())
@@ -175,8 +171,7 @@ void TSectionHistory::OpenWindow(int Source)
     if (Source < 0 || Source >= SourceCount)
         return;
     if (!FWindows[Source]) {
-        const QString Caption = FTabs->tabText(Source).replace(QStringLiteral("&&"), QStringLiteral("&"));
-        FWindows[Source] = new THistoryWindow(History(), Source, Caption, FWindow);
+        FWindows[Source] = new THistoryWindow(History(), Source, FWindow);
     }
     FWindows[Source]->show();
     FWindows[Source]->raise();

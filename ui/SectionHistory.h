@@ -26,10 +26,11 @@ class TSectionHistory : public QObject
 {
     Q_OBJECT
 public:
-    // Window shows Tabs; Watch keeps their tooltips and sends the notifications. ProgramDir gives the program
-    // folder whose history this is, read when the history is first used.
-    TSectionHistory(QWidget* Window, QTabWidget* Tabs, TSourceWatch* Watch,
-                    std::function<std::string()> ProgramDir);
+    // Window shows Tabs, whose page views are Views; Watch keeps their tooltips and sends the
+    // notifications. ProgramDir gives the program folder whose history this is, read when the
+    // history is first used.
+    TSectionHistory(QWidget* Window, QTabWidget* Tabs, const std::array<TWebBrowser*, SourceCount>& Views,
+                    TSourceWatch* Watch, std::function<std::string()> ProgramDir);
 
     // Source's page file at Path is about to be replaced: the first time in this run, the file is
     // kept in mind as the baseline for a source whose history is still empty.
@@ -54,7 +55,6 @@ private:
     };
 
     THistory& History();
-    TWebBrowser* View(int Source) const;
     bool Visible(int Source) const;
     void Kept(int Source, const TKept& Result);
     void Look();
@@ -63,6 +63,7 @@ private:
 
     QWidget* FWindow;
     QTabWidget* FTabs;
+    std::array<TWebBrowser*, SourceCount> FViews;
     TSourceWatch* FWatch;
     std::function<std::string()> FProgramDir;
     THistory* FHistory = nullptr;

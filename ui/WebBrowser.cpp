@@ -23,9 +23,10 @@ Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* Context);
 namespace {
 constexpr std::chrono::milliseconds EngineStartDelay(100);
 
-// Qt WebEngine hands its pages to the viewer through the application's shared OpenGL context. Qt
-// makes it at start-up when asked to, which would load OpenGL with every start; it is made the same
-// way here instead, before the web engine is loaded.
+// Qt WebEngine hands its pages to the viewer through the application's shared OpenGL context. The
+// public route, Qt::AA_ShareOpenGLContexts, makes it when the application starts and so loads OpenGL
+// with every start, also of a program that stays in the tray; Qt's own setter, the one private call
+// of the program, makes it here instead, just before the web engine is loaded.
 void ShareOpenGLContext()
 {
     if (QOpenGLContext::globalShareContext())
@@ -40,14 +41,12 @@ using TRunPageScript = void (*)(QWidget*, const QString&, const std::function<vo
 TCreatePageViewer Create = nullptr;
 TRunPageScript RunPageScript = nullptr;
 
-// A new viewer from the page viewer plugin, beside the program or where the build made it.
+// A new viewer from the page viewer plugin beside the program.
 QWidget* CreateViewer(QWidget* Parent)
 {
     if (!Create) {
         ShareOpenGLContext();
         QLibrary Plugin(QCoreApplication::applicationDirPath() + QStringLiteral("/tkw_pageviewer.so"));
-        if (!Plugin.load())
-            Plugin.setFileName(QStringLiteral(TKW_PAGEVIEWER_BUILT));
         Create = reinterpret_cast<TCreatePageViewer>(Plugin.resolve("CreatePageViewer"));
         RunPageScript = reinterpret_cast<TRunPageScript>(Plugin.resolve("RunPageScript"));
         if (!Create || !RunPageScript)

@@ -7,12 +7,6 @@
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <array>
-
-namespace {
-const std::array<const char*, SourceCount> Captions{"Wirek & Borta", "Stormer Futures", "Stormer On-line",
-                                                    "doakcji.pl", "Indeksy"};
-} // namespace
 
 int RunHistoryList(const QString& Database, const QString& ProgramDir, int Source, std::FILE* Out,
                    std::FILE* Errors)
@@ -34,7 +28,8 @@ int RunHistoryList(const QString& Database, const QString& ProgramDir, int Sourc
         Lines += QStringLiteral("%1\t%2\t%3\t+%4 -%5\n")
                      .arg(QDateTime::fromSecsSinceEpoch(Version.Time)
                               .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                          QString::fromUtf8(Captions[static_cast<std::size_t>(Version.Source) % SourceCount]))
+                          QString::fromUtf8(
+                              SourceTable[static_cast<std::size_t>(Version.Source) % SourceCount].Caption))
                      .arg(Version.Size)
                      .arg(Version.Added)
                      .arg(Version.Removed)
