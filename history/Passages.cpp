@@ -169,7 +169,7 @@ public:
                 Element.Text += Text;
     }
 
-    void End() { PopTo(0); }
+    void CloseAll() { PopTo(0); }
 
 private:
     static bool Candidate(const TOpen& Element)
@@ -285,6 +285,6 @@ QStringList PagePassages(std::string_view Page)
             Reader.Close(Name);
         }
     }
-    Reader.End();
+    Reader.CloseAll();
     return Out;
 }
