@@ -3,6 +3,8 @@
 
 #include "ConfigCheck.h"
 #include "Configuration.h"
+#include "HistoryList.h"
+#include "HistoryStore.h"
 #include "Windows1250.h"
 
 #include <QCommandLineParser>
@@ -19,6 +21,11 @@ const QCommandLineOption CheckOption(QStringLiteral("check"),
                                                     "working directory): download every source and look for "
                                                     "its markers, without a window."));
 
+const QCommandLineOption
+    HistoryOption(QStringLiteral("history"),
+                  QStringLiteral("List the stored versions of every source, or of source N "
+                                 "(1-5, in tab order), newest first, without a window."));
+
 void SetUp(QCommandLineParser& Parser)
 {
     Parser.setApplicationDescription(
@@ -27,9 +34,12 @@ void SetUp(QCommandLineParser& Parser)
     Parser.addHelpOption();
     Parser.addVersionOption();
     Parser.addOption(CheckOption);
+    Parser.addOption(HistoryOption);
     Parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("The configuration file for --check."),
                                  QStringLiteral("[FILE]"));
+    Parser.addPositionalArgument(QStringLiteral("N"), QStringLiteral("The source for --history."),
+                                 QStringLiteral("[N]"));
 }
 
 // The toolkit's own options, which QApplication takes out of the command line: flags, and options
@@ -107,6 +117,17 @@ int RunCommandLine(int argc, char** argv)
         return 0;
     }
     const QStringList Files = Parser.positionalArguments();
+    if (Parser.isSet(HistoryOption)) {
+        if (Parser.isSet(CheckOption))
+            return Fail(QStringLiteral("--check and --history go one at a time."));
+        bool Number = Files.size() == 1;
+        const int Source = Number ? Files[0].toInt(&Number) : 0;
+        if (Files.size() > 1 || (Files.size() == 1 && (!Number || Source < 1 || Source > SourceCount)))
+            return Fail(QStringLiteral("--history takes one source number from 1 to %1.").arg(SourceCount));
+        return RunHistoryList(THistoryStore::DefaultPath(),
+                              QCoreApplication::applicationDirPath() + QLatin1Char('/'),
+                              Files.isEmpty() ? -1 : Source - 1, stdout, stderr);
+    }
     if (!Parser.isSet(CheckOption))
         return Fail(
             QStringLiteral("Unexpected argument '%1': a FILE goes with --check.").arg(Files.value(0)));

@@ -44,6 +44,8 @@ coproc SERVER { exec python3 "$root/demo/server.py" --root "$work/site"; }
 pids+=("$SERVER_PID")
 read -r port <&"${SERVER[0]}"
 export TICKERWELL_QUOTES_SERVER="http://127.0.0.1:$port"
+# The history goes to the run's own folder, never to the user's.
+export XDG_DATA_HOME="$work/data"
 mkdir -p "$work/demo" "$work/big"
 sed "s/@PORT@/$port/g" "$root/demo/dane.txt.in" >"$work/demo/dane.txt"
 # Source 0 fetches the big page; the other sources have no address and fail at once.

@@ -11,5 +11,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTICKERWELL_BENCH=ON -D
 cmake --build "$build" --target tkw_soak_bench --parallel "${JOBS:-2}"
 source "$root/scripts/xvfb.sh"
 start_xvfb
-trap 'kill $XVFB_PID 2>/dev/null || true' EXIT
+# The history of the soak's versions goes to a folder of its own, never to the user's.
+export XDG_DATA_HOME=$(mktemp -d)
+trap 'kill $XVFB_PID 2>/dev/null || true; rm -rf "$XDG_DATA_HOME"' EXIT
 "$build/bench/tkw_soak_bench" "$@"

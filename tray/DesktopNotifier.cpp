@@ -25,6 +25,15 @@ TDesktopNotifier::TDesktopNotifier(TNotificationIcon* Fallback, QObject* Parent)
                 SLOT(ActionInvoked(uint, QString)));
     Bus.connect(Service, Path, Service, QStringLiteral("NotificationClosed"), this,
                 SLOT(NotificationClosed(uint, uint)));
+    auto* Capabilities =
+        new QDBusPendingCallWatcher(Bus.asyncCall(QDBusMessage::createMethodCall(
+                                        Service, Path, Service, QStringLiteral("GetCapabilities"))),
+                                    this);
+    connect(Capabilities, &QDBusPendingCallWatcher::finished, this, [this](auto* Done) {
+        Done->deleteLater();
+        const QDBusPendingReply<QStringList> Reply = *Done;
+        FMarkup = !Reply.isError() && Reply.value().contains(QStringLiteral("body-markup"));
+    });
     FFallback->OnBalloonClick = [this](QObject*) {
         if (OnActivated)
             OnActivated();
@@ -41,7 +50,13 @@ void TDesktopNotifier::Notify(const QString& Summary, const QString& Body)
         return;
     }
     QDBusMessage Call = QDBusMessage::createMethodCall(Service, Path, Service, QStringLiteral("Notify"));
-    Call << QStringLiteral("Tickerwell") << FShown << QString() << Summary << Body
+    // Bodies quote web pages: a service that reads markup gets them as text.
+    const QString Text = FMarkup ? QString(Body)
+                                       .replace(QLatin1Char('&'), QStringLiteral("&amp;"))
+                                       .replace(QLatin1Char('<'), QStringLiteral("&lt;"))
+                                       .replace(QLatin1Char('>'), QStringLiteral("&gt;"))
+                                 : Body;
+    Call << QStringLiteral("Tickerwell") << FShown << QString() << Summary << Text
          << QStringList{DefaultAction, QStringLiteral("Pokaż")} << QVariantMap() << -1;
     auto* Watcher = new QDBusPendingCallWatcher(Bus.asyncCall(Call), this);
     connect(Watcher, &QDBusPendingCallWatcher::finished, this, [this, Fallback, Summary, Body](auto* Done) {

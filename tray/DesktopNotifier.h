@@ -29,5 +29,6 @@ private slots:
 
 private:
     TNotificationIcon* FFallback;
-    uint FShown = 0; // id of the last notification while the service shows it
+    uint FShown = 0;      // id of the last notification while the service shows it
+    bool FMarkup = false; // the service reads markup in bodies, so their text is escaped
 };

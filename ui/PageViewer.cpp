@@ -1,8 +1,11 @@
 // The page viewer plugin, the one part of the program that links Qt WebEngine. The page views load
 // it when the first of them is shown, so that the program starts and waits in the tray without the
 // web engine in memory.
+#include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <functional>
 
 // A viewer for Parent. Pages are shown from local files: they may load the sites' images and
 // styles through their base address but must not read other local files.
@@ -13,4 +16,13 @@ extern "C" Q_DECL_EXPORT QWidget* CreatePageViewer(QWidget* Parent)
     Settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
     Settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     return Viewer;
+}
+
+// Runs Script in Viewer's page in a world apart from the page's own scripts, which share only its
+// document with it.
+extern "C" Q_DECL_EXPORT void RunPageScript(QWidget* Viewer, const QString& Script,
+                                            const std::function<void(const QVariant&)>& Done)
+{
+    static_cast<QWebEngineView*>(Viewer)->page()->runJavaScript(Script, QWebEngineScript::ApplicationWorld,
+                                                                Done);
 }

@@ -37,6 +37,8 @@ QString TSourceState::Tooltip() const
         Text += QStringLiteral("; strona zmieniła się");
     if (!Warning.isEmpty())
         Text += QStringLiteral("; ostrzeżenie: ") + Warning;
+    if (!Note.isEmpty())
+        Text += QStringLiteral("; ") + Note;
     return Text;
 }
 

@@ -25,6 +25,7 @@ struct TSourceState
     QString Warning;     // what was amiss on the last shown page; empty when nothing
     bool Unseen = false; // changed since the user last saw the tab
     std::string Address; // index source: where its tab was last sent in this run
+    QString Note;        // what the history adds to a shown page's tooltip; empty when nothing
 
     void Fail(const QString& Time, const QString& Reason);
     void Succeed(const QString& Time, const QString& PageWarning, bool Changed);

@@ -16,6 +16,7 @@
 namespace {
 const QString NotificationsKey = QStringLiteral("Powiadomienia");
 constexpr std::uint16_t SignalInterval = 500; // a calm blink of the tray icon's dot
+constexpr qsizetype NewsLength = 120;         // of the new passage quoted in a notification
 
 QSettings Settings()
 {
@@ -102,8 +103,19 @@ void TSourceWatch::RefreshEnded()
         for (int Source : FPending)
             Captions << QString::fromUtf8(SourceTable[Source].Caption);
         FNotified = FPending.front();
-        FNotifier->Notify(QStringLiteral("Tickerwell"),
-                          QStringLiteral("Nowe komentarze: ") + Captions.join(QStringLiteral(", ")));
+        const QString Body = QStringLiteral("Nowe komentarze: ") + Captions.join(QStringLiteral(", "));
+        if (!News) {
+            FNotifier->Notify(QStringLiteral("Tickerwell"), Body);
+        } else {
+            // The second line quotes the first new passage, known once the history has compared.
+            News(FPending, [this, Body](const QString& First) {
+                FNotifier->Notify(QStringLiteral("Tickerwell"),
+                                  First.isEmpty() ? Body
+                                  : First.size() > NewsLength
+                                      ? Body + QLatin1Char('\n') + First.left(NewsLength - 1) + QChar(0x2026)
+                                      : Body + QLatin1Char('\n') + First);
+            });
+        }
     }
     FPending.clear();
 }
@@ -118,6 +130,14 @@ void TSourceWatch::Look()
         FStates[Current].Unseen = false;
         ShowState(Current);
     }
+}
+
+void TSourceWatch::SetNote(int Source, const QString& Note)
+{
+    if (FStates[Source].Note == Note)
+        return;
+    FStates[Source].Note = Note;
+    ShowState(Source);
 }
 
 void TSourceWatch::ShowState(int Source)

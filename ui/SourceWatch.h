@@ -33,6 +33,9 @@ public:
     // tray icon stops signalling.
     void Look();
 
+    // Sets the note that ends Source's tooltip while its page is shown.
+    void SetNote(int Source, const QString& Note);
+
     // Whether changes are notified; kept in the settings.
     bool NotificationsOn() const { return FNotificationsOn; }
     void SetNotificationsOn(bool Value);
@@ -43,6 +46,9 @@ public:
 
     // Brings the window back on the given tab; runs when the user clicks a notification.
     std::function<void(int Source)> OnShowSource;
+    // Finds the first new passage of the changed Sources for the notification's second line, and
+    // hands it (empty for none) to Done, possibly later; may be unset.
+    std::function<void(const std::vector<int>& Sources, std::function<void(const QString&)> Done)> News;
 
 private:
     bool WindowShown() const;

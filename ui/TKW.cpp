@@ -10,8 +10,10 @@
 #include "PaintCoalescer.h"
 #include "PopupMenu.h"
 #include "Sciager.h"
+#include "SectionHistory.h"
 #include "SourcePage.h"
 #include "SourceWatch.h"
+#include "TabMenu.h"
 #include "WindowFrame.h"
 #include "Windows1250.h"
 
@@ -73,6 +75,9 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
         BringBack();
         PageControl1->setCurrentIndex(Source);
     };
+    History = new TSectionHistory(this, PageControl1, PageViews, Watch, [this] { return ProgramDir; });
+    TabMenu = new TTabMenu(PageControl1);
+    TabMenu->Add(QStringLiteral("Historia zmian..."), [this](int Source) { History->OpenWindow(Source); });
 
     connect(Button1, &QPushButton::clicked, this, [this] { GuardedRefresh(false); });
     connect(Timer1, &QTimer::timeout, this, [this] { GuardedRefresh(true); });
@@ -94,6 +99,8 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
         connect(new QShortcut(Qt::CTRL | Qt::Key(Qt::Key_1 + Source), this), &QShortcut::activated, this,
                 [this, Source] { PageControl1->setCurrentIndex(Source); });
     Wire(new QShortcut(Qt::CTRL | Qt::Key_Q, this), &QShortcut::activated, this, [this] { Exit1Click(); });
+    Wire(new QShortcut(Qt::CTRL | Qt::Key_H, this), &QShortcut::activated, this,
+         [this] { History->OpenWindow(PageControl1->currentIndex()); });
     for (QWidget* TabSheet : TabSheets)
         TabSheet->installEventFilter(this);
     Wire(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
@@ -346,14 +353,17 @@ void TForm1::ShowPage(int Source, const TSourcePage& Page)
 bool TForm1::WriteAndNavigate(int Source, const TSourcePage& Page)
 {
     const std::string Path = ProgramDir + std::string(SourceTable[Source].PageFileName);
+    History->Prepare(Source, Path);
     if (Source != IndexSource) {
         const bool Changed = WritePageFile(Path, Page.FileBytes);
         PageViews[Source]->Navigate(QFile::decodeName(Path.c_str()));
+        History->Keep(Source, Page.FileBytes);
         return Changed;
     }
     if (!Page.FileBytes.empty())
         WritePageFile(Path, Page.FileBytes);
     PageViews[Source]->Navigate(FromWindows1250(Page.QuotesAddress));
+    History->Keep(Source, Page.QuotesAddress);
     std::string& Previous = Watch->State(Source).Address;
     const bool Changed = !Previous.empty() && Previous != Page.QuotesAddress;
     Previous = Page.QuotesAddress;

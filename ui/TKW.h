@@ -19,6 +19,8 @@
 class QTimer;
 class TMenuItem;
 class TPopupMenu;
+class TSectionHistory;
+class TTabMenu;
 class TSciager;
 class TSourceWatch;
 class TWindowFrame;
@@ -67,6 +69,9 @@ public:
     TWindowFrame* Frame;
     // Outcomes and unseen changes of the sources, their tab marks and notifications.
     TSourceWatch* Watch;
+    // Every shown version kept, the new passages marked, the history windows.
+    TSectionHistory* History;
+    TTabMenu* TabMenu;
     std::array<TSciager*, SourceCount> Worker{};
     std::array<bool, SourceCount> Busy{};
     std::array<std::string, SourceCount> StartMarker;

@@ -1,11 +1,14 @@
 // The page view over Qt WebEngine, loaded when first shown.
 #include "WebBrowser.h"
 
+#include "HighlightScript.h"
+
 #include <QChildEvent>
 #include <QCoreApplication>
 #include <QLibrary>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QPointer>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -33,16 +36,20 @@ void ShareOpenGLContext()
     qt_gl_set_global_share_context(Context);
 }
 
+using TCreatePageViewer = QWidget* (*)(QWidget*);
+using TRunPageScript = void (*)(QWidget*, const QString&, const std::function<void(const QVariant&)>&);
+TCreatePageViewer Create = nullptr;
+TRunPageScript RunPageScript = nullptr;
+
 // A new viewer from the page viewer plugin beside the program.
 QWidget* CreateViewer(QWidget* Parent)
 {
-    using TCreatePageViewer = QWidget* (*)(QWidget*);
-    static TCreatePageViewer Create = nullptr;
     if (!Create) {
         ShareOpenGLContext();
         QLibrary Plugin(QCoreApplication::applicationDirPath() + QStringLiteral("/tkw_pageviewer.so"));
         Create = reinterpret_cast<TCreatePageViewer>(Plugin.resolve("CreatePageViewer"));
-        if (!Create)
+        RunPageScript = reinterpret_cast<TRunPageScript>(Plugin.resolve("RunPageScript"));
+        if (!Create || !RunPageScript)
             throw std::runtime_error("Cannot load the page viewer: " + Plugin.errorString().toStdString());
     }
     return Create(Parent);
@@ -85,9 +92,11 @@ void TWebBrowser::Load()
     if (!Pending)
         return;
     Pending = false;
+    PageReady = false;
     if (!Viewer) {
         Viewer = CreateViewer(this);
         Viewer->installEventFilter(this);
+        connect(Viewer, SIGNAL(loadFinished(bool)), this, SLOT(PageLoaded(bool)));
         auto* Layout = new QVBoxLayout(this);
         Layout->setContentsMargins(0, 0, 0, 0);
         Layout->addWidget(Viewer);
@@ -100,6 +109,37 @@ void TWebBrowser::Back()
 {
     if (Viewer)
         QMetaObject::invokeMethod(Viewer, "back");
+}
+
+void TWebBrowser::SetHighlight(const QStringList& Passages)
+{
+    if (Passages.isEmpty() && FHighlight.isEmpty())
+        return;
+    FHighlight = Passages;
+    if (PageReady)
+        ApplyHighlight();
+}
+
+void TWebBrowser::RunScript(const QString& Script, std::function<void(const QVariant&)> Done)
+{
+    if (Viewer && PageReady)
+        RunPageScript(
+            Viewer, Script, Done ? Done : [](const QVariant&) {});
+}
+
+void TWebBrowser::PageLoaded(bool Ok)
+{
+    PageReady = Ok;
+    if (Ok && !FHighlight.isEmpty())
+        ApplyHighlight();
+}
+
+void TWebBrowser::ApplyHighlight()
+{
+    RunScript(HighlightScript(FHighlight), [Self = QPointer<TWebBrowser>(this)](const QVariant& Marked) {
+        if (Self)
+            emit Self->Highlighted(Marked.toInt());
+    });
 }
 
 // The viewer takes its mouse input in a child it creates; the back button is taken there, before

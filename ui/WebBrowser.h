@@ -6,8 +6,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
+#include <QVariant>
 #include <QWidget>
+#include <functional>
 
 class TWebBrowser : public QWidget
 {
@@ -27,16 +30,34 @@ public:
     // Goes back to the page shown before, as Alt+Left and the mouse's back button do.
     void Back();
 
+    // Marks Passages as new on the page shown, and on every page loaded from now on, with a style
+    // and a script run in the view; the page's bytes stay as they are. None clears the marks.
+    void SetHighlight(const QStringList& Passages);
+    const QStringList& Highlight() const { return FHighlight; }
+    // Runs Script in the page shown, in a world of its own apart from the page's scripts; Done gets
+    // its result. Does nothing before a page has loaded.
+    void RunScript(const QString& Script, std::function<void(const QVariant&)> Done = {});
+
+signals:
+    // The page shown has loaded and its marks are applied.
+    void Highlighted(int Marked);
+
 protected:
     void showEvent(QShowEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
+private slots:
+    void PageLoaded(bool Ok);
+
 private:
     void Load();
+    void ApplyHighlight();
 
     QWidget* Viewer = nullptr;
     QUrl FAddress;
     bool Pending = false;
+    bool PageReady = false; // the last load has finished
+    QStringList FHighlight;
 };
 
 // Prepares the application for page views; call before the application object is created.

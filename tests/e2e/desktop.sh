@@ -25,6 +25,8 @@ coproc SERVER { exec python3 "$root/demo/server.py" --root "$root/demo/site"; }
 pids+=("$SERVER_PID")
 read -r port <&"${SERVER[0]}"
 export TICKERWELL_QUOTES_SERVER="http://127.0.0.1:$port"
+# The history goes to the run's own folder, never to the user's.
+export XDG_DATA_HOME="$work/data"
 # A port whose connections wait in the queue for ever: every download stalls.
 python3 -c 'import socket, sys, time
 s = socket.socket(); s.bind(("127.0.0.1", 0)); s.listen(16)

@@ -12,10 +12,12 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests))
         return RUN_ALL_TESTS();
-    // The window's notifications and settings stay off the user's desktop: no session bus (a test
-    // that needs one starts its own) and a settings folder of the run's own.
+    // The window's notifications, settings and history stay off the user's desktop: no session bus
+    // (a test that needs one starts its own) and settings and data folders of the run's own.
     const QTemporaryDir Settings;
+    const QTemporaryDir Data;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(Settings.path()));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(Data.path()));
     qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
     PreparePageViews();
     TApplication App(argc, argv);

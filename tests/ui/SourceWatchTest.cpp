@@ -21,6 +21,8 @@ public:
     static constexpr uint Id = 7;
 
 public slots:
+    // Like most desktops' services, it reads markup in bodies.
+    QStringList GetCapabilities() { return {"body", "body-markup", "actions"}; }
     uint Notify(const QString&, uint Replaces, const QString&, const QString& Summary, const QString& Body,
                 const QStringList&, const QVariantMap&, int)
     {
@@ -131,6 +133,21 @@ TEST_F(TSourceWatchTest, ChangesUnseenMarkTheirTabsNotifyOnceAndSignalInTheTray)
     EXPECT_EQ(Mark(1), TSourceMark::None);
     EXPECT_FALSE(Form->NotificationIcon1->Animated());
     EXPECT_EQ(Mark(2), TSourceMark::Changed) << "not seen yet";
+}
+
+TEST_F(TSourceWatchTest, TheNotificationQuotesTheFirstNewPassageAsText)
+{
+    ASSERT_TRUE(RefreshAndWait());
+    Server.Serve("/s1", {.Body = PageOf(1, "<p>Kurs &lt;b&gt;WIG20&lt;/b&gt; &amp; " + std::string(120, 'x') +
+                                               "</p><p>second</p>")});
+    ASSERT_TRUE(RefreshAndWait());
+    ASSERT_TRUE(WaitUntil([] { return Service->Notes.size() == 1; }));
+    const QString First = QStringLiteral("Kurs <b>WIG20</b> & ") + QString(120, QLatin1Char('x'));
+    const QString Quoted = QString(First.left(119) + QChar(0x2026))
+                               .replace("&", "&amp;")
+                               .replace("<", "&lt;")
+                               .replace(">", "&gt;");
+    EXPECT_EQ(Service->Notes[0], "Tickerwell: Nowe komentarze: Stormer Futures\n" + Quoted);
 }
 
 TEST_F(TSourceWatchTest, FailuresWarnWithTheirReasonKeepThePageAndNotifyNothing)

@@ -1,0 +1,39 @@
+// The history listing: one query over the stored versions, counts included, bodies untouched.
+#include "HistoryList.h"
+
+#include "HistoryStore.h"
+#include "SourceTable.h"
+#include "Windows1250.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+int RunHistoryList(const QString& Database, const QString& ProgramDir, int Source, std::FILE* Out,
+                   std::FILE* Errors)
+{
+    // No file yet: nothing has been stored.
+    if (!QFileInfo::exists(Database))
+        return 0;
+    THistoryStore Store(Database, ProgramDir, true);
+    std::vector<TVersionInfo> Versions;
+    if (Store.Error().isEmpty())
+        Versions = Store.Versions(Source);
+    if (!Store.Error().isEmpty()) {
+        const QString Message = QStringLiteral("tickerwell: historia niedostępna: %1\n").arg(Store.Error());
+        std::fputs(Utf8ToLocale(Message.toStdString()).c_str(), Errors);
+        return 2;
+    }
+    std::string Lines;
+    for (const TVersionInfo& Version : Versions)
+        Lines += QStringLiteral("%1\t%2\t%3\t+%4 -%5\n")
+                     .arg(QDateTime::fromSecsSinceEpoch(Version.Time)
+                              .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                          QString::fromUtf8(
+                              SourceTable[static_cast<std::size_t>(Version.Source) % SourceCount].Caption))
+                     .arg(Version.Size)
+                     .arg(Version.Added)
+                     .arg(Version.Removed)
+                     .toStdString();
+    std::fputs(Utf8ToLocale(Lines).c_str(), Out);
+    return 0;
+}

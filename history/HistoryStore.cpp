@@ -1,0 +1,308 @@
+// The history database over Qt SQL's SQLite driver: write-ahead log and a busy timeout, so that
+// two running copies share the file; compressed bodies; pruned as versions are added.
+#include "HistoryStore.h"
+
+#include "PassageDiff.h"
+#include "Passages.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QVariant>
+
+namespace {
+// zlib's fastest level: on a 100 KB page it takes a fifth of the default level's time, for bodies
+// about half as large again (see bench/HistoryBench.cpp).
+constexpr int CompressionLevel = 1;
+constexpr int SqliteCorrupt = 11;
+constexpr int SqliteNotADatabase = 26;
+constexpr int SqliteFull = 13;
+constexpr int SqliteReadOnly = 8;
+constexpr int SqliteCantOpen = 14;
+constexpr int SqliteBusy = 5;
+
+int SqliteCode(const QSqlError& Error)
+{
+    return Error.nativeErrorCode().toInt() & 0xff;
+}
+
+QStringList PassagesOf(int Source, const QByteArray& Bytes)
+{
+    // The index source's version is an address: it has no passages.
+    return Source == IndexSource ? QStringList() : PagePassages(std::string_view(Bytes.data(), Bytes.size()));
+}
+} // namespace
+
+QString THistoryStore::DefaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/tickerwell/history.sqlite");
+}
+
+THistoryStore::THistoryStore(const QString& Path, const QString& Folder, bool ReadOnly)
+    : FPath(Path), FFolder(Folder), FReadOnly(ReadOnly),
+      FConnection(QStringLiteral("tkw-history-%1").arg(reinterpret_cast<quintptr>(this)))
+{
+    Open();
+}
+
+THistoryStore::~THistoryStore()
+{
+    Close();
+}
+
+void THistoryStore::Close()
+{
+    if (FDatabase.isValid()) {
+        FDatabase.close();
+        FDatabase = QSqlDatabase();
+        QSqlDatabase::removeDatabase(FConnection);
+    }
+}
+
+void THistoryStore::Fail(const QSqlError& Error)
+{
+    switch (SqliteCode(Error)) {
+    case SqliteFull:
+        FError = QStringLiteral("dysk pełny");
+        break;
+    case SqliteReadOnly:
+        FError = QStringLiteral("plik tylko do odczytu (%1)").arg(FPath);
+        break;
+    case SqliteCantOpen:
+        FError = QStringLiteral("nie można otworzyć pliku %1").arg(FPath);
+        break;
+    case SqliteBusy:
+        FError = QStringLiteral("baza zajęta przez inny program");
+        break;
+    default:
+        FError = Error.text();
+    }
+}
+
+bool THistoryStore::Exec(const QString& Statement)
+{
+    QSqlQuery Query(FDatabase);
+    if (Query.exec(Statement))
+        return true;
+    Fail(Query.lastError());
+    return false;
+}
+
+bool THistoryStore::Open()
+{
+    Close();
+    FError.clear();
+    FNewest.fill(std::nullopt);
+    if (FReadOnly && !QFileInfo::exists(FPath)) {
+        FError = QStringLiteral("brak pliku %1").arg(FPath);
+        return false;
+    }
+    if (!FReadOnly && !QDir().mkpath(QFileInfo(FPath).absolutePath())) {
+        FError = QStringLiteral("nie można utworzyć folderu %1").arg(QFileInfo(FPath).absolutePath());
+        return false;
+    }
+    for (int Attempt = 0; Attempt < 2; ++Attempt) {
+        FDatabase = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), FConnection);
+        FDatabase.setDatabaseName(FPath);
+        FDatabase.setConnectOptions(FReadOnly
+                                        ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000;QSQLITE_OPEN_READONLY")
+                                        : QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        if (!FDatabase.open()) {
+            Fail(FDatabase.lastError());
+            return false;
+        }
+        // The writer checks every page of the file; a reader only that it is a database, so that a
+        // listing stays quick however large the history grows.
+        QSqlQuery Check(FDatabase);
+        const bool Checked = Check.exec(FReadOnly ? QStringLiteral("PRAGMA schema_version")
+                                                  : QStringLiteral("PRAGMA quick_check")) &&
+                             Check.next();
+        const int Code = Checked ? 0 : SqliteCode(Check.lastError());
+        if (Checked && (FReadOnly || Check.value(0).toString() == QLatin1String("ok")))
+            break;
+        if (Checked || Code == SqliteCorrupt || Code == SqliteNotADatabase) {
+            Check.finish();
+            Close();
+            if (FReadOnly) {
+                FError = QStringLiteral("plik %1 jest uszkodzony").arg(FPath);
+                return false;
+            }
+            // Nothing is deleted: the damaged file and its journal stay beside the new one.
+            const QString Aside = FPath + QStringLiteral(".corrupt-") +
+                                  QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+            for (const QString& Suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+                if (QFile::exists(FPath + Suffix) && !QFile::rename(FPath + Suffix, Aside + Suffix)) {
+                    FError = QStringLiteral("plik %1 jest uszkodzony i nie można go odsunąć").arg(FPath);
+                    return false;
+                }
+            FMovedAside = Aside;
+            continue;
+        }
+        Fail(Check.lastError());
+        return false;
+    }
+    if (FReadOnly)
+        return true;
+    // Space freed by pruning goes back to the file system as versions are dropped.
+    return Exec(QStringLiteral("PRAGMA auto_vacuum = INCREMENTAL")) &&
+           Exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
+           // With the write-ahead log a commit then waits for no disk flush and still never leaves
+           // a damaged file; at worst a power cut loses the last versions.
+           Exec(QStringLiteral("PRAGMA synchronous = NORMAL")) &&
+           Exec(QStringLiteral(
+               "CREATE TABLE IF NOT EXISTS versions (id INTEGER PRIMARY KEY, folder TEXT NOT NULL, "
+               "source INTEGER NOT NULL, time INTEGER NOT NULL, size INTEGER NOT NULL, "
+               "added INTEGER NOT NULL, removed INTEGER NOT NULL, body BLOB NOT NULL)")) &&
+           Exec(QStringLiteral(
+               "CREATE INDEX IF NOT EXISTS versions_of_source ON versions (folder, source, id)"));
+}
+
+THistoryStore::TNewest THistoryStore::Newest(int Source)
+{
+    QSqlQuery Query(FDatabase);
+    Query.prepare(
+        QStringLiteral("SELECT id FROM versions WHERE folder = ? AND source = ? ORDER BY id DESC LIMIT 1"));
+    Query.addBindValue(FFolder);
+    Query.addBindValue(Source);
+    if (!Query.exec())
+        throw Query.lastError();
+    if (!Query.next())
+        return TNewest{};
+    const qint64 Id = Query.value(0).toLongLong();
+    if (FNewest[Source] && FNewest[Source]->Id == Id)
+        return *FNewest[Source];
+    const std::optional<QByteArray> Bytes = Body(Id);
+    if (!Bytes)
+        throw QSqlError(QString(), QStringLiteral("nie można odczytać wersji %1").arg(Id));
+    return TNewest{Id, *Bytes, PassagesOf(Source, *Bytes)};
+}
+
+std::optional<qint64> THistoryStore::Insert(int Source, const QByteArray& Bytes, qint64 Time, int Added,
+                                            int Removed)
+{
+    QSqlQuery Query(FDatabase);
+    Query.prepare(QStringLiteral("INSERT INTO versions (folder, source, time, size, added, removed, body) "
+                                 "VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    for (const QVariant& Value :
+         {QVariant(FFolder), QVariant(Source), QVariant(Time), QVariant(Bytes.size()), QVariant(Added),
+          QVariant(Removed), QVariant(qCompress(Bytes, CompressionLevel))})
+        Query.addBindValue(Value);
+    if (!Query.exec())
+        throw Query.lastError();
+    return Query.lastInsertId().toLongLong();
+}
+
+void THistoryStore::Prune(int Source)
+{
+    QSqlQuery Query(FDatabase);
+    Query.prepare(QStringLiteral(
+        "DELETE FROM versions WHERE folder = ? AND source = ? AND id < ? AND (time < ? OR id <= "
+        "(SELECT id FROM versions WHERE folder = ? AND source = ? ORDER BY id DESC LIMIT 1 OFFSET ?))"));
+    for (const QVariant& Value : {QVariant(FFolder), QVariant(Source), QVariant(FNewest[Source]->Id),
+                                  QVariant(QDateTime::currentSecsSinceEpoch() - MaxAgeSeconds),
+                                  QVariant(FFolder), QVariant(Source), QVariant(MaxVersions)})
+        Query.addBindValue(Value);
+    if (!Query.exec())
+        throw Query.lastError();
+    if (Query.numRowsAffected() > 0)
+        Exec(QStringLiteral("PRAGMA incremental_vacuum"));
+}
+
+TAddResult THistoryStore::Add(int Source, const QByteArray& Bytes, qint64 Time,
+                              const std::optional<TBaseline>& Baseline)
+{
+    TAddResult Result;
+    Result.Passages = PassagesOf(Source, Bytes);
+    if (!FError.isEmpty() && !Open()) {
+        Result.Error = FError;
+        return Result;
+    }
+    // A write lock from the start: a second copy waits for it instead of failing half-way.
+    if (!Exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        Result.Error = FError;
+        return Result;
+    }
+    try {
+        TNewest Newest = THistoryStore::Newest(Source);
+        if (Newest.Id == 0 && Baseline && Baseline->Bytes != Bytes) {
+            const QStringList Passages = PassagesOf(Source, Baseline->Bytes);
+            const qint64 Id =
+                *Insert(Source, Baseline->Bytes, Baseline->Time, static_cast<int>(Passages.size()), 0);
+            Newest = TNewest{Id, Baseline->Bytes, Passages};
+        }
+        Result.First = Newest.Id == 0;
+        Result.Previous = Newest.Passages;
+        if (Newest.Id == 0 || Newest.Bytes != Bytes) {
+            const TPassageChange Change = ComparePassages(Newest.Passages, Result.Passages);
+            const qint64 Id =
+                *Insert(Source, Bytes, Time, static_cast<int>(Change.Added.size()), Change.Removed);
+            Newest = TNewest{Id, Bytes, Result.Passages};
+            Result.Stored = true;
+        }
+        FNewest[Source] = Newest;
+        if (Result.Stored)
+            Prune(Source);
+        if (!Exec(QStringLiteral("COMMIT")))
+            throw QSqlError(QString(), FError);
+    } catch (const QSqlError& Error) {
+        QSqlQuery(QStringLiteral("ROLLBACK"), FDatabase);
+        FNewest[Source].reset();
+        Fail(Error);
+        Result.Stored = false;
+        Result.Error = FError;
+    }
+    return Result;
+}
+
+std::vector<TVersionInfo> THistoryStore::Versions(int Source)
+{
+    std::vector<TVersionInfo> Versions;
+    QSqlQuery Query(FDatabase);
+    Query.setForwardOnly(true);
+    Query.prepare(Source < 0 ? QStringLiteral("SELECT id, source, time, size, added, removed FROM versions "
+                                              "WHERE folder = ? ORDER BY time DESC, id DESC")
+                             : QStringLiteral("SELECT id, source, time, size, added, removed FROM versions "
+                                              "WHERE folder = ? AND source = ? ORDER BY id DESC"));
+    Query.addBindValue(FFolder);
+    if (Source >= 0)
+        Query.addBindValue(Source);
+    if (!Query.exec()) {
+        Fail(Query.lastError());
+        return Versions;
+    }
+    while (Query.next())
+        Versions.push_back({Query.value(0).toLongLong(), Query.value(1).toInt(), Query.value(2).toLongLong(),
+                            Query.value(3).toLongLong(), Query.value(4).toInt(), Query.value(5).toInt()});
+    return Versions;
+}
+
+std::optional<QByteArray> THistoryStore::Body(qint64 Id)
+{
+    QSqlQuery Query(FDatabase);
+    Query.prepare(QStringLiteral("SELECT body FROM versions WHERE id = ?"));
+    Query.addBindValue(Id);
+    if (!Query.exec() || !Query.next())
+        return std::nullopt;
+    return qUncompress(Query.value(0).toByteArray());
+}
+
+std::optional<QByteArray> THistoryStore::PreviousBody(qint64 Id)
+{
+    QSqlQuery Query(FDatabase);
+    Query.prepare(
+        QStringLiteral("SELECT id FROM versions WHERE folder = ? AND id < ? AND "
+                       "source = (SELECT source FROM versions WHERE id = ?) ORDER BY id DESC LIMIT 1"));
+    Query.addBindValue(FFolder);
+    Query.addBindValue(Id);
+    Query.addBindValue(Id);
+    if (!Query.exec())
+        return std::nullopt;
+    if (!Query.next())
+        return QByteArray();
+    return Body(Query.value(0).toLongLong());
+}

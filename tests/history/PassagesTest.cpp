@@ -1,0 +1,81 @@
+// The passages found on pages, and the comparison of two versions' passages.
+#include "Passages.h"
+#include "PassageDiff.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+struct TPageCase
+{
+    const char* What;
+    std::string Page;
+    QStringList Passages;
+};
+
+TEST(Passages, AreTheTextOfBlockElementsAsTheBrowserReadsThem)
+{
+    const TPageCase Cases[] = {
+        {"paragraphs, items, headings",
+         "<h2>Title</h2><p>One <b>bold</b> word</p><ul><li>a<li>b</ul>",
+         {"Title", "One bold word", "a", "b"}},
+        {"an unclosed paragraph ends at the next block",
+         "<p>first<p>second<div>third</div>",
+         {"first", "second", "third"}},
+        {"a row holding paragraphs gives the paragraphs",
+         "<table><tr><td><p>x</p><p>y</p></td></tr></table>",
+         {"x", "y"}},
+        {"a row of cells is one passage",
+         "<table><tr><td>WIG</td><td>1 234,5</td></tr></table>",
+         {"WIG1 234,5"}},
+        {"a div with elements inside is no passage; text-only ones are",
+         "<div>around <span>inner</span> text</div><div><br>broken</div>",
+         {"inner"}},
+        {"a span inside a paragraph belongs to it", "<p>see <span>this</span></p>", {"see this"}},
+        {"scripts, styles and comments hold no text",
+         "<p>a<script>var s='<p>no</p>';</script><!-- <p>no</p> --><style>p{}</style>b</p>",
+         {"ab"}},
+        {"white space collapsed, entities decoded",
+         "<p> a&nbsp;&amp;\r\n\t b &#x41;&#66;&unknown; </p>",
+         {"a & b AB&unknown;"}},
+        {"Windows-1250 by default", "<p>\xb9\x9c\xbf</p>", {QStringLiteral("ąśż")}},
+        {"the declared character set",
+         "<meta content=\"text/html; charset=iso-8859-2\"><p>\xb1\xb6\xbf</p>",
+         {QStringLiteral("ąśż")}},
+        {"empty blocks and a stray < are kept apart", "<p> </p><p>a < b</p><li></li>", {"a < b"}},
+        {"no page", "", {}},
+    };
+    for (const TPageCase& Case : Cases)
+        EXPECT_EQ(PagePassages(Case.Page), Case.Passages) << Case.What;
+}
+
+struct TDiffCase
+{
+    const char* What;
+    std::string Old;
+    std::string New;
+    QStringList Added;
+    int Removed;
+};
+
+TEST(PassageDiff, FindsNewAndRemovedPassages)
+{
+    const TDiffCase Cases[] = {
+        {"added", "<p>a</p><p>b</p>", "<p>a</p><p>new</p><p>b</p>", {"new"}, 0},
+        {"removed", "<p>a</p><p>b</p><p>c</p>", "<p>a</p><p>c</p>", {}, 1},
+        {"changed", "<p>a</p><p>b</p>", "<p>a</p><p>b, now longer</p>", {"b, now longer"}, 1},
+        {"moved", "<p>a</p><p>b</p><p>c</p>", "<p>c</p><p>a</p><p>b</p>", {}, 0},
+        {"moved and changed", "<p>a</p><p>b</p>", "<p>b2</p><p>a</p>", {"b2"}, 1},
+        {"a repeated passage added once more", "<p>-</p><p>a</p>", "<p>-</p><p>a</p><p>-</p>", {"-"}, 0},
+        {"white space only", "<p>a  b</p><li>c</li>", "<p>\r\n a b </p>\n<li> c\t</li>", {}, 0},
+        {"entities", "<p>a &amp; b&nbsp;c</p>", "<p>a &#38; b c</p>", {}, 0},
+        {"the markup changed, the text not", "<p>a <b>b</b></p>", "<p class=x>a b</p>", {}, 0},
+        {"an empty old version", "", "<p>a</p><p>b</p>", {"a", "b"}, 0},
+        {"both empty", "", "", {}, 0},
+    };
+    for (const TDiffCase& Case : Cases) {
+        const TPassageChange Change = ComparePassages(PagePassages(Case.Old), PagePassages(Case.New));
+        EXPECT_EQ(Change.Added, Case.Added) << Case.What;
+        EXPECT_EQ(Change.Removed, Case.Removed) << Case.What;
+    }
+}
+} // namespace

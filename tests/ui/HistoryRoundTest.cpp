@@ -1,0 +1,179 @@
+// A window round in which a section changes: the new passages marked in the visible tab and
+// counted in its tooltip, the page file untouched, the marks gone when the tab is left; then the
+// history window and the listing of the same versions.
+#include "FormFixture.h"
+#include "HistoryList.h"
+#include "HistoryStore.h"
+#include "HistoryWindow.h"
+#include "SectionHistory.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QTabBar>
+#include <QTest>
+#include <cstdio>
+
+namespace {
+class THistoryRound : public TFormFixture
+{
+protected:
+    // Runs Script in Source's page and waits for its result as text.
+    QString Evaluate(TWebBrowser* View, const QString& Script)
+    {
+        std::optional<QString> Result;
+        View->RunScript(Script, [&](const QVariant& Value) { Result = Value.toString(); });
+        EXPECT_TRUE(WaitUntil([&] { return Result.has_value(); })) << "the page ran no script";
+        return Result.value_or(QString());
+    }
+    QString Marked(TWebBrowser* View)
+    {
+        return Evaluate(
+            View, QStringLiteral("Array.from(document.querySelectorAll('.tkw-new'), e => e.textContent + "
+                                 "' ' + getComputedStyle(e).backgroundColor + ' ' + "
+                                 "getComputedStyle(e).borderLeft).join('|')"));
+    }
+    bool Settled()
+    {
+        bool Done = false;
+        Form->History->AfterPending([&] { Done = true; });
+        return WaitUntil([&] { return Done; });
+    }
+};
+
+TEST_F(THistoryRound, MarksTheChangedParagraphThenListsAndShowsBothVersions)
+{
+    OnlyFirstSource();
+    WriteConfiguration();
+    const std::string First = PageOf(0, "<p>Rynek otwarty.</p><p>WIG bez zmian.</p><p>Koniec.</p>");
+    const std::string Second =
+        PageOf(0, "<p>Rynek otwarty.</p><p>WIG &amp; mWIG w g\xf3r\xea.</p><p>Koniec.</p>");
+    Server.Serve("/s0", {.Body = First});
+    ASSERT_TRUE(RefreshAndWait("/s0", 1));
+    ASSERT_TRUE(Settled());
+    ASSERT_TRUE(WaitUntil([&] { return View(0)->Loaded(); }));
+    int Highlighted = -1;
+    QObject::connect(View(0), &TWebBrowser::Highlighted, Form.get(),
+                     [&](int Marked) { Highlighted = Marked; });
+
+    Server.Serve("/s0", {.Body = Second});
+    ASSERT_TRUE(RefreshAndWait("/s0", 2));
+    ASSERT_TRUE(Settled());
+    ASSERT_TRUE(WaitUntil([&] { return Highlighted >= 0; })) << "the page was never marked";
+    EXPECT_EQ(Marked(View(0)),
+              QStringLiteral("WIG & mWIG w górę. rgb(255, 243, 176) 3px solid rgb(224, 168, 0)"));
+    EXPECT_TRUE(PageFile(0) == PageFileOf(0, Second)) << "the page file changed with the marks";
+    EXPECT_TRUE(Form->PageControl1->tabToolTip(0).endsWith(QStringLiteral("; 1 nowy fragment, 1 usunięty")))
+        << Form->PageControl1->tabToolTip(0).toStdString();
+
+    // Leaving the tab takes the marks and the counts away; the next refresh of the same page, seen
+    // by then, marks nothing.
+    Form->PageControl1->setCurrentIndex(1);
+    EXPECT_EQ(Marked(View(0)), QString());
+    EXPECT_FALSE(Form->PageControl1->tabToolTip(0).contains(QStringLiteral("fragment")));
+    Form->PageControl1->setCurrentIndex(0);
+    ASSERT_TRUE(RefreshAndWait("/s0", 3));
+    ASSERT_TRUE(Settled());
+    EXPECT_TRUE(View(0)->Highlight().isEmpty());
+
+    // The history window, from the tab menu's item on the tab clicked, lists both versions.
+    QTabBar* Bar = Form->PageControl1->tabBar();
+    Form->PageControl1->setCurrentIndex(2);
+    const QPoint At = Bar->tabRect(0).center();
+    QContextMenuEvent Click(QContextMenuEvent::Mouse, At, Bar->mapToGlobal(At));
+    QApplication::sendEvent(Bar, &Click);
+    QMenu* Menu = Form->PageControl1->findChild<QMenu*>();
+    ASSERT_TRUE(Menu && Menu->isVisible()) << "no menu on the tab";
+    Menu->actions().value(0)->trigger();
+    Menu->close();
+    THistoryWindow* Window = Form->findChild<THistoryWindow*>();
+    ASSERT_NE(Window, nullptr);
+    EXPECT_EQ(Window->windowTitle(), QStringLiteral("Historia zmian — Wirek & Borta"));
+    ASSERT_TRUE(WaitUntil([&] {
+        return Window->Versions->count() == 2 && Window->Selected() == PageFileOf(0, Second).c_str();
+    }));
+    EXPECT_TRUE(Window->Versions->item(0)->text().endsWith(QStringLiteral("+1 / −1")));
+    EXPECT_EQ(Window->VersionView->Highlight(), QStringList{QStringLiteral("WIG & mWIG w górę.")});
+    QTest::keyClick(Window, Qt::Key_Down);
+    ASSERT_TRUE(WaitUntil([&] { return Window->Selected() == PageFileOf(0, First).c_str(); }));
+    EXPECT_EQ(Window->VersionView->Highlight().size(), 3) << "against nothing, every passage is new";
+    QTest::keyClick(Window, Qt::Key_Escape);
+    EXPECT_FALSE(Window->isVisible());
+    Form->PageControl1->setCurrentIndex(0);
+    Form->activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return Form->isActiveWindow(); }));
+    QTest::keyClick(Form.get(), Qt::Key_H, Qt::ControlModifier);
+    EXPECT_TRUE(Window->isVisible()) << "Ctrl+H opened no history of the tab shown";
+
+    // The listing of the same folder's versions, newest first.
+    std::FILE* Out = std::tmpfile();
+    EXPECT_EQ(RunHistoryList(THistoryStore::DefaultPath(), QString::fromStdString(ProgramDir.Dir()), 0, Out,
+                             stderr),
+              0);
+    std::rewind(Out);
+    char Line[256];
+    std::vector<std::string> Lines;
+    while (std::fgets(Line, sizeof Line, Out))
+        Lines.emplace_back(Line);
+    std::fclose(Out);
+    ASSERT_EQ(Lines.size(), 2u);
+    EXPECT_TRUE(
+        Lines[0].ends_with("\tWirek & Borta\t" + std::to_string(PageFileOf(0, Second).size()) + "\t+1 -1\n"))
+        << Lines[0];
+    EXPECT_TRUE(Lines[1].ends_with("\t+3 -0\n")) << Lines[1];
+}
+
+TEST_F(THistoryRound, ADamagedOrUnwritableHistoryCostsNoPage)
+{
+    struct TCase
+    {
+        const char* What;
+        std::function<void(const TTempDir& Data)> Prepare;
+        bool Aside; // the damaged file is moved aside; else the history is unavailable
+    };
+    const TCase Cases[] = {
+        {"a file where the folder should be",
+         [](const TTempDir& Data) { Data.Write("tickerwell", "a file"); }, false},
+        {"a damaged file",
+         [](const TTempDir& Data) {
+             std::filesystem::create_directory(Data.Path() / "tickerwell");
+             Data.Write("tickerwell/history.sqlite", std::string(4096, 'x'));
+         },
+         true},
+    };
+    const QByteArray Before = qgetenv("XDG_DATA_HOME");
+    std::error_code Ignored;
+    OnlyFirstSource();
+    WriteConfiguration();
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        const TTempDir Data;
+        Case.Prepare(Data);
+        qputenv("XDG_DATA_HOME", Data.Path().c_str());
+        // A window of its own, whose history opens the database anew.
+        Form = std::make_unique<TForm1>(nullptr, std::make_unique<TRecordingTrayLayer>());
+        Form->ProgramDir = ProgramDir.Dir();
+        Form->show();
+        const std::string Page = PageOf(0, std::string("<p>") + Case.What + "</p>");
+        Server.Serve("/s0", {.Body = Page});
+        ASSERT_TRUE(RefreshAndWait());
+        ASSERT_TRUE(Settled());
+        EXPECT_TRUE(PageFile(0) == PageFileOf(0, Page)) << "the page file was not written";
+        EXPECT_EQ(View(0)->Address(),
+                  QUrl::fromLocalFile(QString::fromStdString(ProgramDir.Dir() + "1wirek&borta.htm")));
+        const QString Tip = Form->PageControl1->tabToolTip(0);
+        EXPECT_EQ(Tip.contains(QStringLiteral("; historia niedostępna: nie można utworzyć folderu ")),
+                  !Case.Aside)
+            << Tip.toStdString();
+        const auto Files = std::filesystem::directory_iterator(Data.Path() / "tickerwell", Ignored);
+        EXPECT_EQ(std::ranges::count_if(Files,
+                                        [](const auto& File) {
+                                            return File.path().filename().string().starts_with(
+                                                "history.sqlite.corrupt-");
+                                        }),
+                  Case.Aside ? 1 : 0);
+    }
+    qputenv("XDG_DATA_HOME", Before);
+}
+} // namespace

@@ -1,0 +1,179 @@
+// The history's hooks in the window: versions handed to the store, marks, counts and windows.
+#include "SectionHistory.h"
+
+#include "History.h"
+#include "HistoryWindow.h"
+#include "PassageDiff.h"
+#include "SourcePage.h"
+#include "SourceWatch.h"
+#include "WebBrowser.h"
+
+#include <QDateTime>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QTabWidget>
+
+namespace {
+// The Polish noun form for Count: one, a few (2-4, not 12-14), many.
+QString Form(int Count, const char* One, const char* Few, const char* Many)
+{
+    const bool IsFew = Count % 10 >= 2 && Count % 10 <= 4 && (Count % 100 < 12 || Count % 100 > 14);
+    return QString::number(Count) + QLatin1Char(' ') +
+           QString::fromUtf8(Count == 1 ? One
+                             : IsFew    ? Few
+                                        : Many);
+}
+} // namespace
+
+QString PassageCounts(int Added, int Removed)
+{
+    QStringList Parts;
+    if (Added > 0)
+        Parts << Form(Added, "nowy fragment", "nowe fragmenty", "nowych fragmentów");
+    if (Removed > 0)
+        Parts << Form(Removed, "usunięty", "usunięte", "usuniętych");
+    return Parts.join(QStringLiteral(", "));
+}
+
+TSectionHistory::TSectionHistory(QWidget* Window, QTabWidget* Tabs,
+                                 const std::array<TWebBrowser*, SourceCount>& Views, TSourceWatch* Watch,
+                                 std::function<std::string()> ProgramDir)
+    : QObject(Window), FWindow(Window), FTabs(Tabs), FViews(Views), FWatch(Watch),
+      FProgramDir(std::move(ProgramDir)), FCurrent(Tabs->currentIndex())
+{
+    Window->installEventFilter(this);
+    // A notification quotes the first passage new on the first of its tabs that has one.
+    Watch->News = [this](const std::vector<int>& Sources, std::function<void(const QString&)> Done) {
+        AfterPending([this, Sources, Done] {
+            for (int Source : Sources)
+                if (!FNews[Source].isEmpty())
+                    return Done(FNews[Source]);
+            Done({});
+        });
+    };
+    connect(Tabs, &QTabWidget::currentChanged, this, [this](int Current) {
+        if (FCurrent >= 0 && FCurrent < SourceCount)
+            Leave(FCurrent);
+        FCurrent = Current;
+        Look();
+    });
+}
+
+THistory& TSectionHistory::History()
+{
+    if (!FHistory)
+        FHistory = new THistory(THistoryStore::DefaultPath(), QFile::decodeName(FProgramDir().c_str()), this);
+    return *FHistory;
+}
+
+bool TSectionHistory::Visible(int Source) const
+{
+    return FWindow->isVisible() && !FWindow->isMinimized() && FTabs->currentIndex() == Source;
+}
+
+void TSectionHistory::Prepare(int Source, const std::string& Path)
+{
+    if (FPrepared[Source])
+        return;
+    FPrepared[Source] = true;
+    QFile File(QFile::decodeName(Path.c_str()));
+    if (!File.open(QIODevice::ReadOnly))
+        return;
+    QByteArray Bytes = File.readAll();
+    if (Source == IndexSource)
+        Bytes = QByteArray::fromStdString(BuildSourcePage(Source, Bytes.toStdString(), {}, {}).QuotesAddress);
+    FBaseline[Source] = TBaseline{Bytes, QFileInfo(File).lastModified().toSecsSinceEpoch()};
+}
+
+void TSectionHistory::Keep(int Source, const std::string& Bytes)
+{
+    std::optional<TBaseline> Baseline = std::exchange(FBaseline[Source], std::nullopt);
+    const std::optional<QStringList> Seen = FSeen[Source];
+    History().Run<TKept>(
+        [Source, Page = QByteArray::fromStdString(Bytes), Baseline = std::move(Baseline),
+         Seen](THistoryStore& Store) {
+            TKept Result{Store.Add(Source, Page, QDateTime::currentSecsSinceEpoch(), Baseline)};
+            // A first version, or one the history could not compare, has nothing to be new against.
+            if (Seen || (!Result.Added.First && Result.Added.Error.isEmpty())) {
+                const TPassageChange Change =
+                    ComparePassages(Seen.value_or(Result.Added.Previous), Result.Added.Passages);
+                Result.New = Change.Added;
+                Result.Removed = Change.Removed;
+            }
+            return Result;
+        },
+        [this, Source](TKept Result) { Kept(Source, Result); });
+}
+
+void TSectionHistory::AfterPending(std::function<void()> Done)
+{
+    if (FHistory)
+        FHistory->AfterPending(std::move(Done));
+    else
+        Done();
+}
+
+void TSectionHistory::Kept(int Source, const TKept& Result)
+{
+    if (!FSeen[Source])
+        FSeen[Source] = Result.Added.First || !Result.Added.Error.isEmpty() ? Result.Added.Passages
+                                                                            : Result.Added.Previous;
+    FShown[Source] = Result.Added.Passages;
+    FError[Source] = Result.Added.Error;
+    // The quotes page is the live site: nothing of it is marked.
+    const bool Marks = Source != IndexSource;
+    FNews[Source] = Marks ? Result.New.value(0) : QString();
+    FRemoved[Source] = Marks ? Result.Removed : 0;
+    FViews[Source]->SetHighlight(Marks ? Result.New : QStringList());
+    ShowNote(Source);
+    if (Visible(Source))
+        FSeen[Source] = FShown[Source];
+}
+
+void TSectionHistory::Look()
+{
+    const int Current = FTabs->currentIndex();
+    if (Current >= 0 && Current < SourceCount && Visible(Current) && FSeen[Current])
+        FSeen[Current] = FShown[Current];
+}
+
+// The marks go when the user leaves the tab; the next refresh marks what is new since.
+void TSectionHistory::Leave(int Source)
+{
+    FViews[Source]->SetHighlight({});
+    FNews[Source].clear();
+    FRemoved[Source] = 0;
+    ShowNote(Source);
+}
+
+void TSectionHistory::ShowNote(int Source)
+{
+    QStringList Note;
+    if (const QString Counts =
+            PassageCounts(static_cast<int>(FViews[Source]->Highlight().size()), FRemoved[Source]);
+        !Counts.isEmpty())
+        Note << Counts;
+    if (!FError[Source].isEmpty())
+        Note << QStringLiteral("historia niedostępna: ") + FError[Source];
+    FWatch->SetNote(Source, Note.join(QStringLiteral("; ")));
+}
+
+bool TSectionHistory::eventFilter(QObject* Watched, QEvent* Event)
+{
+    if (Event->type() == QEvent::Show || Event->type() == QEvent::WindowStateChange)
+        QMetaObject::invokeMethod(this, &TSectionHistory::Look, Qt::QueuedConnection);
+    return QObject::eventFilter(Watched, Event);
+}
+
+void TSectionHistory::OpenWindow(int Source)
+{
+    if (Source < 0 || Source >= SourceCount)
+        return;
+    if (!FWindows[Source]) {
+        FWindows[Source] = new THistoryWindow(History(), Source, FWindow);
+    }
+    FWindows[Source]->show();
+    FWindows[Source]->raise();
+    FWindows[Source]->activateWindow();
+}
