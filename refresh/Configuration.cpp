@@ -7,8 +7,6 @@
 #include <unistd.h>
 
 namespace {
-constexpr char EndOfText = 26;
-
 // Reads a file line by line through a fixed buffer, so that a long file costs no more memory than
 // the lines taken from it.
 class TLineReader
