@@ -25,6 +25,10 @@ void SetUp(QCommandLineParser& Parser)
     Parser.addHelpOption();
     Parser.addVersionOption();
     Parser.addOption(CheckOption);
+    Parser.addOption({QStringLiteral("set-source"),
+                      QStringLiteral("Write source N's lines (1-5, in tab order) of dane.txt in the working "
+                                     "directory: --address URL, --start TEXT, --end TEXT."),
+                      QStringLiteral("N")});
     Parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("The configuration file for --check."),
                                  QStringLiteral("[FILE]"));

@@ -44,6 +44,10 @@ public:
     // Brings the window back on the given tab; runs when the user clicks a notification.
     std::function<void(int Source)> OnShowSource;
 
+signals:
+    // The source's tab mark and tooltip show its state anew.
+    void StateShown(int Source);
+
 private:
     bool WindowShown() const;
     void ShowState(int Source);

@@ -10,6 +10,7 @@
 #include "PaintCoalescer.h"
 #include "PopupMenu.h"
 #include "Sciager.h"
+#include "SettingsHooks.h"
 #include "SourceWatch.h"
 #include "TextRoutines.h"
 #include "Windows1250.h"
@@ -110,6 +111,7 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     Notifications1->Action()->setCheckable(true);
     Notifications1->Action()->setChecked(Watch->NotificationsOn());
     connect(Notifications1->Action(), &QAction::toggled, Watch, &TSourceWatch::SetNotificationsOn);
+    InstallSettings({this, PageControl1, Notifications1->Action()}, PopupMenu1, Watch);
     N1 = PopupMenu1->Add(QStringLiteral("-"));
     Exit1 = PopupMenu1->Add(QStringLiteral("Ex&it"), [this](QObject*) { Exit1Click(); });
     NotificationIcon1->SetHint(QStringLiteral("Tickerwell"));
