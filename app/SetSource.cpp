@@ -80,13 +80,8 @@ int RunSetSource(int argc, char** argv)
                                    : Field == TConfigField::StartMarker ? Lines.StartMarker
                                                                         : Lines.EndMarker) = Value;
                           });
-    } catch (const EInOutError& Error) {
-        if (Error.ErrorCode != 2) {
-            std::fputs(
-                ("tickerwell: " + std::string(ConfigurationFileName) + ": " + Error.what() + ".\n").c_str(),
-                stderr);
-            return 1;
-        }
+    } catch (const EInOutError&) {
+        // A missing file starts empty; any other reason the writer meets again and tells.
     }
     const std::string Charset = nl_langinfo(CODESET);
     std::string* Targets[] = {&Lines.Address, &Lines.StartMarker, &Lines.EndMarker};

@@ -1,7 +1,6 @@
 // tickerwell --set-source without a display: what it writes, and the statuses of what it refuses.
-#include "TempDir.h"
+#include "ProgramRun.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 TEST(SetSource, WritesOneSourceInWindows1250AndRefusesWhatItCannotWrite)
@@ -34,27 +33,16 @@ TEST(SetSource, WritesOneSourceInWindows1250AndRefusesWhatItCannotWrite)
     TTempDir Dir;
     for (const auto& Case : Cases) {
         Dir.Write("dane.txt", Old);
-        QProcess Program;
-        QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
-        Environment.remove(QStringLiteral("DISPLAY"));
-        Environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        Program.setProcessEnvironment(Environment);
-        Program.setWorkingDirectory(QString::fromStdString(Dir.Path().string()));
-        Program.start(QStringLiteral(TKW_PROGRAM), Case.Arguments);
-        ASSERT_TRUE(Program.waitForFinished(30000));
+        const TRun Run = RunProgram(Dir, Case.Arguments);
         const std::string What = Case.Arguments.join(' ').toStdString();
-        EXPECT_EQ(Program.exitCode(), Case.Status)
-            << What << ": " << Program.readAllStandardError().toStdString();
+        EXPECT_EQ(Run.Status, Case.Status) << What << ": " << Run.Err.toStdString();
         EXPECT_EQ(Dir.Read("dane.txt"), Case.Expected) << What;
     }
 
     // A file that cannot be written: status 1, with the reason.
     std::filesystem::remove(Dir.Path() / "dane.txt");
     std::filesystem::create_directory(Dir.Path() / "dane.txt");
-    QProcess Program;
-    Program.setWorkingDirectory(QString::fromStdString(Dir.Path().string()));
-    Program.start(QStringLiteral(TKW_PROGRAM), {"--set-source", "1", "--start", "x"});
-    ASSERT_TRUE(Program.waitForFinished(30000));
-    EXPECT_EQ(Program.exitCode(), 1);
-    EXPECT_FALSE(Program.readAllStandardError().isEmpty());
+    const TRun Run = RunProgram(Dir, {"--set-source", "1", "--start", "x"});
+    EXPECT_EQ(Run.Status, 1);
+    EXPECT_TRUE(Run.Err.contains("nie jest zwykłym plikiem")) << Run.Err.toStdString();
 }
