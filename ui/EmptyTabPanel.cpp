@@ -32,9 +32,9 @@ TEmptyTabPanel::TEmptyTabPanel(TWebBrowser* View, TSourceWatch* Watch, int Sourc
     FView->installEventFilter(this);
     connect(Watch, &TSourceWatch::StateShown, this, [this](int Changed) {
         if (Changed == FSource)
-            Update();
+            ShowWhyEmpty();
     });
-    Update();
+    ShowWhyEmpty();
 }
 
 bool TEmptyTabPanel::eventFilter(QObject* Watched, QEvent* Event)
@@ -44,7 +44,7 @@ bool TEmptyTabPanel::eventFilter(QObject* Watched, QEvent* Event)
     return QWidget::eventFilter(Watched, Event);
 }
 
-void TEmptyTabPanel::Update()
+void TEmptyTabPanel::ShowWhyEmpty()
 {
     if (!FView->Address().isEmpty()) {
         FView->removeEventFilter(this);

@@ -23,7 +23,7 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
-    void Update();
+    void ShowWhyEmpty();
 
     TWebBrowser* FView;
     TSourceWatch* FWatch;

@@ -7,11 +7,11 @@
 #include "FragmentPages.h"
 #include "IndexPage.h"
 #include "OptionsPage.h"
+#include "PagePreview.h"
 #include "PageSourceView.h"
 #include "Sciager.h"
 #include "SiteConstants.h"
 #include "TextRoutines.h"
-#include "WebBrowser.h"
 #include "Windows1250.h"
 
 #include <QFile>
@@ -24,18 +24,13 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <fstream>
+#include <algorithm>
 #include <system_error>
 
 namespace {
 constexpr std::size_t WarningWindow = 1 << 20;
 const QString Warn = QStringLiteral("color: #b35900");
 const QString Error = QStringLiteral("color: #c00000");
-
-QString FromU16(const std::u16string& Text)
-{
-    return QString::fromStdU16String(Text);
-}
 
 QLabel* NoteLabel(const QString& Style = {})
 {
@@ -46,13 +41,11 @@ QLabel* NoteLabel(const QString& Style = {})
     return Label;
 }
 
+// The first MiB of a file: what the file's warnings look at.
 std::string FileHead(const char* FileName)
 {
-    std::ifstream File(FileName, std::ios::binary);
-    std::string Bytes(WarningWindow, '\0');
-    File.read(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
-    Bytes.resize(static_cast<std::size_t>(File.gcount()));
-    return Bytes;
+    QFile File(QString::fromLatin1(FileName));
+    return File.open(QIODevice::ReadOnly) ? File.read(WarningWindow).toStdString() : std::string();
 }
 } // namespace
 
@@ -79,7 +72,7 @@ TSettingsDialog::TSettingsDialog(QWidget* Window, const QStringList& Captions, Q
                              TApplication::ErrorBoxText(QString::fromUtf8(Failure.what()));
     }
     for (int Source = 0; Source < SourceCount; ++Source)
-        Loaded[Source] = {Setups[Source].Values[0], Setups[Source].Values[1], Setups[Source].Values[2]};
+        Loaded[Source] = Setups[Source].Values;
 
     auto* Pages = new QTabWidget;
     Pages->addTab(BuildSourcesPage(Captions), QStringLiteral("Źródła"));
@@ -197,18 +190,10 @@ QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions)
     PickRow->setColumnStretch(1, 1);
     SourceLayout->addLayout(PickRow);
 
-    auto* PreviewBox = new QWidget;
-    auto* PreviewLayout = new QVBoxLayout(PreviewBox);
-    PreviewLayout->setContentsMargins(0, 0, 0, 0);
-    PreviewInfo = NoteLabel();
-    PreviewInfo->setObjectName(QStringLiteral("PreviewInfo"));
-    Preview = new TWebBrowser;
-    Preview->setObjectName(QStringLiteral("Preview"));
-    PreviewLayout->addWidget(PreviewInfo);
-    PreviewLayout->addWidget(Preview, 1);
+    Preview = new TPagePreview;
     auto* Split = new QSplitter(Qt::Vertical);
     Split->addWidget(SourceBox);
-    Split->addWidget(PreviewBox);
+    Split->addWidget(Preview);
     Split->setSizes({340, 340});
 
     auto* Right = new QVBoxLayout;
@@ -232,22 +217,23 @@ void TSettingsDialog::ShowSource(bool PageToo)
     for (int Field = 0; Field < 3; ++Field) {
         // Markers are bytes of the page: once it is here, they read as the page does. A refused
         // text stays as typed.
-        Fields[Field]->setText(!Setup.Refusals[Field].isEmpty() ? Setup.Typed[Field]
-                               : Field > 0 && !Setup.Page.empty()
-                                   ? FromU16(DecodePage(Setup.Values[Field], Setup.Charset).Text)
-                                   : FromWindows1250(Setup.Values[Field]));
+        Fields[Field]->setText(
+            !Setup.Refusals[Field].isEmpty() ? Setup.Typed[Field]
+            : Field > 0 && !Setup.Page.empty()
+                ? QString::fromStdU16String(DecodePage(Setup.Values[Field], Setup.Charset).Text)
+                : FromWindows1250(Setup.Values[Field]));
         RefusalLabels[Field]->setText(Setup.Refusals[Field]);
         RefusalLabels[Field]->setVisible(!Setup.Refusals[Field].isEmpty());
     }
     const bool Index = FSource == IndexSource;
-    for (QWidget* Widget : {static_cast<QWidget*>(Fields[1]), static_cast<QWidget*>(Fields[2]),
-                            static_cast<QWidget*>(PickButtons[0]), static_cast<QWidget*>(PickButtons[1])})
+    for (QWidget* Widget :
+         std::initializer_list<QWidget*>{Fields[1], Fields[2], PickButtons[0], PickButtons[1]})
         Widget->setEnabled(!Index);
     IndexNote->setVisible(Index);
     DownloadButton->setEnabled(!Setup.Worker);
     OutcomeLabel->setText(Setup.Outcome);
     if (PageToo)
-        PageSource->SetText(FromU16(Setup.View.Text));
+        PageSource->SetText(QString::fromStdU16String(Setup.View.Text));
     ShowMarkers();
 }
 
@@ -263,11 +249,10 @@ void TSettingsDialog::FieldEdited(int Field)
         Recode(Fields[Field]->text().toUtf8().toStdString(), "UTF-8", Charset, &Missing);
     QString& Refusal = Setup.Refusals[Field];
     if (!Bytes)
-        Refusal = PageCharsetMarker
-                      ? QStringLiteral("Znak „%1” nie ma postaci w kodowaniu strony, %2.")
-                            .arg(QString::fromStdString(Missing), QString::fromStdString(Charset))
-                      : QStringLiteral("Znak „%1” nie ma postaci w Windows-1250, kodowaniu pliku dane.txt.")
-                            .arg(QString::fromStdString(Missing));
+        Refusal = QStringLiteral("Znak „%1” nie ma postaci w kodowaniu %2.")
+                      .arg(QString::fromStdString(Missing),
+                           PageCharsetMarker ? QStringLiteral("strony, ") + QString::fromStdString(Charset)
+                                             : QStringLiteral("pliku dane.txt, Windows-1250"));
     else if (const std::string Reason = LineRefusal(*Bytes); !Reason.empty())
         Refusal = QStringLiteral("Wartość ") + QString::fromStdString(Reason) + QLatin1Char('.');
     else
@@ -278,8 +263,6 @@ void TSettingsDialog::FieldEdited(int Field)
     if (!Bytes || !Refusal.isEmpty())
         return;
     Setup.Values[Field] = *Bytes;
-    if (Field > 0)
-        Setup.Picks[Field - 1].reset();
     ShowMarkers();
 }
 
@@ -367,7 +350,6 @@ void TSettingsDialog::Lengthen(int Marker)
     TMarkerPick& Pick = *Setup.Picks[Marker];
     Pick.Marker = Pick.Lengthened;
     Pick.Lengthened.clear();
-    Pick.Found = Pick.Selected;
     Setup.Values[Marker + 1] = Pick.Marker;
     ShowSource(false);
 }
@@ -404,8 +386,8 @@ QString TSettingsDialog::MarkerNote(int Marker) const
 
 void TSettingsDialog::ShowMarkers()
 {
+    const bool Index = FSource == IndexSource;
     for (int Marker = 0; Marker < 2; ++Marker) {
-        const bool Index = FSource == IndexSource;
         PickNotes[Marker]->setText(Index ? QString() : MarkerNote(Marker));
         const std::optional<TMarkerPick>& Pick = Setups[FSource].Picks[Marker];
         const bool Offer =
@@ -414,85 +396,54 @@ void TSettingsDialog::ShowMarkers()
         if (Offer)
             LengthenButtons[Marker]->setText(
                 QStringLiteral("Wydłuż do „%1”")
-                    .arg(FromU16(DecodePage(Pick->Lengthened, Setups[FSource].Charset).Text)));
+                    .arg(QString::fromStdU16String(
+                        DecodePage(Pick->Lengthened, Setups[FSource].Charset).Text)));
     }
     ShowPreview();
 }
 
-// The page file a refresh would write from this page, in the tabs' own page view.
+// The page file a refresh would write from this page, as its tab would show it.
 void TSettingsDialog::ShowPreview()
 {
     const TSetup& Setup = Setups[FSource];
-    const bool Index = FSource == IndexSource;
-    // Another source's page must not stay in view.
-    if ((Setup.Page.empty() || Index) && !Preview->Address().isEmpty())
-        ShowInPreview(QStringLiteral("pusta.htm"), {});
     if (Setup.Page.empty()) {
-        PreviewInfo->setText(QStringLiteral("Podgląd: najpierw „Pobierz”."));
-        return;
-    }
-    if (Index) {
+        Preview->ShowText(QStringLiteral("Podgląd: najpierw „Pobierz”."));
+    } else if (FSource == IndexSource) {
         const std::string Sesid = ExtractSesid(Setup.Page);
-        PreviewInfo->setText(
-            QStringLiteral("Sesja: %1\nNotowania: %2")
-                .arg(Sesid.empty() ? QStringLiteral("nie znaleziono") : FromWindows1250(Sesid),
-                     FromWindows1250(QuotesPageAddress(Sesid))));
-        return;
+        Preview->ShowText(QStringLiteral("Sesja: %1\nNotowania: %2")
+                              .arg(Sesid.empty() ? QStringLiteral("nie znaleziono") : FromWindows1250(Sesid),
+                                   FromWindows1250(QuotesPageAddress(Sesid))));
+    } else {
+        Preview->ShowPage(QString::fromLatin1(SourceTable[FSource].PageFileName),
+                          BuildFragmentPage(FSource, Setup.Page, Setup.Values[1], Setup.Values[2]));
     }
-    const std::string Text = BuildFragmentPage(FSource, Setup.Page, Setup.Values[1], Setup.Values[2]);
-    const QString Name = QString::fromLatin1(SourceTable[FSource].PageFileName);
-    if (ShowInPreview(Name, Text))
-        PreviewInfo->setText(QStringLiteral("Podgląd pliku %1: %2 bajtów").arg(Name).arg(Text.size()));
-}
-
-// Writes Bytes to a file of the preview's own folder and shows it; false, with the reason shown,
-// when the file cannot be written.
-bool TSettingsDialog::ShowInPreview(const QString& Name, const std::string& Bytes)
-{
-    QFile File(PreviewDir.filePath(Name));
-    if (!File.open(QIODevice::WriteOnly) ||
-        File.write(Bytes.data(), static_cast<qint64>(Bytes.size())) != static_cast<qint64>(Bytes.size())) {
-        PreviewInfo->setText(QStringLiteral("Nie można zapisać podglądu: ") + File.errorString());
-        return false;
-    }
-    File.close();
-    Preview->Navigate(File.fileName());
-    return true;
 }
 
 void TSettingsDialog::Save()
 {
-    for (int Source = 0; Source < SourceCount; ++Source)
-        for (const QString& Refusal : Setups[Source].Refusals)
-            if (!Refusal.isEmpty()) {
-                SelectSource(Source);
-                SaveError->setText(QStringLiteral("Nic nie zapisano: popraw pola opisane na czerwono."));
-                SaveError->show();
-                return;
-            }
+    const auto Fail = [this](const QString& Why) {
+        SaveError->setText(Why);
+        SaveError->show();
+    };
     TSourceChanges Changes;
-    bool Changed = false;
     for (int Source = 0; Source < SourceCount; ++Source) {
-        const TSourceLines Lines{Setups[Source].Values[0], Setups[Source].Values[1],
-                                 Setups[Source].Values[2]};
-        if (Lines.Address != Loaded[Source].Address || Lines.StartMarker != Loaded[Source].StartMarker ||
-            Lines.EndMarker != Loaded[Source].EndMarker) {
-            Changes[Source] = Lines;
-            Changed = true;
+        const TSetup& Setup = Setups[Source];
+        if (std::ranges::any_of(Setup.Refusals, [](const QString& Refusal) { return !Refusal.isEmpty(); })) {
+            SelectSource(Source);
+            return Fail(QStringLiteral("Nic nie zapisano: popraw pola opisane na czerwono."));
         }
+        if (Setup.Values != Loaded[Source])
+            Changes[Source] = TSourceLines{Setup.Values[0], Setup.Values[1], Setup.Values[2]};
     }
     try {
-        if (Changed) {
+        if (std::ranges::any_of(Changes, [](const auto& Change) { return Change.has_value(); })) {
             SaveSources(ConfigurationFileName, Changes);
             for (int Source = 0; Source < SourceCount; ++Source)
-                if (Changes[Source])
-                    Loaded[Source] = *Changes[Source];
+                Loaded[Source] = Setups[Source].Values;
         }
         Options->Apply();
     } catch (const std::runtime_error& Failure) {
-        SaveError->setText(QString::fromUtf8(Failure.what()));
-        SaveError->show();
-        return;
+        return Fail(QString::fromUtf8(Failure.what()));
     }
     accept();
 }

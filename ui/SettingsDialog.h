@@ -10,7 +10,6 @@
 #include "SourceTable.h"
 
 #include <QDialog>
-#include <QTemporaryDir>
 #include <array>
 #include <optional>
 
@@ -20,9 +19,9 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class TOptionsPage;
+class TPagePreview;
 class TPageSourceView;
 class TSciager;
-class TWebBrowser;
 
 class TSettingsDialog : public QDialog
 {
@@ -67,13 +66,11 @@ private:
     void Downloaded(int Source, TSciager* Sender);
     void ShowMarkers();
     void ShowPreview();
-    bool ShowInPreview(const QString& Name, const std::string& Bytes);
     QString MarkerNote(int Marker) const;
 
     int FSource = -1;
     std::array<TSetup, SourceCount> Setups;
-    std::array<TSourceLines, SourceCount> Loaded;
-    QTemporaryDir PreviewDir;
+    std::array<std::array<std::string, 3>, SourceCount> Loaded; // the values as the file had them
 
     QListWidget* Sources;
     std::array<QLineEdit*, 3> Fields;
@@ -85,8 +82,7 @@ private:
     std::array<QPushButton*, 2> PickButtons;
     std::array<QLabel*, 2> PickNotes;
     std::array<QPushButton*, 2> LengthenButtons;
-    TWebBrowser* Preview;
-    QLabel* PreviewInfo;
+    TPagePreview* Preview;
     QLabel* FileWarning;
     QLabel* SaveError;
     TOptionsPage* Options;
