@@ -4,13 +4,12 @@
 #include "Application.h"
 #include "ConfigFileWarnings.h"
 #include "Configuration.h"
-#include "FragmentPages.h"
-#include "IndexPage.h"
 #include "OptionsPage.h"
 #include "PagePreview.h"
 #include "PageSourceView.h"
+#include "PageWorker.h"
 #include "Sciager.h"
-#include "SiteConstants.h"
+#include "SourcePage.h"
 #include "TextRoutines.h"
 #include "Windows1250.h"
 
@@ -20,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
@@ -271,10 +271,7 @@ void TSettingsDialog::Download()
     TSetup& Setup = Setups[FSource];
     if (Setup.Worker)
         return;
-    auto* Worker = new TSciager;
-    Worker->SetURL(Setup.Values[0]);
-    Worker->SetMode(TDownloadMode::dmToString);
-    Worker->SetUserAgent(std::string(AgentName));
+    TSciager* Worker = NewPageWorker(Setup.Values[0]);
     const QPointer<TSettingsDialog> Self(this);
     const int Source = FSource;
     Worker->OnTerminate = [Self, Source](TSciager* Sender) {
@@ -355,7 +352,7 @@ void TSettingsDialog::Lengthen(int Marker)
 }
 
 // Where the cut finds the marker, and whether that is where it was picked.
-QString TSettingsDialog::MarkerNote(int Marker) const
+QString TSettingsDialog::MarkerNote(int Marker, const TMarkerPositions& At) const
 {
     const TSetup& Setup = Setups[FSource];
     const std::string& Value = Setup.Values[Marker + 1];
@@ -363,7 +360,6 @@ QString TSettingsDialog::MarkerNote(int Marker) const
         return Value.empty() ? QStringLiteral("pusty znacznik") : QString();
     if (Value.empty())
         return QStringLiteral("pusty znacznik");
-    const TMarkerPositions At = FindMarkers(Setup.Page, Setup.Values[1], Setup.Values[2]);
     const std::ptrdiff_t Found = Marker == 0 ? At.Start : At.End;
     if (Found == 0)
         return QStringLiteral("nie znaleziony na stronie");
@@ -387,35 +383,37 @@ QString TSettingsDialog::MarkerNote(int Marker) const
 void TSettingsDialog::ShowMarkers()
 {
     const bool Index = FSource == IndexSource;
+    const TSetup& Setup = Setups[FSource];
+    // The page in line form already: building from it gives the positions a refresh finds.
+    const TSourcePage Built = Setup.Page.empty()
+                                  ? TSourcePage{}
+                                  : BuildSourcePage(FSource, Setup.Page, Setup.Values[1], Setup.Values[2]);
     for (int Marker = 0; Marker < 2; ++Marker) {
-        PickNotes[Marker]->setText(Index ? QString() : MarkerNote(Marker));
-        const std::optional<TMarkerPick>& Pick = Setups[FSource].Picks[Marker];
+        PickNotes[Marker]->setText(Index ? QString() : MarkerNote(Marker, Built.Markers));
+        const std::optional<TMarkerPick>& Pick = Setup.Picks[Marker];
         const bool Offer =
-            !Index && Pick && Pick->Marker == Setups[FSource].Values[Marker + 1] && !Pick->Lengthened.empty();
+            !Index && Pick && Pick->Marker == Setup.Values[Marker + 1] && !Pick->Lengthened.empty();
         LengthenButtons[Marker]->setVisible(Offer);
         if (Offer)
             LengthenButtons[Marker]->setText(
                 QStringLiteral("Wydłuż do „%1”")
-                    .arg(QString::fromStdU16String(
-                        DecodePage(Pick->Lengthened, Setups[FSource].Charset).Text)));
+                    .arg(QString::fromStdU16String(DecodePage(Pick->Lengthened, Setup.Charset).Text)));
     }
-    ShowPreview();
+    ShowPreview(Built);
 }
 
 // The page file a refresh would write from this page, as its tab would show it.
-void TSettingsDialog::ShowPreview()
+void TSettingsDialog::ShowPreview(const TSourcePage& Built)
 {
-    const TSetup& Setup = Setups[FSource];
-    if (Setup.Page.empty()) {
+    if (Setups[FSource].Page.empty()) {
         Preview->ShowText(QStringLiteral("Podgląd: najpierw „Pobierz”."));
     } else if (FSource == IndexSource) {
-        const std::string Sesid = ExtractSesid(Setup.Page);
-        Preview->ShowText(QStringLiteral("Sesja: %1\nNotowania: %2")
-                              .arg(Sesid.empty() ? QStringLiteral("nie znaleziono") : FromWindows1250(Sesid),
-                                   FromWindows1250(QuotesPageAddress(Sesid))));
+        Preview->ShowText(
+            QStringLiteral("Sesja: %1\nNotowania: %2")
+                .arg(Built.Sesid.empty() ? QStringLiteral("nie znaleziono") : FromWindows1250(Built.Sesid),
+                     FromWindows1250(Built.QuotesAddress)));
     } else {
-        Preview->ShowPage(QString::fromLatin1(SourceTable[FSource].PageFileName),
-                          BuildFragmentPage(FSource, Setup.Page, Setup.Values[1], Setup.Values[2]));
+        Preview->ShowPage(QString::fromLatin1(SourceTable[FSource].PageFileName), Built.FileBytes);
     }
 }
 

@@ -22,6 +22,8 @@ class TOptionsPage;
 class TPagePreview;
 class TPageSourceView;
 class TSciager;
+struct TMarkerPositions;
+struct TSourcePage;
 
 class TSettingsDialog : public QDialog
 {
@@ -65,8 +67,8 @@ private:
     void Lengthen(int Marker);
     void Downloaded(int Source, TSciager* Sender);
     void ShowMarkers();
-    void ShowPreview();
-    QString MarkerNote(int Marker) const;
+    void ShowPreview(const TSourcePage& Built);
+    QString MarkerNote(int Marker, const TMarkerPositions& At) const;
 
     int FSource = -1;
     std::array<TSetup, SourceCount> Setups;

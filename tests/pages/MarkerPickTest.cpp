@@ -80,7 +80,7 @@ TEST(MarkerPick, SelectionBecomesThePagesOwnBytesAndIsLengthenedWhenFoundEarlier
         EXPECT_EQ(Pick.Found == Pick.Selected, Case.First) << What << ": found at " << Pick.Found;
         EXPECT_EQ(Pick.Lengthened, Case.Lengthened) << What;
         if (!Pick.Lengthened.empty()) {
-            EXPECT_EQ(FindMarkers(Page, Pick.Lengthened, "").Start, Pick.Selected) << What;
+            EXPECT_EQ(CutBetweenMarkers(Page, Pick.Lengthened, "").At.Start, Pick.Selected) << What;
         }
     }
 }

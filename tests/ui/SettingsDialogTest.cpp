@@ -4,6 +4,7 @@
 #include "ClosedPort.h"
 #include "EmptyTabPanel.h"
 #include "FormFixture.h"
+#include "SourcePage.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -96,8 +97,9 @@ TEST_F(TSettings, SourceSetUpFromItsAddressIsCutWhereTheUserPointed)
     Control<QPushButton>("PickEnd")->click();
     EXPECT_EQ(Control<QLineEdit>("EndMarker")->text(), "<h2>Komentarz dnia</h2><p>Złoty się umacnia.</p>");
     const std::string Expected =
-        BuildFragmentPage(0, NormalizeLines(Page), "<h2>Komentarz",
-                          "<h2>Komentarz dnia</h2><p>Z\xC5\x82oty si\xC4\x99 umacnia.</p>");
+        BuildSourcePage(0, Page, "<h2>Komentarz",
+                        "<h2>Komentarz dnia</h2><p>Z\xC5\x82oty si\xC4\x99 umacnia.</p>")
+            .FileBytes;
     EXPECT_EQ(Text("PreviewInfo"),
               QStringLiteral("Podgląd pliku 1wirek&borta.htm: %1 bajtów").arg(Expected.size()));
 

@@ -1,7 +1,7 @@
 // The configuration file writer.
 #include "ConfigurationWriter.h"
 
-#include "Configuration.h"
+#include "ConfigText.h"
 
 #include <cerrno>
 #include <cstring>
@@ -146,13 +146,13 @@ std::string ReplaceSourceLines(std::string_view Old, const TSourceChanges& Chang
     std::vector<TLine> Lines;
     std::size_t Pos = 0;
     while (Pos < Text.size() && Lines.size() < ReadLineCount) {
-        const std::size_t Cr = Text.find('\r', Pos);
+        const std::size_t Cr = Text.find(LineEnd, Pos);
         if (Cr == std::string_view::npos) {
             Lines.push_back({std::string(Text.substr(Pos)), {}});
             Pos = Text.size();
             break;
         }
-        const std::size_t EndLength = Cr + 1 < Text.size() && Text[Cr + 1] == '\n' ? 2 : 1;
+        const std::size_t EndLength = LineEndLength(Text, Cr);
         Lines.push_back({std::string(Text.substr(Pos, Cr - Pos)), std::string(Text.substr(Cr, EndLength))});
         Pos = Cr + EndLength;
     }
@@ -164,13 +164,13 @@ std::string ReplaceSourceLines(std::string_view Old, const TSourceChanges& Chang
         const std::size_t First = static_cast<std::size_t>(3 * Source);
         while (Lines.size() < First + 3) {
             if (!Lines.empty() && Lines.back().End.empty())
-                Lines.back().End = LineEnd;
-            Lines.push_back({{}, std::string(LineEnd)});
+                Lines.back().End = WrittenLineEnd;
+            Lines.push_back({{}, std::string(WrittenLineEnd)});
         }
         const TSourceLines& New = *Changes[Source];
         for (const auto& [Offset, Value] :
              {std::pair{0, &New.Address}, std::pair{1, &New.StartMarker}, std::pair{2, &New.EndMarker}})
-            Lines[First + Offset] = {*Value, std::string(LineEnd)};
+            Lines[First + Offset] = {*Value, std::string(WrittenLineEnd)};
     }
 
     std::string Bytes;
@@ -197,8 +197,8 @@ void SaveSources(const std::string& FileName, const TSourceChanges& Changes)
                                  : FileName;
     const std::optional<std::string> Old = ReadOld(Path);
     std::string Empty;
-    for (int Line = 0; Line < ReadLineCount; ++Line)
-        Empty += LineEnd;
+    for (std::size_t Line = 0; Line < ReadLineCount; ++Line)
+        Empty += WrittenLineEnd;
     const std::string New = ReplaceSourceLines(Old ? *Old : Empty, Changes);
     mode_t Mode = 0666;
     struct stat Status;

@@ -1,6 +1,8 @@
 // The configuration file reader.
 #include "Configuration.h"
 
+#include "ConfigText.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -45,7 +47,7 @@ public:
             const char* Begin = Buffer + Pos;
             const char* End = Buffer + Size;
             const char* Stop = Begin;
-            while (Stop != End && *Stop != '\r' && *Stop != EndOfText)
+            while (Stop != End && *Stop != LineEnd && *Stop != EndOfText)
                 ++Stop;
             Line.append(Begin, Stop);
             Pos += static_cast<std::size_t>(Stop - Begin);
@@ -56,7 +58,7 @@ public:
                 break;
             }
             ++Pos;
-            if ((Pos < Size || Fill()) && Buffer[Pos] == '\n')
+            if ((Pos < Size || Fill()) && Buffer[Pos] == LineEndTail)
                 ++Pos;
             break;
         }

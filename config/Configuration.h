@@ -8,14 +8,8 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 
 inline constexpr const char* ConfigurationFileName = "dane.txt";
-// Byte 26 (Ctrl-Z) ends the readable text of the file; the reader stops there.
-inline constexpr char EndOfText = 26;
-// Every line the program writes ends so; when reading, a CR alone ends a line too.
-inline constexpr std::string_view LineEnd = "\r\n";
-inline constexpr int ReadLineCount = 3 * SourceCount;
 
 // An input/output error of the configuration file; its message is the one the user sees.
 class EInOutError : public std::runtime_error
