@@ -35,6 +35,10 @@ void SetUp(QCommandLineParser& Parser)
     Parser.addVersionOption();
     Parser.addOption(CheckOption);
     Parser.addOption(HistoryOption);
+    Parser.addOption({QStringLiteral("set-source"),
+                      QStringLiteral("Write source N's lines (1-5, in tab order) of dane.txt in the working "
+                                     "directory: --address URL, --start TEXT, --end TEXT."),
+                      QStringLiteral("N")});
     Parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("The configuration file for --check."),
                                  QStringLiteral("[FILE]"));

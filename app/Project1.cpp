@@ -1,6 +1,7 @@
 // Program entry: the command-line options, or the window's start and end sequence.
 #include "Application.h"
 #include "CommandLine.h"
+#include "SetSource.h"
 #include "SingleInstance.h"
 #include "TKW.h"
 #include "WebBrowser.h"
@@ -20,6 +21,8 @@ namespace {
 int main(int argc, char** argv)
 {
     // Options are handled before the application object exists, which needs a display.
+    if (AsksForSetSource(argc, argv))
+        End(RunSetSource(argc, argv));
     if (AsksForCommandLine(argc, argv))
         End(RunCommandLine(argc, argv));
     PreparePageViews();

@@ -6,7 +6,6 @@
 #include <algorithm>
 
 namespace {
-constexpr std::size_t ReadLineCount = 15;
 
 // The line an editor shows Pos on: every CR LF, lone CR and lone LF before it ends a line.
 std::size_t EditorLine(std::string_view Text, std::size_t Pos)

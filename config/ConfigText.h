@@ -2,11 +2,16 @@
 // ends and where a line ends.
 #pragma once
 
+#include "SourceTable.h"
+
 #include <cstddef>
 #include <string_view>
 
 // Byte 26 (Ctrl-Z) ends the readable text.
 inline constexpr char EndOfText = 26;
+
+// The lines that are read: three per source; later ones are ignored.
+inline constexpr std::size_t ReadLineCount = 3 * SourceCount;
 
 // A CR ends a line, and an LF right after it belongs to that line end; a lone LF is text.
 inline constexpr char LineEnd = '\r';
@@ -19,3 +24,6 @@ inline std::size_t LineEndLength(std::string_view Text, std::size_t Pos)
         return 0;
     return Pos + 1 < Text.size() && Text[Pos + 1] == LineEndTail ? 2 : 1;
 }
+
+// The line end of every line the program writes.
+inline constexpr std::string_view WrittenLineEnd = "\r\n";

@@ -213,6 +213,9 @@ THttpSession::TResult THttpSession::Get(const std::string& Url, const TReader& R
     Result.Opened = Impl->Opened;
     Result.Complete = Code == CURLE_OK;
     curl_easy_getinfo(Impl->Handle, CURLINFO_RESPONSE_CODE, &Result.Status);
+    const char* ContentType = nullptr;
+    if (curl_easy_getinfo(Impl->Handle, CURLINFO_CONTENT_TYPE, &ContentType) == CURLE_OK && ContentType)
+        Result.ContentType = ContentType;
     Result.Failure = Impl->Bound != TFailure::None ? Impl->Bound
                      : Impl->TimedOut              ? TFailure::TimedOut
                                                    : FailureOf(Code, Result.Opened);

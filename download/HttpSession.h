@@ -35,7 +35,8 @@ public:
         long Status = 0;       // status of the final response; 0 when none arrived
         // Why the transfer did not complete (None when Complete; an error status is not judged here)
         TFailure Failure = TFailure::None;
-        std::string Error; // what went wrong in curl's words, empty when Complete
+        std::string Error;       // what went wrong in curl's words, empty when Complete
+        std::string ContentType; // the final response's Content-Type header; empty without one
     };
 
     // Receives one read: Size bytes at Data, at most MaxRead. Returns false to end the transfer.

@@ -143,6 +143,7 @@ void TSciager::Execute()
         }
     }
     FOutcome = {Result.Failure, Result.Status, FBytesReceived, Result.Error};
+    FContentType = Result.ContentType;
     if (FOutcome.Failure == TFailure::None && Result.Status >= 400)
         FOutcome.Failure = TFailure::HttpStatus;
     else if (FOutcome.Failure == TFailure::None && (!Result.Opened || FTerminated))

@@ -47,6 +47,8 @@ public:
     // How the transfer ended, for telling the user why a download failed; read after the end.
     const TDownloadOutcome& Outcome() const { return FOutcome; }
     std::int64_t BytesReceived() const { return FBytesReceived; }
+    // The Content-Type header of the response, which may name the page's charset.
+    const std::string& ContentType() const { return FContentType; }
 
     // Lets the suspended thread run the body; called once. Throws std::system_error when the thread
     // cannot be created, and the worker then stays suspended and owned by the caller.
@@ -86,5 +88,6 @@ private:
     std::string FUserAgent = "Internet Explorer";
     std::int64_t FBytesReceived = 0;
     TDownloadOutcome FOutcome;
+    std::string FContentType;
     std::atomic<bool> FTerminated = false;
 };

@@ -144,6 +144,7 @@ void TSourceWatch::ShowState(int Source)
 {
     FTabs->setTabIcon(Source, IconOf(FStates[Source].Mark()));
     FTabs->setTabToolTip(Source, FStates[Source].Tooltip());
+    emit StateShown(Source);
 }
 
 void TSourceWatch::Signal(bool Value)

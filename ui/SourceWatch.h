@@ -50,6 +50,10 @@ public:
     // hands it (empty for none) to Done, possibly later; may be unset.
     std::function<void(const std::vector<int>& Sources, std::function<void(const QString&)> Done)> News;
 
+signals:
+    // The source's tab mark and tooltip show its state anew.
+    void StateShown(int Source);
+
 private:
     bool WindowShown() const;
     void ShowState(int Source);

@@ -11,6 +11,7 @@
 #include "PopupMenu.h"
 #include "Sciager.h"
 #include "SectionHistory.h"
+#include "SettingsHooks.h"
 #include "SourcePage.h"
 #include "SourceWatch.h"
 #include "TabMenu.h"
@@ -71,12 +72,12 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     new TPaintCoalescer(this);
     Timer1->setInterval(TimerInterval);
     Watch = new TSourceWatch(this, PageControl1, NotificationIcon1);
+    TabMenu = new TTabMenu(PageControl1);
     Watch->OnShowSource = [this](int Source) {
         BringBack();
         PageControl1->setCurrentIndex(Source);
     };
     History = new TSectionHistory(this, PageControl1, PageViews, Watch, [this] { return ProgramDir; });
-    TabMenu = new TTabMenu(PageControl1);
     TabMenu->Add(QStringLiteral("Historia zmian..."), [this](int Source) { History->OpenWindow(Source); });
 
     connect(Button1, &QPushButton::clicked, this, [this] { GuardedRefresh(false); });
@@ -113,6 +114,7 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     Notifications1->Action()->setCheckable(true);
     Notifications1->Action()->setChecked(Watch->NotificationsOn());
     connect(Notifications1->Action(), &QAction::toggled, Watch, &TSourceWatch::SetNotificationsOn);
+    InstallSettings({this, PageControl1, Notifications1->Action()}, {PopupMenu1, TabMenu, Watch, PageViews});
     N1 = PopupMenu1->Add(QStringLiteral("-"));
     Exit1 = PopupMenu1->Add(QStringLiteral("Ex&it"), [this](QObject*) { Exit1Click(); });
     NotificationIcon1->SetHint(QStringLiteral("Tickerwell"));

@@ -19,10 +19,10 @@
 class QTimer;
 class TMenuItem;
 class TPopupMenu;
-class TSectionHistory;
-class TTabMenu;
 class TSciager;
+class TSectionHistory;
 class TSourceWatch;
+class TTabMenu;
 class TWindowFrame;
 struct TSourcePage;
 
@@ -71,6 +71,7 @@ public:
     TSourceWatch* Watch;
     // Every shown version kept, the new passages marked, the history windows.
     TSectionHistory* History;
+    // The page tabs' context menu, whose items act on the tab clicked.
     TTabMenu* TabMenu;
     std::array<TSciager*, SourceCount> Worker{};
     std::array<bool, SourceCount> Busy{};

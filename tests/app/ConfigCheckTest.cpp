@@ -1,41 +1,11 @@
 // tickerwell --check against sources on loopback: the exit status and the key words of each block.
 #include "ClosedPort.h"
 #include "LoopbackServer.h"
-#include "TempDir.h"
+#include "ProgramRun.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
-struct TRun
-{
-    int Status;
-    QString Out;
-    QString Err;
-    // The block of source N (from 1), up to the blank line that ends it.
-    QString Block(int N) const
-    {
-        const auto Begin = Out.indexOf(QStringLiteral("[%1] ").arg(N));
-        return Begin < 0 ? QString() : Out.mid(Begin, Out.indexOf(QStringLiteral("\n\n"), Begin) - Begin);
-    }
-};
-
-// Runs the program in Dir without a display, in a UTF-8 locale.
-TRun Check(const TTempDir& Dir, const QStringList& Arguments)
-{
-    QProcess Program;
-    QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
-    Environment.remove(QStringLiteral("DISPLAY"));
-    Environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    Program.setProcessEnvironment(Environment);
-    Program.setWorkingDirectory(QString::fromStdString(Dir.Path().string()));
-    Program.start(QStringLiteral(TKW_PROGRAM), Arguments);
-    if (!Program.waitForFinished(60000) || Program.exitStatus() != QProcess::NormalExit)
-        return {-1, {}, {}};
-    return {Program.exitCode(), QString::fromUtf8(Program.readAllStandardOutput()),
-            QString::fromUtf8(Program.readAllStandardError())};
-}
-
 std::string Source(const std::string& Address, const std::string& Start, const std::string& End)
 {
     return Address + "\r\n" + Start + "\r\n" + End + "\r\n";
@@ -55,7 +25,7 @@ TEST(ConfigCheck, ReportsEverySourceInABlockOfItsOwn)
                               Source(Closed.Url("/x"), "<p>", "</p>") +
                               Source(Server.Url("/nostart"), "<!-- S -->", "<!-- E -->") +
                               Source(Server.Url("/index"), "", ""));
-    const TRun Run = Check(Dir, {QStringLiteral("--check")});
+    const TRun Run = RunProgram(Dir, {QStringLiteral("--check")});
     EXPECT_EQ(Run.Status, 1);
     const QStringList Expected[] = {
         {"[1] Wirek & Borta", "HTTP 200", "początek (wiersz 2): znaleziony w bajcie 9",
@@ -86,12 +56,12 @@ TEST(ConfigCheck, StatusZeroForAGoodFileTwoForAnUnreadableOneAndWarningsAboutThe
     std::erase(LfOnly, '\r');
     Dir.Write("lf.txt", LfOnly);
 
-    TRun Run = Check(Dir, {QStringLiteral("--check"), QStringLiteral("good.txt")});
+    TRun Run = RunProgram(Dir, {QStringLiteral("--check"), QStringLiteral("good.txt")});
     EXPECT_EQ(Run.Status, 0) << Run.Out.toStdString();
     EXPECT_TRUE(Run.Block(2).contains(QStringLiteral("pusty, a źródło jest domyślnie włączone")));
     EXPECT_TRUE(Run.Out.contains(QStringLiteral("Wszystkie źródła w porządku.")));
 
-    Run = Check(Dir, {QStringLiteral("--check"), QStringLiteral("lf.txt")});
+    Run = RunProgram(Dir, {QStringLiteral("--check"), QStringLiteral("lf.txt")});
     EXPECT_EQ(Run.Status, 1);
     EXPECT_TRUE(Run.Out.contains(QStringLiteral("UWAGA: wiersz 1 kończy się samym LF")));
     EXPECT_TRUE(Run.Out.contains(QStringLiteral("zapisz plik z końcami linii CR LF")));
@@ -101,16 +71,16 @@ TEST(ConfigCheck, StatusZeroForAGoodFileTwoForAnUnreadableOneAndWarningsAboutThe
     for (int Line = 0; Line < 12; ++Line)
         Long += "x\r\n";
     Dir.Write("bom.txt", Long);
-    Run = Check(Dir, {QStringLiteral("--check"), QStringLiteral("bom.txt")});
+    Run = RunProgram(Dir, {QStringLiteral("--check"), QStringLiteral("bom.txt")});
     for (const char* Words : {"UWAGA: plik zaczyna się znacznikiem BOM (UTF-8)",
                               "UWAGA: wiersz 5 zawiera tekst UTF-8", "UWAGA: plik ma 17 wierszy z tekstem"})
         EXPECT_TRUE(Run.Out.contains(QString::fromUtf8(Words))) << Words;
 
-    Run = Check(Dir, {QStringLiteral("--check")});
+    Run = RunProgram(Dir, {QStringLiteral("--check")});
     EXPECT_EQ(Run.Status, 2);
     EXPECT_EQ(Run.Err, QStringLiteral("dane.txt: File not found.\n"));
-    EXPECT_EQ(Check(Dir, {QStringLiteral("--check"), QStringLiteral("--bogus")}).Status, 2);
-    Run = Check(Dir, {QStringLiteral("--bogus")});
+    EXPECT_EQ(RunProgram(Dir, {QStringLiteral("--check"), QStringLiteral("--bogus")}).Status, 2);
+    Run = RunProgram(Dir, {QStringLiteral("--bogus")});
     EXPECT_EQ(Run.Status, 2) << "an unknown option alone, without a display";
     EXPECT_TRUE(Run.Err.contains(QStringLiteral("bogus"))) << Run.Err.toStdString();
 }

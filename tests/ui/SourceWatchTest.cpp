@@ -202,7 +202,8 @@ TEST_F(TSourceWatchTest, NotificationsCanBeSwitchedOffInTheTrayMenuAndStaySo)
 {
     ASSERT_EQ(Form->PopupMenu1->Items(1), Form->Notifications1);
     EXPECT_EQ(Form->Notifications1->Caption(), "&Powiadomienia");
-    EXPECT_TRUE(Form->PopupMenu1->Items(2)->IsSeparator());
+    EXPECT_EQ(Form->PopupMenu1->Items(2)->Caption(), "&Ustawienia...");
+    EXPECT_TRUE(Form->PopupMenu1->Items(3)->IsSeparator());
     ASSERT_TRUE(Form->Notifications1->Action()->isChecked()) << "on by default";
     Form->Notifications1->Action()->trigger();
     EXPECT_FALSE(QSettings("QRX & Dobrel", "Tickerwell").value("Powiadomienia").toBool());

@@ -1,0 +1,36 @@
+// RunProgram: the real program, run in a folder of its own without a display; what it printed and
+// its exit status.
+#pragma once
+
+#include "TempDir.h"
+
+#include <QProcess>
+
+struct TRun
+{
+    int Status;
+    QString Out;
+    QString Err;
+    // The block of source N (from 1), up to the blank line that ends it.
+    QString Block(int N) const
+    {
+        const auto Begin = Out.indexOf(QStringLiteral("[%1] ").arg(N));
+        return Begin < 0 ? QString() : Out.mid(Begin, Out.indexOf(QStringLiteral("\n\n"), Begin) - Begin);
+    }
+};
+
+// Runs the program in Dir without a display, in a UTF-8 locale; Status -1 when it did not end by itself.
+inline TRun RunProgram(const TTempDir& Dir, const QStringList& Arguments)
+{
+    QProcess Program;
+    QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
+    Environment.remove(QStringLiteral("DISPLAY"));
+    Environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    Program.setProcessEnvironment(Environment);
+    Program.setWorkingDirectory(QString::fromStdString(Dir.Path().string()));
+    Program.start(QStringLiteral(TKW_PROGRAM), Arguments);
+    if (!Program.waitForFinished(60000) || Program.exitStatus() != QProcess::NormalExit)
+        return {-1, {}, {}};
+    return {Program.exitCode(), QString::fromUtf8(Program.readAllStandardOutput()),
+            QString::fromUtf8(Program.readAllStandardError())};
+}

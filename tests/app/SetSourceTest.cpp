@@ -1,0 +1,48 @@
+// tickerwell --set-source without a display: what it writes, and the statuses of what it refuses.
+#include "ProgramRun.h"
+
+#include <gtest/gtest.h>
+
+TEST(SetSource, WritesOneSourceInWindows1250AndRefusesWhatItCannotWrite)
+{
+    const std::string Old = "a0\r\ns0\r\ne0\r\na1\r\ns1\r\ne1\r\nrest\n\x1A"
+                            "tail";
+    const struct
+    {
+        QStringList Arguments;
+        int Status;
+        std::string Expected; // the file afterwards
+    } Cases[] = {
+        {{"--set-source", "2", "--start", "<p class=\"łódź\">", "--address=http://x/"},
+         0,
+         "a0\r\ns0\r\ne0\r\nhttp://x/\r\n<p class=\"\xB3\xF3"
+         "d\x9F\">\r\ne1\r\nrest\n\x1A"
+         "tail"},
+        {{"--set-source", "5", "--end", ""},
+         0,
+         "a0\r\ns0\r\ne0\r\na1\r\ns1\r\ne1\r\nrest\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\x1A"
+         "tail"},
+        {{"--set-source", "6", "--start", "x"}, 2, Old},
+        {{"--set-source", "0", "--start", "x"}, 2, Old},
+        {{"--set-source", "1"}, 2, Old},
+        {{"--set-source", "1", "--end", "☃"}, 2, Old},
+        {{"--set-source", "1", "--end", "a\nb"}, 2, Old},
+        {{"--set-source", "1", "--start"}, 2, Old},
+        {{"--set-source", "1", "--middle", "x"}, 2, Old},
+    };
+    TTempDir Dir;
+    for (const auto& Case : Cases) {
+        Dir.Write("dane.txt", Old);
+        const TRun Run = RunProgram(Dir, Case.Arguments);
+        const std::string What = Case.Arguments.join(' ').toStdString();
+        EXPECT_EQ(Run.Status, Case.Status) << What << ": " << Run.Err.toStdString();
+        EXPECT_EQ(Dir.Read("dane.txt"), Case.Expected) << What;
+    }
+
+    // A file that cannot be written: status 1, with the reason.
+    std::filesystem::remove(Dir.Path() / "dane.txt");
+    std::filesystem::create_directory(Dir.Path() / "dane.txt");
+    const TRun Run = RunProgram(Dir, {"--set-source", "1", "--start", "x"});
+    EXPECT_EQ(Run.Status, 1);
+    EXPECT_TRUE(Run.Err.contains("nie jest zwykłym plikiem")) << Run.Err.toStdString();
+}

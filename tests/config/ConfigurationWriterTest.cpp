@@ -1,0 +1,166 @@
+// The configuration writer on real files: the bytes it keeps, the backup, and the files and
+// folders it must leave alone.
+#include "ConfigurationWriter.h"
+#include "Configuration.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+const TSourceLines New{"http://n/", "<n>", "</n>"};
+
+TSourceChanges Only(int Source, const TSourceLines& Lines = New)
+{
+    TSourceChanges Changes;
+    Changes[Source] = Lines;
+    return Changes;
+}
+
+std::vector<std::string> Values(const std::filesystem::path& Path)
+{
+    std::vector<std::string> Out;
+    LoadConfiguration(Path.string(),
+                      [&](int, TConfigField, const std::string& Value) { Out.push_back(Value); });
+    return Out;
+}
+
+std::vector<std::string> Listing(const TTempDir& Dir)
+{
+    std::vector<std::string> Names;
+    for (const auto& Entry : std::filesystem::directory_iterator(Dir.Path()))
+        Names.push_back(Entry.path().filename().string());
+    std::sort(Names.begin(), Names.end());
+    return Names;
+}
+
+// Without CAP_DAC_OVERRIDE for its life, so that a folder's permissions hold for a test run as root.
+class TPermissionsHold
+{
+public:
+    TPermissionsHold()
+    {
+        syscall(SYS_capget, &Header, Saved);
+        __user_cap_data_struct Reduced[2] = {Saved[0], Saved[1]};
+        Reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+        syscall(SYS_capset, &Header, Reduced);
+    }
+    ~TPermissionsHold() { syscall(SYS_capset, &Header, Saved); }
+
+private:
+    __user_cap_header_struct Header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct Saved[2]{};
+};
+} // namespace
+
+TEST(ConfigurationWriter, ReplacesTheSourcesLinesAndKeepsEveryOtherByte)
+{
+    std::string Fifteen;
+    for (int Line = 1; Line <= 15; ++Line)
+        Fifteen += "L" + std::to_string(Line) + "\r\n";
+    const std::string NewLines = "http://n/\r\n<n>\r\n</n>\r\n";
+    const struct
+    {
+        std::string Old;
+        int Source;
+        std::string Expected;
+    } Cases[] = {
+        {Fifteen, 1, "L1\r\nL2\r\nL3\r\n" + NewLines + Fifteen.substr(24)},
+        // Lone CRs stay lone; the lines written end in CR LF.
+        {"a\rb\rc\rd\r", 0, NewLines + "d\r"},
+        // A lone LF is text: the file is one line, and the missing lines are added before the source.
+        {"x\ny\n", 1, "x\ny\n\r\n\r\n\r\n" + NewLines},
+        // A last line without an end keeps it unless lines follow it.
+        {Fifteen + "sixteenth", 4, Fifteen.substr(0, 51) + NewLines + "sixteenth"},
+        {"1\r\n2", 2, "1\r\n2\r\n\r\n\r\n\r\n\r\n" + NewLines},
+        {"1\r\n2\r\n3\r\n4\r\nlast", 0, NewLines + "4\r\nlast"},
+        // Ctrl-Z ends the text: new lines go before it, and it stays with all that follows.
+        {"a\r\nb\x1A\r\nrest\r\n", 1, "a\r\nb\r\n\r\n" + NewLines + "\x1A\r\nrest\r\n"},
+        {Fifteen + "\x1A"
+                   "tail",
+         3,
+         Fifteen.substr(0, 36) + NewLines + Fifteen.substr(51) +
+             "\x1A"
+             "tail"},
+        {"", 0, NewLines},
+    };
+    TTempDir Dir;
+    const TWorkingDirectory Work(Dir.Path());
+    for (const auto& Case : Cases) {
+        Dir.Write("dane.txt", Case.Old);
+        SaveSources("dane.txt", Only(Case.Source));
+        EXPECT_EQ(Dir.Read("dane.txt"), Case.Expected) << "written over " << testing::PrintToString(Case.Old);
+        EXPECT_EQ(Dir.Read("dane.txt.bak"), Case.Old) << "the previous file is the backup";
+        const std::vector<std::string> Read = Values(Dir.Path() / "dane.txt");
+        EXPECT_EQ(
+            std::vector<std::string>(Read.begin() + 3 * Case.Source, Read.begin() + 3 * Case.Source + 3),
+            (std::vector<std::string>{"http://n/", "<n>", "</n>"}))
+            << "what a refresh reads of the source";
+    }
+    EXPECT_EQ(Listing(Dir), (std::vector<std::string>{"dane.txt", "dane.txt.bak"}))
+        << "no temporary file left";
+
+    // A missing file becomes fifteen lines, with no backup; the file keeps its permissions after.
+    std::filesystem::remove(Dir.Path() / "dane.txt.bak");
+    std::filesystem::remove(Dir.Path() / "dane.txt");
+    SaveSources("dane.txt", Only(4));
+    std::string Twelve;
+    for (int Line = 0; Line < 12; ++Line)
+        Twelve += "\r\n";
+    EXPECT_EQ(Dir.Read("dane.txt"), Twelve + NewLines);
+    EXPECT_FALSE(Dir.Exists("dane.txt.bak"));
+    chmod("dane.txt", 0640);
+    SaveSources("dane.txt", Only(0));
+    struct stat Status;
+    stat("dane.txt", &Status);
+    EXPECT_EQ(Status.st_mode & 0777, 0640u);
+}
+
+TEST(ConfigurationWriter, WhatCannotBeWrittenChangesNothingOnDisk)
+{
+    TTempDir Dir;
+    const TWorkingDirectory Work(Dir.Path());
+    const std::string Old = "a\r\nb\r\nc\r\n";
+    Dir.Write("dane.txt", Old);
+    Dir.Write("dane.txt.bak", "older");
+    const std::pair<TSourceLines, std::string> Refused[] = {
+        {{"http://n/", "<n>\r", "</n>"}, "koniec wiersza"},
+        {{"http://n/", "<n>", "</n>\n"}, "koniec wiersza"},
+        {{"http://n/\x1A", "<n>", "</n>"}, "Ctrl-Z"},
+    };
+    for (const auto& [Lines, Reason] : Refused) {
+        try {
+            SaveSources("dane.txt", Only(0, Lines));
+            ADD_FAILURE() << "a value with " << Reason << " was written";
+        } catch (const EConfigurationWrite& Error) {
+            EXPECT_NE(std::string(Error.what()).find(Reason), std::string::npos) << Error.what();
+        }
+    }
+
+    // A folder that cannot be written.
+    chmod(Dir.Path().c_str(), 0555);
+    {
+        const TPermissionsHold Hold;
+        EXPECT_THROW(SaveSources("dane.txt", Only(1)), EConfigurationWrite);
+    }
+    chmod(Dir.Path().c_str(), 0755);
+    EXPECT_EQ(Dir.Read("dane.txt"), Old);
+    EXPECT_EQ(Dir.Read("dane.txt.bak"), "older");
+    EXPECT_EQ(Listing(Dir), (std::vector<std::string>{"dane.txt", "dane.txt.bak"}));
+
+    // A folder in place of the file.
+    TTempDir Other;
+    const TWorkingDirectory OtherWork(Other.Path());
+    std::filesystem::create_directory(Other.Path() / "dane.txt");
+    try {
+        SaveSources("dane.txt", Only(0));
+        ADD_FAILURE() << "a folder named dane.txt was written over";
+    } catch (const EConfigurationWrite& Error) {
+        EXPECT_STREQ(Error.what(), "dane.txt nie jest zwykłym plikiem; nic nie zapisano");
+    }
+    EXPECT_EQ(Listing(Other), (std::vector<std::string>{"dane.txt"}));
+    EXPECT_TRUE(std::filesystem::is_empty(Other.Path() / "dane.txt"));
+}

@@ -1,0 +1,164 @@
+// The settings dialog on the real window: opened from its key, a source set up from its address
+// alone, saved, and refreshed as the preview showed it; the panel of a tab still empty.
+#include "SettingsDialog.h"
+#include "ClosedPort.h"
+#include "EmptyTabPanel.h"
+#include "FormFixture.h"
+#include "SourcePage.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+class TSettings : public TFormFixture
+{
+protected:
+    TSettingsDialog* Dialog() const
+    {
+        auto* Found = Form->findChild<TSettingsDialog*>();
+        return Found && Found->isVisible() ? Found : nullptr;
+    }
+    template <typename T> T* Control(const char* Name) const
+    {
+        T* Found = Dialog()->findChild<T*>(QLatin1String(Name));
+        EXPECT_TRUE(Found) << Name;
+        return Found;
+    }
+    QString Text(const char* Label) const { return Control<QLabel>(Label)->text(); }
+
+    // Selects the Occurrence-th Text in the page source, as the mouse would.
+    void Select(const QString& Text, int Occurrence = 0)
+    {
+        auto* View = Control<QPlainTextEdit>("PageSource");
+        qsizetype At = View->toPlainText().indexOf(Text);
+        for (int Skip = 0; Skip < Occurrence; ++Skip)
+            At = View->toPlainText().indexOf(Text, At + 1);
+        ASSERT_GE(At, 0) << Text.toStdString();
+        QTextCursor Cursor = View->textCursor();
+        Cursor.setPosition(static_cast<int>(At));
+        Cursor.setPosition(static_cast<int>(At + Text.size()), QTextCursor::KeepAnchor);
+        View->setTextCursor(Cursor);
+    }
+};
+} // namespace
+
+TEST_F(TSettings, SourceSetUpFromItsAddressIsCutWhereTheUserPointed)
+{
+    const std::string Page = "<html><head><meta charset=\"utf-8\"></head><body>\n<div>menu</div>\n"
+                             "<h2>Komentarz dnia</h2><p>Złoty się umacnia.</p><div>stopka</div>\n"
+                             "<h2>Komentarz</h2></body></html>\n";
+    Server.Serve("/page", {.Body = Page});
+    std::string Old = "http://old/\r\n<old>\r\n</old>\r\n";
+    for (int Line = 4; Line <= 15; ++Line)
+        Old += "line " + std::to_string(Line) + "\r\n";
+    Old += "\x1A"
+           "kept";
+    WorkDir.Write("dane.txt", Old);
+    OnlyFirstSource();
+
+    // The key is the window's own: it works while the window is the active one.
+    Form->activateWindow();
+    EXPECT_TRUE(WaitUntil([this] { return Form->isActiveWindow(); }));
+    QTest::keyClick(Form.get(), Qt::Key_Comma, Qt::ControlModifier);
+    ASSERT_TRUE(WaitUntil([this] { return Dialog() != nullptr; })) << "Ctrl+, opens the dialog";
+    EXPECT_EQ(Dialog()->windowTitle(), "Ustawienia — Tickerwell");
+    EXPECT_EQ(Dialog()->Source(), 0);
+    auto* Address = Control<QLineEdit>("Address");
+    EXPECT_EQ(Address->text(), "http://old/");
+    Address->selectAll();
+    QTest::keyClicks(Address, QString::fromStdString(Server.Url("/page")));
+    Control<QPushButton>("Download")->click();
+    ASSERT_TRUE(WaitUntil([this] { return Text("Outcome").startsWith("HTTP 200"); }))
+        << Text("Outcome").toStdString();
+    EXPECT_TRUE(Text("Outcome").contains("utf-8"));
+    Dialog()->activateWindow();
+    EXPECT_TRUE(WaitUntil([this] { return Dialog()->isActiveWindow(); }));
+    Control<QPlainTextEdit>("PageSource")->setFocus();
+    QTest::keyClick(Control<QPlainTextEdit>("PageSource"), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(Control<QLineEdit>("Search")->isVisible()) << "Ctrl+F searches the page source";
+    QTest::keyClicks(Control<QLineEdit>("Search"), QStringLiteral("umacnia"));
+    QTest::keyClick(Control<QLineEdit>("Search"), Qt::Key_Return);
+    EXPECT_EQ(Control<QPlainTextEdit>("PageSource")->textCursor().selectedText(), "umacnia");
+
+    // The second heading is found at the first: the dialog offers the text that tells them apart.
+    Select("<h2>Komentarz", 1);
+    Control<QPushButton>("PickStart")->click();
+    EXPECT_TRUE(Text("StartNote").contains("wcześniejsze wystąpienie")) << Text("StartNote").toStdString();
+    EXPECT_EQ(Control<QPushButton>("LengthenStart")->text(), "Wydłuż do „<h2>Komentarz<”");
+    Select("<h2>Komentarz");
+    Control<QPushButton>("PickStart")->click();
+    EXPECT_TRUE(Text("StartNote").endsWith("tam gdzie zaznaczono")) << Text("StartNote").toStdString();
+    EXPECT_TRUE(Control<QPushButton>("LengthenStart")->isHidden());
+    // Across lines, the end marker keeps the line where the selection ends.
+    Select("menu</div>\n<h2>Komentarz dnia</h2><p>Złoty się umacnia.</p>");
+    Control<QPushButton>("PickEnd")->click();
+    EXPECT_EQ(Control<QLineEdit>("EndMarker")->text(), "<h2>Komentarz dnia</h2><p>Złoty się umacnia.</p>");
+    const std::string Expected =
+        BuildSourcePage(0, Page, "<h2>Komentarz",
+                        "<h2>Komentarz dnia</h2><p>Z\xC5\x82oty si\xC4\x99 umacnia.</p>")
+            .FileBytes;
+    EXPECT_EQ(Text("PreviewInfo"),
+              QStringLiteral("Podgląd pliku 1wirek&borta.htm: %1 bajtów").arg(Expected.size()));
+
+    // A character the file cannot hold is refused beside its field, and nothing is saved. A marker
+    // edited by hand stays in the page's charset, so that it still matches.
+    auto* Field = Control<QLineEdit>("Address");
+    Field->setFocus();
+    QTest::sendKeyEvent(QTest::Click, Field, Qt::Key_unknown, QStringLiteral("☃"), Qt::NoModifier);
+    EXPECT_TRUE(Text("AddressRefusal").contains("Windows-1250"));
+    Control<QPushButton>("Save")->click();
+    EXPECT_TRUE(Control<QLabel>("SaveError")->isVisible());
+    EXPECT_EQ(WorkDir.Read("dane.txt"), Old);
+    QTest::keyClick(Field, Qt::Key_Backspace);
+    Field = Control<QLineEdit>("EndMarker");
+    Field->setFocus();
+    QTest::keyClick(Field, Qt::Key_Backspace);
+    QTest::sendKeyEvent(QTest::Click, Field, Qt::Key_unknown, QStringLiteral(">"), Qt::NoModifier);
+
+    Control<QPushButton>("Save")->click();
+    ASSERT_TRUE(WaitUntil([this] { return Dialog() == nullptr; })) << "the dialog closes once saved";
+    EXPECT_EQ(WorkDir.Read("dane.txt"),
+              Server.Url("/page") +
+                  "\r\n<h2>Komentarz\r\n<h2>Komentarz dnia</h2><p>Z\xC5\x82oty si\xC4\x99 umacnia.</p>\r\n" +
+                  Old.substr(Old.find("line 4")));
+    EXPECT_EQ(WorkDir.Read("dane.txt.bak"), Old);
+
+    ASSERT_TRUE(RefreshAndWait("/page", 2));
+    EXPECT_EQ(PageFile(0), Expected) << "the refresh writes the page the preview showed";
+}
+
+TEST_F(TSettings, EmptyTabSaysWhyAndOpensTheDialogOnItsSource)
+{
+    const auto Panel = [this](int Source) {
+        return Form->findChild<TEmptyTabPanel*>(QStringLiteral("EmptyTabPanel%1").arg(Source + 1));
+    };
+    EXPECT_EQ(Panel(1)->Reason()->text(), "Ta karta jest pusta: jeszcze nie pobrano.");
+    TClosedPort Closed;
+    ServePages();
+    WriteConfiguration();
+    std::string File = WorkDir.Read("dane.txt");
+    File.replace(File.find(Server.Url("/s1")), Server.Url("/s1").size(), Closed.Url("/s1"));
+    WorkDir.Write("dane.txt", File);
+    Form->CheckBox5->setChecked(false);
+    Form->CheckBox6->setChecked(false);
+    ASSERT_TRUE(RefreshAndWait());
+    EXPECT_TRUE(WaitUntil([&] { return Panel(0) == nullptr; })) << "a tab with a page has no panel";
+    Form->PageControl1->setCurrentIndex(1);
+    ASSERT_TRUE(Panel(1));
+    EXPECT_TRUE(Panel(1)->isVisible());
+    EXPECT_EQ(Panel(1)->geometry(), View(1)->geometry());
+    EXPECT_TRUE(
+        Panel(1)->Reason()->text().startsWith("Ta karta jest pusta. Błąd pobierania: połączenie odrzucone ("))
+        << Panel(1)->Reason()->text().toStdString();
+    Panel(1)->findChild<QPushButton*>(QStringLiteral("SetSource"))->click();
+    ASSERT_TRUE(Dialog());
+    EXPECT_EQ(Dialog()->Source(), 1);
+    EXPECT_EQ(Control<QLineEdit>("Address")->text(), QString::fromStdString(Closed.Url("/s1")));
+    Control<QPushButton>("Cancel")->click();
+    EXPECT_TRUE(WaitUntil([this] { return Dialog() == nullptr; }));
+    EXPECT_EQ(WorkDir.Read("dane.txt"), File) << "Anuluj changes nothing";
+    EXPECT_FALSE(WorkDir.Exists("dane.txt.bak"));
+}

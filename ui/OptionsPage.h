@@ -1,0 +1,24 @@
+// TOptionsPage: the "Opcje" page of the settings dialog: the notifications, one setting with the
+// tray menu's item, and the start at login.
+#pragma once
+
+#include <QWidget>
+
+class QAction;
+class QCheckBox;
+
+class TOptionsPage : public QWidget
+{
+public:
+    // Notifications is the tray menu's checkable item of the same setting.
+    explicit TOptionsPage(QAction* Notifications);
+
+    // Applies the choices; throws std::runtime_error, in Polish, when the autostart entry cannot be
+    // written or removed, before the notifications change.
+    void Apply();
+
+private:
+    QAction* FNotifications;
+    QCheckBox* NotificationsBox;
+    QCheckBox* AutostartBox;
+};

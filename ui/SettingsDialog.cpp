@@ -1,0 +1,447 @@
+// The settings dialog.
+#include "SettingsDialog.h"
+
+#include "Application.h"
+#include "ConfigFileWarnings.h"
+#include "Configuration.h"
+#include "OptionsPage.h"
+#include "PagePreview.h"
+#include "PageSourceView.h"
+#include "PageWorker.h"
+#include "Sciager.h"
+#include "SourcePage.h"
+#include "TextRoutines.h"
+#include "Windows1250.h"
+
+#include <QFile>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <system_error>
+
+namespace {
+constexpr std::size_t WarningWindow = 1 << 20;
+const QString Warn = QStringLiteral("color: #b35900");
+const QString Error = QStringLiteral("color: #c00000");
+
+QLabel* NoteLabel(const QString& Style = {})
+{
+    auto* Label = new QLabel;
+    Label->setWordWrap(true);
+    Label->setStyleSheet(Style);
+    Label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return Label;
+}
+
+// The first MiB of a file: what the file's warnings look at.
+std::string FileHead(const char* FileName)
+{
+    QFile File(QString::fromLatin1(FileName));
+    return File.open(QIODevice::ReadOnly) ? File.read(WarningWindow).toStdString() : std::string();
+}
+} // namespace
+
+TSettingsDialog::TSettingsDialog(QWidget* Window, const QStringList& Captions, QAction* Notifications)
+    : QDialog(Window, Qt::Window)
+{
+    setObjectName(QStringLiteral("SettingsDialog"));
+    setWindowTitle(Title);
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(920, 680);
+
+    QString FileNote;
+    try {
+        LoadConfiguration(ConfigurationFileName,
+                          [this](int Source, TConfigField Field, const std::string& Value) {
+                              Setups[Source].Values[static_cast<int>(Field)] = Value;
+                          });
+        for (const std::string& Warning : ConfigFileWarnings(FileHead(ConfigurationFileName)))
+            FileNote += QStringLiteral("Uwaga: ") + QString::fromStdString(Warning) + QLatin1Char('\n');
+    } catch (const EInOutError& Failure) {
+        FileNote = Failure.ErrorCode == 2
+                       ? QStringLiteral("W folderze roboczym nie ma pliku dane.txt; „Zapisz” go utworzy.")
+                       : QStringLiteral("Nie można odczytać dane.txt: ") +
+                             TApplication::ErrorBoxText(QString::fromUtf8(Failure.what()));
+    }
+    for (int Source = 0; Source < SourceCount; ++Source)
+        Loaded[Source] = Setups[Source].Values;
+
+    auto* Pages = new QTabWidget;
+    Pages->addTab(BuildSourcesPage(Captions), QStringLiteral("Źródła"));
+    Options = new TOptionsPage(Notifications);
+    Pages->addTab(Options, QStringLiteral("Opcje"));
+    FileWarning = NoteLabel(Warn);
+    FileWarning->setObjectName(QStringLiteral("FileWarning"));
+    FileWarning->setText(FileNote.trimmed());
+    FileWarning->setVisible(!FileWarning->text().isEmpty());
+    SaveError = NoteLabel(Error);
+    SaveError->setObjectName(QStringLiteral("SaveError"));
+    SaveError->hide();
+    // No button is the default: Enter in a field searches or downloads, and never saves by surprise.
+    auto* SaveButton = new QPushButton(QStringLiteral("Zapisz"));
+    SaveButton->setObjectName(QStringLiteral("Save"));
+    auto* CancelButton = new QPushButton(QStringLiteral("Anuluj"));
+    CancelButton->setObjectName(QStringLiteral("Cancel"));
+    auto* Buttons = new QHBoxLayout;
+    Buttons->addStretch(1);
+    Buttons->addWidget(SaveButton);
+    Buttons->addWidget(CancelButton);
+    connect(SaveButton, &QPushButton::clicked, this, [this] { TApplication::Guarded([this] { Save(); }); });
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* Layout = new QVBoxLayout(this);
+    Layout->addWidget(Pages, 1);
+    Layout->addWidget(FileWarning);
+    Layout->addWidget(SaveError);
+    Layout->addLayout(Buttons);
+    for (QPushButton* Button : findChildren<QPushButton*>())
+        Button->setAutoDefault(false);
+    SelectSource(0);
+}
+
+TSettingsDialog::~TSettingsDialog()
+{
+    // A download still running ends soon, and its end no longer reaches this dialog.
+    for (TSetup& Setup : Setups)
+        if (Setup.Worker)
+            Setup.Worker->Terminate();
+}
+
+QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions)
+{
+    auto* Page = new QWidget;
+    Sources = new QListWidget;
+    Sources->setObjectName(QStringLiteral("Sources"));
+    Sources->addItems(Captions);
+    Sources->setFixedWidth(140);
+    connect(Sources, &QListWidget::currentRowChanged, this, [this](int Row) {
+        if (Row >= 0 && Row != FSource) {
+            FSource = Row;
+            ShowSource();
+        }
+    });
+
+    auto* Form = new QFormLayout;
+    const QString Names[] = {QStringLiteral("Address"), QStringLiteral("StartMarker"),
+                             QStringLiteral("EndMarker")};
+    const QString Labels[] = {QStringLiteral("Adres:"), QStringLiteral("Początek:"),
+                              QStringLiteral("Koniec:")};
+    for (int Field = 0; Field < 3; ++Field) {
+        Fields[Field] = new QLineEdit;
+        Fields[Field]->setObjectName(Names[Field]);
+        RefusalLabels[Field] = NoteLabel(Error);
+        RefusalLabels[Field]->setObjectName(Names[Field] + QStringLiteral("Refusal"));
+        auto* Column = new QVBoxLayout;
+        Column->setSpacing(0);
+        Column->addWidget(Fields[Field]);
+        Column->addWidget(RefusalLabels[Field]);
+        Form->addRow(Labels[Field], Column);
+        connect(Fields[Field], &QLineEdit::textEdited, this, [this, Field] { FieldEdited(Field); });
+    }
+    connect(Fields[0], &QLineEdit::returnPressed, this,
+            [this] { TApplication::Guarded([this] { Download(); }); });
+    IndexNote = NoteLabel(QStringLiteral("color: palette(mid)"));
+    IndexNote->setText(QStringLiteral("Karta „Indeksy” pokazuje stronę notowań dla identyfikatora sesji "
+                                      "znalezionego na tej stronie; znaczniki nie są używane."));
+    Form->addRow(QString(), IndexNote);
+
+    DownloadButton = new QPushButton(QStringLiteral("Pobierz"));
+    DownloadButton->setObjectName(QStringLiteral("Download"));
+    connect(DownloadButton, &QPushButton::clicked, this,
+            [this] { TApplication::Guarded([this] { Download(); }); });
+    OutcomeLabel = NoteLabel();
+    OutcomeLabel->setObjectName(QStringLiteral("Outcome"));
+    auto* DownloadRow = new QHBoxLayout;
+    DownloadRow->addWidget(DownloadButton);
+    DownloadRow->addWidget(OutcomeLabel, 1);
+
+    PageSource = new TPageSourceView;
+    auto* SourceBox = new QWidget;
+    auto* SourceLayout = new QVBoxLayout(SourceBox);
+    SourceLayout->setContentsMargins(0, 0, 0, 0);
+    SourceLayout->addWidget(PageSource, 1);
+    auto* PickRow = new QGridLayout;
+    const QString PickCaptions[] = {QStringLiteral("Początek ← zaznaczenie"),
+                                    QStringLiteral("Koniec ← zaznaczenie")};
+    const QString PickNames[] = {QStringLiteral("Start"), QStringLiteral("End")};
+    for (int Marker = 0; Marker < 2; ++Marker) {
+        PickButtons[Marker] = new QPushButton(PickCaptions[Marker]);
+        PickButtons[Marker]->setObjectName(QStringLiteral("Pick") + PickNames[Marker]);
+        connect(PickButtons[Marker], &QPushButton::clicked, this,
+                [this, Marker] { TApplication::Guarded([this, Marker] { PickFromSelection(Marker); }); });
+        PickNotes[Marker] = NoteLabel();
+        PickNotes[Marker]->setObjectName(PickNames[Marker] + QStringLiteral("Note"));
+        LengthenButtons[Marker] = new QPushButton;
+        LengthenButtons[Marker]->setObjectName(QStringLiteral("Lengthen") + PickNames[Marker]);
+        LengthenButtons[Marker]->hide();
+        connect(LengthenButtons[Marker], &QPushButton::clicked, this, [this, Marker] { Lengthen(Marker); });
+        PickRow->addWidget(PickButtons[Marker], Marker, 0);
+        PickRow->addWidget(PickNotes[Marker], Marker, 1);
+        PickRow->addWidget(LengthenButtons[Marker], Marker, 2);
+    }
+    PickRow->setColumnStretch(1, 1);
+    SourceLayout->addLayout(PickRow);
+
+    Preview = new TPagePreview;
+    auto* Split = new QSplitter(Qt::Vertical);
+    Split->addWidget(SourceBox);
+    Split->addWidget(Preview);
+    Split->setSizes({340, 340});
+
+    auto* Right = new QVBoxLayout;
+    Right->addLayout(Form);
+    Right->addLayout(DownloadRow);
+    Right->addWidget(Split, 1);
+    auto* Layout = new QHBoxLayout(Page);
+    Layout->addWidget(Sources);
+    Layout->addLayout(Right, 1);
+    return Page;
+}
+
+void TSettingsDialog::SelectSource(int Source)
+{
+    Sources->setCurrentRow(Source);
+}
+
+void TSettingsDialog::ShowSource(bool PageToo)
+{
+    const TSetup& Setup = Setups[FSource];
+    for (int Field = 0; Field < 3; ++Field) {
+        // Markers are bytes of the page: once it is here, they read as the page does. A refused
+        // text stays as typed.
+        Fields[Field]->setText(
+            !Setup.Refusals[Field].isEmpty() ? Setup.Typed[Field]
+            : Field > 0 && !Setup.Page.empty()
+                ? QString::fromStdU16String(DecodePage(Setup.Values[Field], Setup.Charset).Text)
+                : FromWindows1250(Setup.Values[Field]));
+        RefusalLabels[Field]->setText(Setup.Refusals[Field]);
+        RefusalLabels[Field]->setVisible(!Setup.Refusals[Field].isEmpty());
+    }
+    const bool Index = FSource == IndexSource;
+    for (QWidget* Widget :
+         std::initializer_list<QWidget*>{Fields[1], Fields[2], PickButtons[0], PickButtons[1]})
+        Widget->setEnabled(!Index);
+    IndexNote->setVisible(Index);
+    DownloadButton->setEnabled(!Setup.Worker);
+    OutcomeLabel->setText(Setup.Outcome);
+    if (PageToo)
+        PageSource->SetText(QString::fromStdU16String(Setup.View.Text));
+    ShowMarkers();
+}
+
+void TSettingsDialog::FieldEdited(int Field)
+{
+    TSetup& Setup = Setups[FSource];
+    // The file is Windows-1250, but a marker must match the page byte for byte: one typed for a page
+    // in another charset is written in that charset.
+    const bool PageCharsetMarker = Field > 0 && !Setup.Page.empty() && Setup.Charset != "windows-1250";
+    const std::string Charset = PageCharsetMarker ? Setup.Charset : "WINDOWS-1250";
+    std::string Missing;
+    const std::optional<std::string> Bytes =
+        Recode(Fields[Field]->text().toUtf8().toStdString(), "UTF-8", Charset, &Missing);
+    QString& Refusal = Setup.Refusals[Field];
+    if (!Bytes)
+        Refusal = QStringLiteral("Znak „%1” nie ma postaci w kodowaniu %2.")
+                      .arg(QString::fromStdString(Missing),
+                           PageCharsetMarker ? QStringLiteral("strony, ") + QString::fromStdString(Charset)
+                                             : QStringLiteral("pliku dane.txt, Windows-1250"));
+    else if (const std::string Reason = LineRefusal(*Bytes); !Reason.empty())
+        Refusal = QStringLiteral("Wartość ") + QString::fromStdString(Reason) + QLatin1Char('.');
+    else
+        Refusal.clear();
+    RefusalLabels[Field]->setText(Refusal);
+    RefusalLabels[Field]->setVisible(!Refusal.isEmpty());
+    Setup.Typed[Field] = Fields[Field]->text();
+    if (!Bytes || !Refusal.isEmpty())
+        return;
+    Setup.Values[Field] = *Bytes;
+    ShowMarkers();
+}
+
+void TSettingsDialog::Download()
+{
+    TSetup& Setup = Setups[FSource];
+    if (Setup.Worker)
+        return;
+    TSciager* Worker = NewPageWorker(Setup.Values[0]);
+    const QPointer<TSettingsDialog> Self(this);
+    const int Source = FSource;
+    Worker->OnTerminate = [Self, Source](TSciager* Sender) {
+        if (Self)
+            Self->Downloaded(Source, Sender);
+    };
+    try {
+        Worker->Start();
+    } catch (const std::system_error& Failure) {
+        delete Worker;
+        OutcomeLabel->setText(QStringLiteral("BŁĄD: ") + QString::fromLocal8Bit(Failure.what()));
+        return;
+    }
+    Setup.Worker = Worker;
+    Setup.Outcome = QStringLiteral("Pobieranie…");
+    OutcomeLabel->setText(Setup.Outcome);
+    DownloadButton->setEnabled(false);
+}
+
+void TSettingsDialog::Downloaded(int Source, TSciager* Sender)
+{
+    TSetup& Setup = Setups[Source];
+    Setup.Worker = nullptr;
+    const TDownloadOutcome& Outcome = Sender->Outcome();
+    const QString Bytes = QStringLiteral("bajtów: ") + QString::number(Outcome.Bytes);
+    if (Sender->Success()) {
+        Setup.Page = NormalizeLines(Sender->ResultText());
+        Setup.Charset = PageCharset(Sender->ContentType(), Setup.Page);
+        Setup.View = DecodePage(Setup.Page, Setup.Charset);
+        Setup.Picks = {};
+        Setup.Outcome = QStringLiteral("HTTP %1, %2, kodowanie %3")
+                            .arg(Outcome.Status)
+                            .arg(Bytes, QString::fromStdString(Setup.Charset));
+    } else {
+        const std::string Reason = DescribeFailure(Outcome);
+        Setup.Outcome =
+            QStringLiteral("BŁĄD: ") +
+            (Reason.empty() ? QStringLiteral("błąd pobierania") : QString::fromStdString(Reason)) +
+            (Outcome.Failure == TFailure::HttpStatus ? QStringLiteral(", ") + Bytes : QString());
+    }
+    if (Source == FSource)
+        ShowSource();
+}
+
+void TSettingsDialog::PickFromSelection(int Marker)
+{
+    TSetup& Setup = Setups[FSource];
+    const auto [First, Last] = PageSource->Selection();
+    if (First == Last || Setup.Page.empty()) {
+        PickNotes[Marker]->setText(QStringLiteral("Zaznacz tekst w źródle strony."));
+        return;
+    }
+    const std::ptrdiff_t From =
+        Marker == 0 ? 1 : std::max<std::ptrdiff_t>(Find(Setup.Values[1], Setup.Page), 1);
+    const TDecodedPage& View = Setup.View;
+    TMarkerPick Pick = PickMarker(Setup.Page, View.ByteAt(static_cast<std::size_t>(First)),
+                                  View.ByteAt(static_cast<std::size_t>(Last)), From, Marker == 1);
+    if (Pick.Marker.empty()) {
+        PickNotes[Marker]->setText(QStringLiteral("Zaznaczenie nie obejmuje tekstu w jednym wierszu."));
+        return;
+    }
+    Setup.Values[Marker + 1] = Pick.Marker;
+    Setup.Refusals[Marker + 1].clear();
+    Setup.Picks[Marker] = std::move(Pick);
+    ShowSource(false);
+}
+
+void TSettingsDialog::Lengthen(int Marker)
+{
+    TSetup& Setup = Setups[FSource];
+    if (!Setup.Picks[Marker] || Setup.Picks[Marker]->Lengthened.empty())
+        return;
+    TMarkerPick& Pick = *Setup.Picks[Marker];
+    Pick.Marker = Pick.Lengthened;
+    Pick.Lengthened.clear();
+    Setup.Values[Marker + 1] = Pick.Marker;
+    ShowSource(false);
+}
+
+// Where the cut finds the marker, and whether that is where it was picked.
+QString TSettingsDialog::MarkerNote(int Marker, const TMarkerPositions& At) const
+{
+    const TSetup& Setup = Setups[FSource];
+    const std::string& Value = Setup.Values[Marker + 1];
+    if (Setup.Page.empty())
+        return Value.empty() ? QStringLiteral("pusty znacznik") : QString();
+    if (Value.empty())
+        return QStringLiteral("pusty znacznik");
+    const std::ptrdiff_t Found = Marker == 0 ? At.Start : At.End;
+    if (Found == 0)
+        return QStringLiteral("nie znaleziony na stronie");
+    QString Note = QStringLiteral("znaleziony w bajcie %1").arg(Found);
+    const std::optional<TMarkerPick>& Pick = Setup.Picks[Marker];
+    if (Pick && Pick->Marker == Value) {
+        if (Pick->CutToLine)
+            Note += QStringLiteral("; zaznaczenie obejmowało kilka wierszy, znacznik to jego %1 wiersz")
+                        .arg(Marker == 0 ? QStringLiteral("pierwszy") : QStringLiteral("ostatni"));
+        if (Found != Pick->Selected)
+            Note += QStringLiteral("; to wcześniejsze wystąpienie, zaznaczone jest w bajcie %1")
+                        .arg(Pick->Selected) +
+                    (Pick->Lengthened.empty() ? QStringLiteral(", a w obrębie wiersza nie da się go wydłużyć")
+                                              : QString());
+        else
+            Note += QStringLiteral(", tam gdzie zaznaczono");
+    }
+    return Note;
+}
+
+void TSettingsDialog::ShowMarkers()
+{
+    const bool Index = FSource == IndexSource;
+    const TSetup& Setup = Setups[FSource];
+    // The page in line form already: building from it gives the positions a refresh finds.
+    const TSourcePage Built = Setup.Page.empty()
+                                  ? TSourcePage{}
+                                  : BuildSourcePage(FSource, Setup.Page, Setup.Values[1], Setup.Values[2]);
+    for (int Marker = 0; Marker < 2; ++Marker) {
+        PickNotes[Marker]->setText(Index ? QString() : MarkerNote(Marker, Built.Markers));
+        const std::optional<TMarkerPick>& Pick = Setup.Picks[Marker];
+        const bool Offer =
+            !Index && Pick && Pick->Marker == Setup.Values[Marker + 1] && !Pick->Lengthened.empty();
+        LengthenButtons[Marker]->setVisible(Offer);
+        if (Offer)
+            LengthenButtons[Marker]->setText(
+                QStringLiteral("Wydłuż do „%1”")
+                    .arg(QString::fromStdU16String(DecodePage(Pick->Lengthened, Setup.Charset).Text)));
+    }
+    ShowPreview(Built);
+}
+
+// The page file a refresh would write from this page, as its tab would show it.
+void TSettingsDialog::ShowPreview(const TSourcePage& Built)
+{
+    if (Setups[FSource].Page.empty()) {
+        Preview->ShowText(QStringLiteral("Podgląd: najpierw „Pobierz”."));
+    } else if (FSource == IndexSource) {
+        Preview->ShowText(
+            QStringLiteral("Sesja: %1\nNotowania: %2")
+                .arg(Built.Sesid.empty() ? QStringLiteral("nie znaleziono") : FromWindows1250(Built.Sesid),
+                     FromWindows1250(Built.QuotesAddress)));
+    } else {
+        Preview->ShowPage(QString::fromLatin1(SourceTable[FSource].PageFileName), Built.FileBytes);
+    }
+}
+
+void TSettingsDialog::Save()
+{
+    const auto Fail = [this](const QString& Why) {
+        SaveError->setText(Why);
+        SaveError->show();
+    };
+    TSourceChanges Changes;
+    for (int Source = 0; Source < SourceCount; ++Source) {
+        const TSetup& Setup = Setups[Source];
+        if (std::ranges::any_of(Setup.Refusals, [](const QString& Refusal) { return !Refusal.isEmpty(); })) {
+            SelectSource(Source);
+            return Fail(QStringLiteral("Nic nie zapisano: popraw pola opisane na czerwono."));
+        }
+        if (Setup.Values != Loaded[Source])
+            Changes[Source] = TSourceLines{Setup.Values[0], Setup.Values[1], Setup.Values[2]};
+    }
+    try {
+        if (std::ranges::any_of(Changes, [](const auto& Change) { return Change.has_value(); })) {
+            SaveSources(ConfigurationFileName, Changes);
+            for (int Source = 0; Source < SourceCount; ++Source)
+                Loaded[Source] = Setups[Source].Values;
+        }
+        Options->Apply();
+    } catch (const std::runtime_error& Failure) {
+        return Fail(QString::fromUtf8(Failure.what()));
+    }
+    accept();
+}
