@@ -170,7 +170,16 @@ QMargins TForm1::FrameMargins() const
 void TForm1::FollowFrame()
 {
     const QMargins Margins = FrameMargins();
-    if (Margins.isNull() || Margins == AppliedMargins)
+    if (Margins.isNull())
+        return;
+    // A window placed while it has no frame is placed by its client area, and the window manager
+    // may frame it more than once after a change of border: for a short while the frame is put
+    // back wherever it arrives.
+    if (KeptFramePosition && KeepFrameUntil.hasExpired())
+        KeptFramePosition.reset();
+    if (KeptFramePosition && pos() != *KeptFramePosition)
+        move(*KeptFramePosition);
+    if (Margins == AppliedMargins)
         return;
     const QSize Outer = size().grownBy(AppliedMargins);
     SetOuterHeight(Outer.height());
@@ -231,6 +240,8 @@ void TForm1::SetSizeable(bool Value)
         const QPoint Position = pos();
         setWindowFlags(Flags);
         move(Position);
+        KeptFramePosition = Position;
+        KeepFrameUntil.setRemainingTime(FrameSettleTime);
         if (Shown)
             show();
     }

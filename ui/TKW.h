@@ -6,10 +6,12 @@
 #include "SourceTable.h"
 #include "TrayLayer.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ui_TKW.h"
@@ -110,6 +112,11 @@ private:
     bool Sizeable = true;
     // The window manager's frame as it was when the outer size was last set; none before framing.
     QMargins AppliedMargins;
+    // Where the frame stays while the window manager frames the window anew after a change of
+    // border, until KeepFrameUntil.
+    std::optional<QPoint> KeptFramePosition;
+    QDeadlineTimer KeepFrameUntil;
+    static constexpr int FrameSettleTime = 3000; // ms
     // While a refresh's error box is open, a failing timer tick opens no second one.
     bool RefreshErrorOpen = false;
 };
