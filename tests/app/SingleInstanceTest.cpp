@@ -25,6 +25,14 @@ void LeaveStaleSocket(const QString& Path)
     close(Fd);
 }
 
+// Ends a process as a session does, so that an X server removes its socket and lock file.
+void End(QProcess& Process)
+{
+    Process.terminate();
+    if (!Process.waitForFinished(10000))
+        Process.kill(), Process.waitForFinished();
+}
+
 struct TDisplay
 {
     QProcess Server;
@@ -38,7 +46,7 @@ struct TDisplay
         Environment.insert(QStringLiteral("DISPLAY"),
                            QLatin1Char(':') + QString::fromLatin1(Server.readLine()).trimmed());
     }
-    ~TDisplay() { Server.kill(), Server.waitForFinished(); }
+    ~TDisplay() { End(Server); }
 
     QProcess* Start(QProcess& Process, const QString& Program, const QStringList& Arguments = {}) const
     {
@@ -95,6 +103,6 @@ TEST(SingleInstance, ASecondStartShowsTheFirstWindowAndEndsWithZero)
         << "the first window is back";
     EXPECT_EQ(First.state(), QProcess::Running);
     for (QProcess* Process : {&First, &WindowManager})
-        Process->kill(), Process->waitForFinished();
+        End(*Process);
     QFile::remove(Socket);
 }
