@@ -40,8 +40,10 @@ struct TDisplay
 
     TDisplay()
     {
+        // Without -noreset the server resets whenever its last client goes, and a window manager
+        // that connects meanwhile fails to open the display.
         Server.start(QStringLiteral("Xvfb"),
-                     {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+                     {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
         Server.waitForReadyRead(20000);
         Environment.insert(QStringLiteral("DISPLAY"),
                            QLatin1Char(':') + QString::fromLatin1(Server.readLine()).trimmed());

@@ -88,7 +88,6 @@ public:
     {
         return (S->Tls ? "https" : "http") + std::string("://127.0.0.1:") + std::to_string(FPort) + Path;
     }
-    std::uint16_t Port() const { return FPort; }
 
     // Serves Reply for requests of Path (matched without the query, or whole); others get a 404.
     void Serve(const std::string& Path, TReply Reply)
