@@ -22,6 +22,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
@@ -242,6 +243,15 @@ void TForm1::SetSizeable(bool Value)
         move(Position);
         KeptFramePosition = Position;
         KeepFrameUntil.setRemainingTime(FrameSettleTime);
+        // Qt hands a new frame to the widget only with a move or resize of its window, and the
+        // frame of the new border may arrive with neither: once it has settled, a move in place
+        // hands it on, and FollowFrame keeps the outer size.
+        QTimer::singleShot(FrameSettleTime, this, [this] {
+            if (QWindow* Window = windowHandle()) {
+                QMoveEvent Move(Window->position(), Window->position());
+                QCoreApplication::sendEvent(Window, &Move);
+            }
+        });
         if (Shown)
             show();
     }
