@@ -38,14 +38,14 @@ protected:
     static void SetUpTestSuite()
     {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           QString::fromStdString(Config->Dir()));
+                           QString::fromStdString(Config.Dir()));
         // A bus with no service folders: nothing installed on the machine (a notification daemon)
         // is started to answer for the service the tests withdraw.
-        Config->Write("bus.conf", "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-                                  "<policy context=\"default\"><allow send_destination=\"*\"/>"
-                                  "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
+        Config.Write("bus.conf", "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+                                 "<policy context=\"default\"><allow send_destination=\"*\"/>"
+                                 "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
         Bus->start(QStringLiteral("dbus-daemon"),
-                   {"--config-file=" + QString::fromStdString(Config->Dir()) + "bus.conf", "--nofork",
+                   {"--config-file=" + QString::fromStdString(Config.Dir()) + "bus.conf", "--nofork",
                     "--print-address=1"});
         ASSERT_TRUE(Bus->waitForReadyRead(10000)) << "dbus-daemon did not start";
         const QByteArray Address = Bus->readLine().trimmed();
@@ -88,7 +88,7 @@ protected:
         return Service->Notes.size();
     }
 
-    static inline TTempDir* Config = new TTempDir;
+    static inline TTempDir Config; // removed with everything in it when the tests end
     static inline QProcess* Bus = new QProcess;
     static inline TNotificationService* Service = new TNotificationService;
 };
