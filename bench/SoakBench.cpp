@@ -19,9 +19,6 @@
 
 #include <QDeadlineTimer>
 #include <QTimer>
-#include <arpa/inet.h>
-#include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -30,13 +27,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <netinet/in.h>
 #include <random>
 #include <stdexcept>
 #include <string>
-#include <sys/socket.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -132,74 +125,6 @@ const char* KindName(TKind Kind)
     return Names[static_cast<int>(Kind)];
 }
 
-// A server on 127.0.0.1 whose every reply is a status line, headers without a length, and then a
-// body that goes on until the client hangs up or the server ends.
-class TEndlessServer
-{
-public:
-    TEndlessServer()
-    {
-        sockaddr_in Address{};
-        Address.sin_family = AF_INET;
-        Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t Length = sizeof Address;
-        if (Listener < 0 || bind(Listener, reinterpret_cast<sockaddr*>(&Address), sizeof Address) != 0 ||
-            listen(Listener, 16) != 0 ||
-            getsockname(Listener, reinterpret_cast<sockaddr*>(&Address), &Length) != 0)
-            throw std::runtime_error("cannot start the endless server");
-        Port = ntohs(Address.sin_port);
-        Acceptor = std::thread([this] { Accept(); });
-    }
-    ~TEndlessServer()
-    {
-        Ending = true;
-        shutdown(Listener, SHUT_RDWR);
-        Acceptor.join();
-        for (std::thread& Reply : Replies)
-            Reply.join();
-        close(Listener);
-    }
-    TEndlessServer(const TEndlessServer&) = delete;
-    TEndlessServer& operator=(const TEndlessServer&) = delete;
-
-    std::string Url(const std::string& Path) const
-    {
-        return "http://127.0.0.1:" + std::to_string(Port) + Path;
-    }
-
-private:
-    void Accept()
-    {
-        while (!Ending) {
-            const int Client = accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC);
-            if (Client < 0)
-                continue;
-            Replies.emplace_back([this, Client] { Reply(Client); });
-        }
-    }
-    void Reply(int Client)
-    {
-        char Request[4096];
-        [[maybe_unused]] const ssize_t Read = recv(Client, Request, sizeof Request, 0);
-        const timeval Wait{.tv_sec = 0, .tv_usec = 200000};
-        setsockopt(Client, SOL_SOCKET, SO_SNDTIMEO, &Wait, sizeof Wait);
-        const std::string Head = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n\r\n";
-        const std::string Block(64 << 10, 'e');
-        bool Open = send(Client, Head.data(), Head.size(), MSG_NOSIGNAL) > 0;
-        while (Open && !Ending) {
-            const ssize_t Sent = send(Client, Block.data(), Block.size(), MSG_NOSIGNAL);
-            Open = Sent > 0 || (Sent < 0 && (errno == EAGAIN || errno == EINTR));
-        }
-        close(Client);
-    }
-
-    int Listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    std::uint16_t Port = 0;
-    std::atomic<bool> Ending = false;
-    std::thread Acceptor;
-    std::vector<std::thread> Replies; // the acceptor's own
-};
-
 struct TOptions
 {
     int Cycles = 500;
@@ -233,7 +158,6 @@ int Run(const TOptions& Options)
     Quotes.Serve("/lib/php/gieldy.php", {.Body = "<html><body>quotes</body></html>"});
     setenv("TICKERWELL_QUOTES_SERVER", Quotes.Url("").c_str(), 1);
     const TClosedPort Refusing;
-    const TEndlessServer Endless;
     // Stalled downloads are broken off after this much silence.
     THttpSession::TLimits Limits = THttpSession::DefaultLimits();
     Limits.Idle = 500ms;
@@ -316,7 +240,7 @@ int Run(const TOptions& Options)
                 Server->Serve(Path, {.Body = Page, .Fault = TFault::Stall, .StallAfter = 100});
                 break;
             case TKind::Endless:
-                Address = Endless.Url(Path);
+                Server->Serve(Path, {.Fault = TFault::Endless});
                 break;
             }
             Configuration += Address + "\r<" + Name(Source) + ">\r</" + Name(Source) + ">\r";

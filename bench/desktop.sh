@@ -19,7 +19,7 @@ cmake --build "$build" --target tickerwell tkw_bare_window --parallel "${JOBS:-2
 program=$build/app/tickerwell
 bare=$build/bench/tkw_bare_window
 programdir=$(dirname "$program")
-pages=("1wirek&borta.htm" "2stormerfut.htm" "3stormer.htm" "4doakcji.htm" "5swiat.htm")
+source "$root/scripts/demo.sh"
 
 work=$(mktemp -d)
 pids=()
@@ -40,14 +40,13 @@ body = line * ((16 << 20) // len(line))
 with open(sys.argv[1], "wb") as f:
     f.write(b"<html><body><!-- KOMENTARZ WIREK BORTA -->\r\n" + body + b"<!-- KONIEC KOMENTARZA -->\r\n</body></html>\r\n")
 EOF
-coproc SERVER { exec python3 "$root/demo/server.py" --root "$work/site"; }
-pids+=("$SERVER_PID")
-read -r port <&"${SERVER[0]}"
-export TICKERWELL_QUOTES_SERVER="http://127.0.0.1:$port"
+start_demo_server "$work/site"
+pids+=("$DEMO_PID")
+port=$DEMO_PORT
 # The history goes to the run's own folder, never to the user's.
 export XDG_DATA_HOME="$work/data"
 mkdir -p "$work/demo" "$work/big"
-sed "s/@PORT@/$port/g" "$root/demo/dane.txt.in" >"$work/demo/dane.txt"
+demo_configuration "$port" >"$work/demo/dane.txt"
 # Source 0 fetches the big page; the other sources have no address and fail at once.
 printf 'http://127.0.0.1:%s/big.html\r\n<!-- KOMENTARZ WIREK BORTA -->\r\n<!-- KONIEC KOMENTARZA -->\r\n' "$port" \
   >"$work/big/dane.txt"
@@ -125,7 +124,7 @@ stop() {
 
 press_start() {
   press_time=$(now_us)
-  xdotool mousemove --window "$window" 59 18 click 1
+  click_start "$window"
 }
 
 bare_launch=() bare_pss=() tkw_launch=() tkw_pss=() refresh=() refresh_pss=() tabs_pss=() curl5=()
@@ -136,15 +135,15 @@ for run in $(seq "$runs"); do
   bare_pss+=("$(pss_tree "$started_pid")")
   stop "$started_pid"
 
-  for page in "${pages[@]}"; do rm -f "$programdir/$page"; done
+  for page in "${PAGE_FILES[@]}"; do rm -f "$programdir/$page"; done
   launch "$program" "$work/demo" "Tickerwell by QRX & Dobrel"
   tkw_launch+=("$launch_ms")
   sleep 1
   tkw_pss+=("$(pss_tree "$started_pid")")
   press_start
-  refresh+=("$(ms "$press_time" "$(wait_files "${pages[@]}")")")
+  refresh+=("$(ms "$press_time" "$(wait_files "${PAGE_FILES[@]}")")")
   file_times=()
-  for page in "${pages[@]}"; do
+  for page in "${PAGE_FILES[@]}"; do
     stamp=$(stat -c '%.6Y' "$programdir/$page")
     file_times+=("$(ms "$press_time" "${stamp/./}")")
   done
@@ -165,11 +164,11 @@ for run in $(seq "$runs"); do
   curl5+=("$(ms "$start" "$(now_us)")")
 done
 
-rm -f "$programdir/${pages[0]}"
+rm -f "$programdir/${PAGE_FILES[0]}"
 launch "$program" "$work/big" "Tickerwell by QRX & Dobrel"
 sleep 1
 press_start
-big=$(ms "$press_time" "$(wait_files "${pages[0]}")")
+big=$(ms "$press_time" "$(wait_files "${PAGE_FILES[0]}")")
 stop "$started_pid"
 start=$(now_us)
 curl -s -o /dev/null "http://127.0.0.1:$port/big.html"

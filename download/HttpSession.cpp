@@ -12,6 +12,7 @@ using TClock = std::chrono::steady_clock;
 
 std::mutex DefaultsMutex;
 THttpSession::TLimits Defaults;
+std::string TrustedCaFile;
 
 void InitialiseCurl()
 {
@@ -78,6 +79,12 @@ void THttpSession::SetDefaultLimits(const TLimits& Value)
     Defaults = Value;
 }
 
+void THttpSession::SetTrustedCaFile(const std::string& Path)
+{
+    std::lock_guard Lock(DefaultsMutex);
+    TrustedCaFile = Path;
+}
+
 THttpSession::THttpSession(const std::string& UserAgent, const TLimits& Limits)
     : Impl(std::make_unique<TImpl>())
 {
@@ -98,6 +105,8 @@ THttpSession::THttpSession(const std::string& UserAgent, const TLimits& Limits)
     curl_easy_setopt(H, CURLOPT_MAXREDIRS, MaxRedirects);
     curl_easy_setopt(H, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(H, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (std::lock_guard Lock(DefaultsMutex); !TrustedCaFile.empty())
+        curl_easy_setopt(H, CURLOPT_CAINFO, TrustedCaFile.c_str());
     curl_easy_setopt(H, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(H, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(H, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(Limits.Connect.count()));

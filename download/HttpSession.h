@@ -47,6 +47,10 @@ public:
     // affects sessions constructed afterwards.
     static TLimits DefaultLimits();
     static void SetDefaultLimits(const TLimits& Value);
+    // Servers' certificates are verified against the system's store. A test hands over the file of
+    // its own certificate authority here instead (empty: the system's store again); it affects
+    // sessions constructed afterwards.
+    static void SetTrustedCaFile(const std::string& Path);
 
     // UserAgent is sent as the agent name of every request.
     explicit THttpSession(const std::string& UserAgent, const TLimits& Limits = DefaultLimits());

@@ -10,6 +10,7 @@ build=$root/build
 mode=demo
 [ "${1:-}" = "--live" ] && mode=live
 pids=""
+source "$root/scripts/demo.sh"
 
 bash "$root/scripts/build.sh" "$build" -DBUILD_TESTING=OFF
 bash "$root/scripts/deps.sh" python3 imagemagick
@@ -23,12 +24,10 @@ trap cleanup EXIT
 if [ "$mode" = live ]; then
   cp "$root/demo/live/dane.txt" "$run/dane.txt"
 else
-  coproc SERVER { exec python3 "$root/demo/server.py" --root "$root/demo/site"; }
-  pids="$SERVER_PID"
-  read -r port <&"${SERVER[0]}"
-  sed "s/@PORT@/$port/g" "$root/demo/dane.txt.in" > "$run/dane.txt"
   # The index tab shows the demo's quotes page instead of the live quotes server.
-  export TICKERWELL_QUOTES_SERVER="http://127.0.0.1:$port"
+  start_demo_server
+  pids="$DEMO_PID"
+  demo_configuration "$DEMO_PORT" > "$run/dane.txt"
 fi
 cd "$run"
 
@@ -41,7 +40,6 @@ fi
 # No display: show the demo working on a virtual X server and leave a screenshot.
 source "$root/scripts/xvfb.sh"
 start_xvfb
-pages=("1wirek&borta.htm" "2stormerfut.htm" "3stormer.htm" "4doakcji.htm" "5swiat.htm")
 # Page files of earlier runs stay; this run's are the ones newer than the stamp.
 stamp=$(mktemp)
 trap 'cleanup; rm -f "$stamp"' EXIT
@@ -50,14 +48,14 @@ written() { [ "$1" -nt "$stamp" ]; }
 pids="$pids $!"
 window=""
 for _ in $(seq 600); do
-  window=$(xdotool search --onlyvisible --name '^Tickerwell by QRX & Dobrel$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
+  window=$(main_window) && [ -n "$window" ] && break
   sleep 0.1
 done
 [ -n "$window" ] || { echo "The Tickerwell window did not appear." >&2; exit 1; }
-xdotool mousemove --window "$window" 59 18 click 1
+click_start "$window"
 for _ in $(seq 600); do
   missing=0
-  for page in "${pages[@]}"; do written "$(dirname "$program")/$page" || missing=1; done
+  for page in "${PAGE_FILES[@]}"; do written "$(dirname "$program")/$page" || missing=1; done
   [ $missing -eq 0 ] && break
   sleep 0.1
 done
@@ -66,7 +64,7 @@ shot=$build/tickerwell-$mode.png
 import -window root -crop 569x490+0+0 "$shot"
 echo "Screenshot: $shot"
 echo "Page files:"
-for page in "${pages[@]}"; do
+for page in "${PAGE_FILES[@]}"; do
   file="$(dirname "$program")/$page"
   if written "$file"; then echo "  $file"; else echo "  $file (not written in this run)"; fi
 done

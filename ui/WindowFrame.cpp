@@ -1,8 +1,12 @@
 // The main window's outer frame: outer sizes, size limits and the window manager's late frames.
 #include "WindowFrame.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QMoveEvent>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <xcb/xcb.h>
 
 TWindowFrame::TWindowFrame(QWidget* Window, QSize Smallest)
@@ -26,7 +30,16 @@ QMargins TWindowFrame::FrameMargins() const
 void TWindowFrame::FollowFrame()
 {
     const QMargins Margins = FrameMargins();
-    if (Margins.isNull() || Margins == AppliedMargins)
+    if (Margins.isNull())
+        return;
+    // A window placed while it has no frame is placed by its client area, and the window manager
+    // may frame it more than once after a change of border: for a short while the frame is put
+    // back wherever it arrives.
+    if (KeptFramePosition && KeepFrameUntil.hasExpired())
+        KeptFramePosition.reset();
+    if (KeptFramePosition && Window->pos() != *KeptFramePosition)
+        Window->move(*KeptFramePosition);
+    if (Margins == AppliedMargins)
         return;
     const QSize Outer = Window->size().grownBy(AppliedMargins);
     SetOuterHeight(Outer.height());
@@ -87,6 +100,17 @@ void TWindowFrame::SetSizeable(bool Value)
         const QPoint Position = Window->pos();
         Window->setWindowFlags(Flags);
         Window->move(Position);
+        KeptFramePosition = Position;
+        KeepFrameUntil.setRemainingTime(FrameSettleTime);
+        // Qt hands a new frame to the widget only with a move or resize of its window, and the
+        // frame of the new border may arrive with neither: once it has settled, a move in place
+        // hands it on, and FollowFrame keeps the outer size.
+        QTimer::singleShot(FrameSettleTime, this, [this] {
+            if (QWindow* Handle = Window->windowHandle()) {
+                QMoveEvent Move(Handle->position(), Handle->position());
+                QCoreApplication::sendEvent(Handle, &Move);
+            }
+        });
         if (Shown)
             Window->show();
     }

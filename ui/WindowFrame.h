@@ -3,9 +3,12 @@
 // window manager frames the window late or anew.
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QMargins>
 #include <QObject>
+#include <QPoint>
 #include <QSize>
+#include <optional>
 
 class QWidget;
 
@@ -41,4 +44,9 @@ private:
     bool Sizeable = true;
     // The window manager's frame as it was when the outer size was last set; none before framing.
     QMargins AppliedMargins;
+    // Where the frame stays while the window manager frames the window anew after a change of
+    // border, until KeepFrameUntil.
+    std::optional<QPoint> KeptFramePosition;
+    QDeadlineTimer KeepFrameUntil;
+    static constexpr int FrameSettleTime = 3000; // ms
 };

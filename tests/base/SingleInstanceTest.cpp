@@ -25,6 +25,14 @@ void LeaveStaleSocket(const QString& Path)
     close(Fd);
 }
 
+// Ends a process as a session does, so that an X server removes its socket and lock file.
+void End(QProcess& Process)
+{
+    Process.terminate();
+    if (!Process.waitForFinished(10000))
+        Process.kill(), Process.waitForFinished();
+}
+
 struct TDisplay
 {
     QProcess Server;
@@ -32,13 +40,15 @@ struct TDisplay
 
     TDisplay()
     {
+        // Without -noreset the server resets whenever its last client goes, and a window manager
+        // that connects meanwhile fails to open the display.
         Server.start(QStringLiteral("Xvfb"),
-                     {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+                     {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
         Server.waitForReadyRead(20000);
         Environment.insert(QStringLiteral("DISPLAY"),
                            QLatin1Char(':') + QString::fromLatin1(Server.readLine()).trimmed());
     }
-    ~TDisplay() { Server.kill(), Server.waitForFinished(); }
+    ~TDisplay() { End(Server); }
 
     QProcess* Start(QProcess& Process, const QString& Program, const QStringList& Arguments = {}) const
     {
@@ -95,6 +105,6 @@ TEST(SingleInstance, ASecondStartShowsTheFirstWindowAndEndsWithZero)
         << "the first window is back";
     EXPECT_EQ(First.state(), QProcess::Running);
     for (QProcess* Process : {&First, &WindowManager})
-        Process->kill(), Process->waitForFinished();
+        End(*Process);
     QFile::remove(Socket);
 }

@@ -1,7 +1,8 @@
-// The download worker against the loopback server: which transfers count as a success, and what
-// it read.
+// The download worker against the loopback server: which transfers count as a success, what it
+// read, and which certificates it trusts.
 #include "Sciager.h"
 #include "ClosedPort.h"
+#include "HttpSession.h"
 #include "IdleTimeout.h"
 #include "LoopbackServer.h"
 #include "TempDir.h"
@@ -15,12 +16,18 @@ namespace {
 using namespace std::chrono_literals;
 using TFault = TReply::TFault;
 
-// Downloads Url, in file mode into File when one is given, with its status steps shown in Progress;
-// success and text once the worker has ended.
-std::pair<bool, std::string> Download(const std::string& Url, const std::string& File = "",
-                                      QLabel* Progress = nullptr)
+struct TEnd
 {
-    std::optional<std::pair<bool, std::string>> Outcome;
+    bool Success;
+    std::string Text;
+    std::string Reason; // the failure as the user reads it
+};
+
+// Downloads Url, in file mode into File when one is given, with its status steps shown in Progress;
+// how the worker ended.
+TEnd Download(const std::string& Url, const std::string& File = "", QLabel* Progress = nullptr)
+{
+    std::optional<TEnd> Outcome;
     auto* Worker = new TSciager;
     Worker->SetURL(Url);
     Worker->ProgressControl = Progress;
@@ -29,10 +36,12 @@ std::pair<bool, std::string> Download(const std::string& Url, const std::string&
         Worker->SetMode(TDownloadMode::dmToFile);
         Worker->FileName = File;
     }
-    Worker->OnTerminate = [&](TSciager* Sender) { Outcome.emplace(Sender->Success(), Sender->ResultText()); };
+    Worker->OnTerminate = [&](TSciager* Sender) {
+        Outcome = {Sender->Success(), Sender->ResultText(), DescribeFailure(Sender->Outcome())};
+    };
     Worker->Start();
     EXPECT_TRUE(WaitUntil([&] { return Outcome.has_value(); })) << Url;
-    return Outcome.value_or(std::pair(false, "(no end)"));
+    return Outcome.value_or(TEnd{false, "(no end)", ""});
 }
 } // namespace
 
@@ -43,7 +52,13 @@ TEST(Sciager, OnlyACompleteTransferWithAGoodStatusIsASuccess)
     TLoopbackServer Server;
     const TClosedPort Closed;
     const std::string Page(3000, 'p'), Slow(160, 's');
+    // Past the first MiB, with no two kibibytes alike.
+    std::string Big((1 << 20) + 3000, '\0');
+    for (std::size_t I = 0; I < Big.size(); ++I)
+        Big[I] = char(I * 7 + I / 1024);
     Server.Serve("/page", {.Body = Page});
+    Server.Serve("/big", {.Body = Big});
+    Server.Serve("/moved", {.Location = "/page", .Fault = TFault::Redirect});
     Server.Serve("/slow", {.Body = Slow, .Fault = TFault::Trickle});
     Server.Serve("/gone", {.Status = 404, .Body = Page});
     Server.Serve("/cut", {.Body = Page, .Fault = TFault::BreakOff});
@@ -51,6 +66,8 @@ TEST(Sciager, OnlyACompleteTransferWithAGoodStatusIsASuccess)
     Server.Serve("/loop", {.Fault = TFault::RedirectLoop});
     const std::tuple<std::string, bool, std::string> Cases[] = {
         {Server.Url("/page"), true, Page},
+        {Server.Url("/big"), true, Big},
+        {Server.Url("/moved"), true, Page},
         {Server.Url("/slow"), true, Slow},
         {Server.Url("/gone"), false, Page},
         {Server.Url("/cut"), false, Page.substr(0, 1500)},
@@ -59,16 +76,28 @@ TEST(Sciager, OnlyACompleteTransferWithAGoodStatusIsASuccess)
         {Closed.Url("/page"), false, ""},
     };
     for (const auto& [Url, Success, Text] : Cases) {
-        const auto [Succeeded, Read] = Download(Url);
-        EXPECT_EQ(Succeeded, Success) << Url;
-        EXPECT_TRUE(Read == Text) << Url << ": " << Read.size() << " bytes";
+        const TEnd End = Download(Url);
+        EXPECT_EQ(End.Success, Success) << Url;
+        EXPECT_TRUE(End.Text == Text) << Url << ": " << End.Text.size() << " bytes";
     }
+
+    // Over TLS, a server's certificate counts only when an authority the worker trusts signed it.
+    TLoopbackServer Secure(TTlsFiles{TKW_TLS_DATA_DIR "/server.pem", TKW_TLS_DATA_DIR "/server-key.pem"});
+    Secure.Serve("/page", {.Body = Page});
+    const TEnd Untrusted = Download(Secure.Url("/page"));
+    EXPECT_FALSE(Untrusted.Success);
+    EXPECT_TRUE(Untrusted.Reason.find("certificate") != std::string::npos) << Untrusted.Reason;
+    THttpSession::SetTrustedCaFile(TKW_TLS_DATA_DIR "/ca.pem");
+    const TEnd Trusted = Download(Secure.Url("/page"));
+    THttpSession::SetTrustedCaFile({});
+    EXPECT_TRUE(Trusted.Success) << Trusted.Reason;
+    EXPECT_EQ(Trusted.Text, Page);
 
     // File mode: the page goes into the file; a file that cannot be created fails the download.
     TTempDir Dir;
-    EXPECT_TRUE(Download(Server.Url("/page"), Dir.Dir() + "page.htm").first);
+    EXPECT_TRUE(Download(Server.Url("/page"), Dir.Dir() + "page.htm").Success);
     EXPECT_EQ(Dir.Read("page.htm"), Page);
     QLabel Progress;
-    EXPECT_FALSE(Download(Server.Url("/page"), Dir.Dir() + "missing/page.htm", &Progress).first);
+    EXPECT_FALSE(Download(Server.Url("/page"), Dir.Dir() + "missing/page.htm", &Progress).Success);
     EXPECT_EQ(Progress.text(), QString()) << "no status step without a file to download into";
 }

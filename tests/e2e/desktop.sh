@@ -16,15 +16,15 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 wait_for() { local end=$((SECONDS + $1)); shift; until "$@"; do [ $SECONDS -lt $end ] || return 1; sleep 0.2; done; }
 
 source "$root/scripts/xvfb.sh"
+source "$root/scripts/demo.sh"
 start_xvfb
 openbox & pids+=($!)
 wait_for 30 sh -c '! xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "not found"' || fail "openbox did not start"
 trayer --edge bottom --align right --widthtype request --height 24 & pids+=($!)
 wait_for 30 sh -c 'xwininfo -root -tree | grep -q "\"panel\""' || fail "trayer did not start"
-coproc SERVER { exec python3 "$root/demo/server.py" --root "$root/demo/site"; }
-pids+=("$SERVER_PID")
-read -r port <&"${SERVER[0]}"
-export TICKERWELL_QUOTES_SERVER="http://127.0.0.1:$port"
+start_demo_server
+pids+=("$DEMO_PID")
+port=$DEMO_PORT
 # The history goes to the run's own folder, never to the user's.
 export XDG_DATA_HOME="$work/data"
 # A port whose connections wait in the queue for ever: every download stalls.
@@ -39,14 +39,13 @@ cp "$1" "$work/program/tickerwell"
 cp "$(dirname "$1")/tkw_pageviewer.so" "$work/program/"
 cd "$work"
 
-window() { xdotool search --onlyvisible --name '^Tickerwell by QRX & Dobrel$' 2>/dev/null | head -n 1; }
-has_window() { [ -n "$(window)" ]; }
-no_window() { [ -z "$(window)" ]; }
-managed() { ! xprop -id "$(window)" _NET_FRAME_EXTENTS | grep -q 'not found'; }
+has_window() { [ -n "$(main_window)" ]; }
+no_window() { [ -z "$(main_window)" ]; }
+managed() { ! xprop -id "$(main_window)" _NET_FRAME_EXTENTS | grep -q 'not found'; }
 # The window's outer geometry, the window manager's frame included: WIDTHxHEIGHT+X+Y.
 outer() {
   local id l r t b
-  id=$(window)
+  id=$(main_window)
   read -r l r t b <<<"$(xprop -id "$id" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')"
   xwininfo -id "$id" | awk -v l="$l" -v r="$r" -v t="$t" -v b="$b" '/Absolute upper-left X/ { x = $4 }
     /Absolute upper-left Y/ { y = $4 } /Width:/ { w = $2 } /Height:/ { h = $2 }
@@ -58,7 +57,7 @@ more_menus() { [ "$(menus)" -gt "$1" ]; }
 ended() { [[ "$(ps -o stat= -p $tkw)" != [^Z]* ]]; }
 # Starts the program with the demo's dane.txt pointing at port $1, once openbox has its window.
 start() {
-  sed "s/@PORT@/$1/g" "$root/demo/dane.txt.in" >dane.txt
+  demo_configuration "$1" >dane.txt
   "$work/program/tickerwell" &
   tkw=$!
   wait_for 60 has_window && wait_for 30 managed || fail "the window did not appear"
@@ -66,9 +65,9 @@ start() {
 # Clicks START until the window grows: a click before the program takes input is repeated.
 press_start() {
   local end=$((SECONDS + 30))
-  until [ "$(xdotool getwindowgeometry --shell "$(window)" | sed -n 's/^HEIGHT=//p')" -gt 200 ]; do
+  until [ "$(xdotool getwindowgeometry --shell "$(main_window)" | sed -n 's/^HEIGHT=//p')" -gt 200 ]; do
     [ $SECONDS -lt $end ] || fail "START did not open the full window"
-    xdotool mousemove --window "$(window)" 59 18 click 1
+    click_start "$(main_window)"
     sleep 1
   done
 }
@@ -90,17 +89,17 @@ start "$port"
 wait_for 10 outer_is 569x90+0+0 || fail "the compact strip is $(outer), not 569x90+0+0"
 press_start
 wait_for 10 outer_is 569x490+0+0 || fail "the full window is $(outer), not 569x490+0+0"
-xdotool windowsize "$(window)" 300 10
+xdotool windowsize "$(main_window)" 300 10
 wait_for 10 outer_is 569x90+0+0 || fail "the smallest window is $(outer), not 569x90+0+0"
-for page in "$root"/tests/data/e2e/*.htm; do
-  wait_for 60 cmp -s "$page" "program/$(basename "$page")" || fail "page file $(basename "$page") differs"
+for page in "${PAGE_FILES[@]}"; do
+  wait_for 60 cmp -s "$root/tests/data/e2e/$page" "program/$page" || fail "page file $page differs"
 done
-before=$(xdotool getwindowgeometry "$(window)")
-xdotool windowminimize "$(window)"
+before=$(xdotool getwindowgeometry "$(main_window)")
+xdotool windowminimize "$(main_window)"
 wait_for 10 no_window || fail "the minimised window did not leave for the tray"
 click_tray 1
 wait_for 10 has_window || fail "a click on the tray icon did not bring the window back"
-[ "$(xdotool getwindowgeometry "$(window)")" = "$before" ] || fail "the window came back elsewhere"
+[ "$(xdotool getwindowgeometry "$(main_window)")" = "$before" ] || fail "the window came back elsewhere"
 shown=$(menus)
 click_tray 3
 wait_for 10 more_menus "$shown" || fail "the tray menu did not open"
@@ -109,10 +108,10 @@ expect_exit 0
 
 start "$stall"
 press_start
-xdotool mousemove --window "$(window)" 516 18 click 1 # Close TKW
+xdotool mousemove --window "$(main_window)" 516 18 click 1 # Close TKW
 expect_exit 1
 
 start "$port"
-xdotool windowactivate --sync "$(window)" key alt+F4
+xdotool windowactivate --sync "$(main_window)" key alt+F4
 expect_exit 0
 echo "The desktop checks passed."

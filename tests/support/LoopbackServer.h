@@ -1,7 +1,7 @@
 // TLoopbackServer: an HTTP/1.1 server on 127.0.0.1 at a free port that serves canned replies and
-// faults. Each connection carries one request (Connection: close) on a detached thread that shares
-// the server's state. Serve, Release and the queries may be called from any thread; the destructor
-// ends stalled replies at once.
+// faults, in plain text or over TLS. Each connection carries one request (Connection: close) on a
+// detached thread that shares the server's state. Serve, Release and the queries may be called from
+// any thread; the destructor ends stalled and endless replies at once.
 #pragma once
 
 #include <algorithm>
@@ -11,6 +11,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <openssl/ssl.h>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 #include <unistd.h>
@@ -19,29 +21,46 @@
 struct TReply
 {
     // BreakOff announces the body and sends half of it; Stall sends StallAfter bytes of it and the
-    // rest after Release(); Trickle sends TrickleChunk bytes after every TrickleDelay; RedirectLoop
-    // answers 302 to the same path.
+    // rest after Release(); Trickle sends TrickleChunk bytes after every TrickleDelay; Redirect
+    // answers 302 to Location, RedirectLoop to the same path; Endless announces no length and sends
+    // the body over and over until the client hangs up.
     enum class TFault
     {
         None,
         BreakOff,
         Stall,
         Trickle,
-        RedirectLoop
+        Redirect,
+        RedirectLoop,
+        Endless
     };
     int Status = 200;
     std::string Body;
+    std::string Location;
     TFault Fault = TFault::None;
     std::size_t StallAfter = 0;
     std::size_t TrickleChunk = 4;
     std::chrono::milliseconds TrickleDelay{50};
 };
 
+// The server's certificate and its key, PEM files.
+struct TTlsFiles
+{
+    std::string Certificate;
+    std::string Key;
+};
+
 class TLoopbackServer
 {
 public:
-    TLoopbackServer()
+    explicit TLoopbackServer(const std::optional<TTlsFiles>& Tls = std::nullopt)
     {
+        if (Tls) {
+            S->Tls.reset(SSL_CTX_new(TLS_server_method()));
+            if (!S->Tls || SSL_CTX_use_certificate_chain_file(S->Tls.get(), Tls->Certificate.c_str()) != 1 ||
+                SSL_CTX_use_PrivateKey_file(S->Tls.get(), Tls->Key.c_str(), SSL_FILETYPE_PEM) != 1)
+                throw std::runtime_error("cannot load the loopback server's certificate");
+        }
         sockaddr_in Address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
         socklen_t Length = sizeof Address;
         if (bind(S->Listener, reinterpret_cast<sockaddr*>(&Address), Length) != 0 ||
@@ -67,9 +86,8 @@ public:
 
     std::string Url(const std::string& Path) const
     {
-        return "http://127.0.0.1:" + std::to_string(FPort) + Path;
+        return (S->Tls ? "https" : "http") + std::string("://127.0.0.1:") + std::to_string(FPort) + Path;
     }
-    std::uint16_t Port() const { return FPort; }
 
     // Serves Reply for requests of Path (matched without the query, or whole); others get a 404.
     void Serve(const std::string& Path, TReply Reply)
@@ -99,9 +117,38 @@ public:
     }
 
 private:
+    // One accepted connection, in plain text or over TLS.
+    struct TConnection
+    {
+        int Fd;
+        SSL* Tls = nullptr;
+
+        ~TConnection()
+        {
+            if (Tls) {
+                SSL_shutdown(Tls);
+                SSL_free(Tls);
+            }
+            close(Fd);
+        }
+        bool Send(std::string_view Bytes) const
+        {
+            for (ssize_t Count; !Bytes.empty(); Bytes.remove_prefix(std::size_t(Count)))
+                if ((Count = Tls ? SSL_write(Tls, Bytes.data(), int(Bytes.size()))
+                                 : send(Fd, Bytes.data(), Bytes.size(), MSG_NOSIGNAL)) <= 0)
+                    return false;
+            return true;
+        }
+        ssize_t Receive(char* Data, std::size_t Size) const
+        {
+            return Tls ? SSL_read(Tls, Data, int(Size)) : recv(Fd, Data, Size, 0);
+        }
+    };
+
     struct TState
     {
         int Listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        std::unique_ptr<SSL_CTX, decltype(&SSL_CTX_free)> Tls{nullptr, &SSL_CTX_free};
         mutable std::mutex Mutex;
         std::condition_variable Changed;
         bool Stopping = false;
@@ -111,28 +158,26 @@ private:
 
         ~TState() { close(Listener); }
 
-        static bool Send(int Fd, std::string_view Bytes)
-        {
-            for (ssize_t Count; !Bytes.empty(); Bytes.remove_prefix(std::size_t(Count)))
-                if ((Count = send(Fd, Bytes.data(), Bytes.size(), MSG_NOSIGNAL)) <= 0)
-                    return false;
-            return true;
-        }
-
         static void Handle(std::shared_ptr<TState> S, int Fd)
         {
+            TConnection Client{Fd};
+            if (S->Tls) {
+                Client.Tls = SSL_new(S->Tls.get());
+                // A client that refuses the certificate ends the handshake; so does this reply.
+                if (!Client.Tls || SSL_set_fd(Client.Tls, Fd) != 1 || SSL_accept(Client.Tls) != 1)
+                    return;
+            }
             std::string Head(4096, '\0');
             std::size_t Got = 0;
             for (ssize_t Count; Head.find("\r\n\r\n") == std::string::npos && Got < Head.size() &&
-                                (Count = recv(Fd, Head.data() + Got, Head.size() - Got, 0)) > 0;)
+                                (Count = Client.Receive(Head.data() + Got, Head.size() - Got)) > 0;)
                 Got += std::size_t(Count);
             const std::size_t From = Head.find(' ') + 1;
             if (Head.find("\r\n\r\n") != std::string::npos)
-                S->Respond(Fd, Head.substr(From, Head.find(' ', From) - From));
-            close(Fd);
+                S->Respond(Client, Head.substr(From, Head.find(' ', From) - From));
         }
 
-        void Respond(int Fd, const std::string& Target)
+        void Respond(const TConnection& Client, const std::string& Target)
         {
             using TFault = TReply::TFault;
             std::unique_lock Lock(Mutex);
@@ -143,16 +188,27 @@ private:
             const std::uint64_t Seen = Releases;
             Lock.unlock();
             const std::string& Body = Reply.Body;
-            const bool Loop = Reply.Fault == TFault::RedirectLoop;
+            const bool Redirect = Reply.Fault == TFault::Redirect || Reply.Fault == TFault::RedirectLoop;
+            if (Redirect)
+                Client.Send("HTTP/1.1 302 Found\r\nContent-Length: 0\r\nConnection: close\r\nLocation: " +
+                            (Reply.Fault == TFault::Redirect ? Reply.Location : Target) + "\r\n\r\n");
+            if (Redirect || !Client.Send("HTTP/1.1 " + std::to_string(Reply.Status) + " Reply\r\n" +
+                                         (Reply.Fault == TFault::Endless
+                                              ? std::string()
+                                              : "Content-Length: " + std::to_string(Body.size()) + "\r\n") +
+                                         "Connection: close\r\n\r\n"))
+                return;
+            if (Reply.Fault == TFault::Endless) {
+                const std::string Block = Body.empty() ? std::string(64 << 10, 'e') : Body;
+                while (!Stopped() && Client.Send(Block))
+                    ;
+                return;
+            }
             std::size_t Sent = Reply.Fault == TFault::BreakOff ? Body.size() / 2
                                : Reply.Fault == TFault::Stall  ? std::min(Reply.StallAfter, Body.size())
                                : Reply.Fault == TFault::None   ? Body.size()
                                                                : 0;
-            if (!Send(Fd, "HTTP/1.1 " + std::to_string(Loop ? 302 : Reply.Status) +
-                              " Reply\r\nContent-Length: " + std::to_string(Loop ? 0 : Body.size()) +
-                              "\r\nConnection: close\r\n" +
-                              (Loop ? "Location: " + Target + "\r\n\r\n" : "\r\n") + Body.substr(0, Sent)) ||
-                Loop || Reply.Fault == TFault::BreakOff)
+            if (!Client.Send(std::string_view(Body).substr(0, Sent)) || Reply.Fault == TFault::BreakOff)
                 return;
             Lock.lock();
             Changed.wait(Lock, [&] { return Stopping || Releases != Seen || Reply.Fault != TFault::Stall; });
@@ -165,10 +221,16 @@ private:
                                      [&] { return Stopping; }))
                     return;
                 Lock.unlock();
-                if (!Send(Fd, std::string_view(Body).substr(Sent, Piece)))
+                if (!Client.Send(std::string_view(Body).substr(Sent, Piece)))
                     return;
                 Lock.lock();
             }
+        }
+
+        bool Stopped() const
+        {
+            std::lock_guard Lock(Mutex);
+            return Stopping;
         }
     };
 

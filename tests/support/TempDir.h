@@ -1,13 +1,14 @@
-// TTempDir: a fresh directory under the system's temporary folder, removed with everything in it
-// when the object goes.
+// TTempDir: a fresh directory under the system's temporary folder (QTemporaryDir), removed with
+// everything in it when the object goes, with byte-exact file reads and writes.
 // TWorkingDirectory: makes a directory the process's working directory for the object's life.
 #pragma once
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <stdlib.h>
 #include <string>
 
 class TTempDir
@@ -15,15 +16,8 @@ class TTempDir
 public:
     TTempDir()
     {
-        std::string Template = (std::filesystem::temp_directory_path() / "tkw-XXXXXX").string();
-        if (!mkdtemp(Template.data()))
+        if (!Temporary.isValid())
             throw std::runtime_error("cannot create a temporary directory");
-        FPath = Template;
-    }
-    ~TTempDir()
-    {
-        std::error_code Ignored;
-        std::filesystem::remove_all(FPath, Ignored);
     }
 
     const std::filesystem::path& Path() const { return FPath; }
@@ -44,7 +38,8 @@ public:
     bool Exists(const std::string& Name) const { return std::filesystem::exists(FPath / Name); }
 
 private:
-    std::filesystem::path FPath;
+    QTemporaryDir Temporary;
+    const std::filesystem::path FPath = QFile::encodeName(Temporary.path()).toStdString();
 };
 
 class TWorkingDirectory

@@ -39,17 +39,3 @@ TEST(Animation, StartsOnceTheIconIsAddedAdvancesOnTheUserInterfaceThreadAndStops
     Icon.reset();
     ProcessEventsFor(50);
 }
-
-TEST(Animation, FrameListUpdateCounterIsPlain)
-{
-    TVelorIconList Frames;
-    int Changes = 0;
-    Frames.OnChange = [&](TVelorIconList*) { ++Changes; };
-    TIcon Frame(QImage(16, 16, QImage::Format_ARGB32));
-    Frames.EndUpdate();
-    Frames.Add(&Frame);
-    EXPECT_EQ(Changes, 0) << "an unmatched EndUpdate holds changes back";
-    Frames.BeginUpdate();
-    Frames.Add(&Frame);
-    EXPECT_EQ(Changes, 1) << "reported again once BeginUpdate has evened the counter";
-}

@@ -16,6 +16,16 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+// Failing checks show texts and addresses as text.
+inline void PrintTo(const QString& Text, std::ostream* Out)
+{
+    *Out << '"' << Text.toStdString() << '"';
+}
+inline void PrintTo(const QUrl& Url, std::ostream* Out)
+{
+    *Out << Url.toString().toStdString();
+}
+
 inline std::string Marker(int Source, const char* Slash = "")
 {
     return "<" + std::string(Slash) + "s" + std::to_string(Source) + ">";

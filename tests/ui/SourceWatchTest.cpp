@@ -40,8 +40,15 @@ protected:
     static void SetUpTestSuite()
     {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           QString::fromStdString(Config->Dir()));
-        Bus->start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+                           QString::fromStdString(Config.Dir()));
+        // A bus with no service folders: nothing installed on the machine (a notification daemon)
+        // is started to answer for the service the tests withdraw.
+        Config.Write("bus.conf", "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+                                 "<policy context=\"default\"><allow send_destination=\"*\"/>"
+                                 "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
+        Bus->start(QStringLiteral("dbus-daemon"),
+                   {"--config-file=" + QString::fromStdString(Config.Dir()) + "bus.conf", "--nofork",
+                    "--print-address=1"});
         ASSERT_TRUE(Bus->waitForReadyRead(10000)) << "dbus-daemon did not start";
         const QByteArray Address = Bus->readLine().trimmed();
         qputenv("DBUS_SESSION_BUS_ADDRESS", Address);
@@ -83,7 +90,7 @@ protected:
         return Service->Notes.size();
     }
 
-    static inline TTempDir* Config = new TTempDir;
+    static inline TTempDir Config; // removed with everything in it when the tests end
     static inline QProcess* Bus = new QProcess;
     static inline TNotificationService* Service = new TNotificationService;
 };
@@ -200,10 +207,6 @@ TEST_F(TSourceWatchTest, FailuresWarnWithTheirReasonKeepThePageAndNotifyNothing)
 
 TEST_F(TSourceWatchTest, NotificationsCanBeSwitchedOffInTheTrayMenuAndStaySo)
 {
-    ASSERT_EQ(Form->PopupMenu1->Items(1), Form->Notifications1);
-    EXPECT_EQ(Form->Notifications1->Caption(), "&Powiadomienia");
-    EXPECT_EQ(Form->PopupMenu1->Items(2)->Caption(), "&Ustawienia...");
-    EXPECT_TRUE(Form->PopupMenu1->Items(3)->IsSeparator());
     ASSERT_TRUE(Form->Notifications1->Action()->isChecked()) << "on by default";
     Form->Notifications1->Action()->trigger();
     EXPECT_FALSE(QSettings("QRX & Dobrel", "Tickerwell").value("Powiadomienia").toBool());
