@@ -7,6 +7,7 @@
 #include "IndexPage.h"
 #include "NtfyIcon.h"
 #include "PageFile.h"
+#include "PageFolder.h"
 #include "PaintCoalescer.h"
 #include "PopupMenu.h"
 #include "Sciager.h"
@@ -130,7 +131,8 @@ void TForm1::FormCreate()
     move(0, 0);
     SetOuterHeight(CompactHeight);
     SetOuterWidth(WindowWidth);
-    ProgramDir = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString() + "/";
+    ProgramDir =
+        QFile::encodeName(MakePageFolder(QCoreApplication::applicationDirPath())).toStdString() + "/";
     Busy.fill(false);
     LastUpdate.fill(QString());
     InfoLabel->setText(QString());
