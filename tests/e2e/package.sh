@@ -24,6 +24,8 @@ deb=$(echo "$build"/tickerwell_*_amd64.deb)
 [ -f "$deb" ] || fail "no tickerwell_<version>_amd64.deb in $build"
 
 work=$(mktemp -d)
+# The user who runs the program reaches its home folder in here.
+chmod 711 "$work"
 user=tkwpackage
 pids=()
 installed=""
