@@ -5,9 +5,9 @@
 #include "FormFixture.h"
 #include "NtfyIcon.h"
 #include "PopupMenu.h"
+#include "PrivateBus.h"
 
 #include <QDBusConnection>
-#include <QProcess>
 #include <QSettings>
 
 namespace {
@@ -39,22 +39,16 @@ protected:
     {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                            QString::fromStdString(Config->Dir()));
-        Bus->start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
-        ASSERT_TRUE(Bus->waitForReadyRead(10000)) << "dbus-daemon did not start";
-        const QByteArray Address = Bus->readLine().trimmed();
-        qputenv("DBUS_SESSION_BUS_ADDRESS", Address);
-        QDBusConnection Connection = QDBusConnection::connectToBus(QString::fromLatin1(Address), "service");
+        Bus = new TPrivateBus;
+        ASSERT_FALSE(Bus->Address().isEmpty()) << "dbus-daemon did not start";
+        QDBusConnection Connection = QDBusConnection::connectToBus(Bus->Address(), "service");
         ASSERT_TRUE(
             Connection.registerObject("/org/freedesktop/Notifications", Service,
                                       QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
         ASSERT_TRUE(ServiceOnTheBus(true));
     }
 
-    static void TearDownTestSuite()
-    {
-        Bus->kill();
-        Bus->waitForFinished();
-    }
+    static void TearDownTestSuite() { delete Bus; }
 
     void SetUp() override
     {
@@ -82,7 +76,7 @@ protected:
     }
 
     static inline TTempDir* Config = new TTempDir;
-    static inline QProcess* Bus = new QProcess;
+    static inline TPrivateBus* Bus = nullptr;
     static inline TNotificationService* Service = new TNotificationService;
 };
 
