@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFile>
+#include <QGuiApplication>
 #include <QScopedValueRollback>
 #include <QShortcut>
 #include <QTimer>
@@ -39,6 +40,13 @@ using THandler = void (TForm1::*)(TSciager*);
 constexpr std::array<THandler, SourceCount> Handlers{&TForm1::Worker0Terminate, &TForm1::Worker1Terminate,
                                                      &TForm1::Worker2Terminate, &TForm1::Worker3Terminate,
                                                      &TForm1::Worker4Terminate};
+
+// A Wayland compositor places windows itself and keeps none on top; it frames a window (client-side
+// decorations) as soon as it is shown, and sends no move or property event that tells so.
+bool OnWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
 
 // The current local time in the user's long time format.
 QString LongTimeText()
@@ -101,6 +109,8 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     Wire(new QShortcut(Qt::CTRL | Qt::Key_Q, this), &QShortcut::activated, this, [this] { Exit1Click(); });
     for (int Source = 0; Source < SourceCount; ++Source)
         PageControl1->widget(Source)->installEventFilter(this);
+    if (OnWayland())
+        installEventFilter(this);
     Wire(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
 
     // The tray menu and icon, as the window's design describes them; menu items run through the
@@ -281,6 +291,12 @@ bool TForm1::nativeEvent(const QByteArray& EventType, void* Message, qintptr* Re
 
 bool TForm1::eventFilter(QObject* Watched, QEvent* Event)
 {
+    // Under Wayland the window watches itself: the frame is known once it is shown.
+    if (Watched == this) {
+        if (Event->type() == QEvent::Show)
+            QMetaObject::invokeMethod(this, &TForm1::FollowFrame, Qt::QueuedConnection);
+        return QWidget::eventFilter(Watched, Event);
+    }
     if (Event->type() == QEvent::Show)
         ArrangeControls();
     return QWidget::eventFilter(Watched, Event);
@@ -512,6 +528,10 @@ void TForm1::PageControl1Change()
 
 void TForm1::CheckBox1Click()
 {
+    // Where the compositor keeps no window on top, the window made anew for the flag would only
+    // land elsewhere: the box then changes nothing.
+    if (OnWayland())
+        return;
     const QRect Geometry = geometry();
     setWindowFlag(Qt::WindowStaysOnTopHint, CheckBox1->isChecked());
     setGeometry(Geometry);
