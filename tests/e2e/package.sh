@@ -93,6 +93,8 @@ as_user sh -c "$exec_line" >"$work/program.log" 2>&1 &
 pids+=($!)
 window() { xdotool search --onlyvisible --name '^Tickerwell by QRX & Dobrel$' 2>/dev/null | head -n 1; }
 has_window() { [ -n "$(window)" ]; }
+# The window's client height, 0 while there is none (the window is made anew when its form changes).
+height() { xdotool getwindowgeometry --shell "$(window)" 2>/dev/null | sed -n 's/^HEIGHT=//p' | grep . || echo 0; }
 wait_for 60 has_window || fail "the window did not appear: $(cat "$work/program.log")"
 pids+=("$(xdotool getwindowpid "$(window)")")
 cmp -s "$config/dane.txt" /usr/share/tickerwell/dane.txt || fail "the sample dane.txt was not copied to $config"
@@ -103,7 +105,7 @@ sed "s/@PORT@/$port/g" "$root/demo/dane.txt.in" >"$config/dane.txt"
 as_user sh -c "$exec_line" || fail "a second start from the menu failed"
 cmp -s "$config/dane.txt" <(sed "s/@PORT@/$port/g" "$root/demo/dane.txt.in") || fail "a second start replaced dane.txt"
 end=$((SECONDS + 30))
-until [ "$(xdotool getwindowgeometry --shell "$(window)" | sed -n 's/^HEIGHT=//p')" -gt 200 ]; do
+until [ "$(height)" -gt 200 ]; do
   [ $SECONDS -lt $end ] || fail "START did not open the full window"
   xdotool mousemove --window "$(window)" 59 18 click 1
   sleep 1
@@ -114,6 +116,7 @@ done
 compgen -G '/usr/lib/tickerwell/*.htm' >/dev/null && fail "page files were written into /usr/lib/tickerwell"
 (cd "$config" && as_user tickerwell --check) >"$work/check.txt" 2>&1 || true
 grep -qF "Pliki stron okna: $data/" "$work/check.txt" || fail "--check does not name $data: $(cat "$work/check.txt")"
+has_window || fail "the program ended after START: $(cat "$work/program.log")"
 echo "Page files in $data; the check names the folder."
 
 echo "== Removing the package"
