@@ -7,7 +7,9 @@
 #include "PopupMenu.h"
 #include "PrivateBus.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
+#include <QIcon>
 #include <QSettings>
 
 namespace {
@@ -18,14 +20,18 @@ class TNotificationService : public QObject
 public:
     QStringList Notes;     // "summary: body"
     QList<uint> Replacing; // the notification each replaces
+    QString Icon;          // of the last one, with its hints
+    QVariantMap Hints;
     static constexpr uint Id = 7;
 
 public slots:
-    uint Notify(const QString&, uint Replaces, const QString&, const QString& Summary, const QString& Body,
-                const QStringList&, const QVariantMap&, int)
+    uint Notify(const QString&, uint Replaces, const QString& AppIcon, const QString& Summary,
+                const QString& Body, const QStringList&, const QVariantMap& NoteHints, int)
     {
         Notes << Summary + ": " + Body;
         Replacing << Replaces;
+        Icon = AppIcon;
+        Hints = NoteHints;
         return Id;
     }
 signals:
@@ -40,8 +46,10 @@ protected:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                            QString::fromStdString(Config->Dir()));
         Bus = new TPrivateBus;
-        ASSERT_FALSE(Bus->Address().isEmpty()) << "dbus-daemon did not start";
-        QDBusConnection Connection = QDBusConnection::connectToBus(Bus->Address(), "service");
+        ASSERT_FALSE(Bus->Address.isEmpty()) << "dbus-daemon did not start";
+        // An installed copy's icon in the system's icon theme must not count.
+        QIcon::setThemeSearchPaths({});
+        QDBusConnection Connection = QDBusConnection::connectToBus(Bus->Address, "service");
         ASSERT_TRUE(
             Connection.registerObject("/org/freedesktop/Notifications", Service,
                                       QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
@@ -98,6 +106,10 @@ TEST_F(TSourceWatchTest, ChangesUnseenMarkTheirTabsNotifyOnceAndSignalInTheTray)
     EXPECT_TRUE(IconShown(2));
     ASSERT_TRUE(WaitUntil([] { return Service->Notes.size() == 1; }));
     EXPECT_EQ(Service->Notes[0], "Tickerwell: Nowe komentarze: Stormer Futures, Stormer On-line");
+    // The icon by name, the menu entry, and the icon's pixels, as no icon theme holds it here.
+    EXPECT_EQ(Service->Icon, "tickerwell");
+    EXPECT_EQ(Service->Hints.value("desktop-entry").toString(), "tickerwell");
+    EXPECT_EQ(Service->Hints.value("image-data").value<QDBusArgument>().currentSignature(), "(iiibiiay)");
     EXPECT_FALSE(Form->NotificationIcon1->Animated()) << "the window is shown";
 
     Form->PageControl1->setCurrentIndex(1);

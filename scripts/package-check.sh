@@ -4,9 +4,9 @@
 # as a user who is not root through the menu entry's command on a virtual X server, presses START
 # and expects the demo's page files in that user's data folder, then removes the package and
 # expects nothing of it under /usr. It needs root and an uninstalled tickerwell package, and skips
-# with exit status 77 otherwise.   bash tests/e2e/package.sh [BUILD_FOLDER]
+# with exit status 77 otherwise.   bash scripts/package-check.sh [BUILD_FOLDER]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-package}
 skip() { echo "SKIP: the package check $*"; exit 77; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
