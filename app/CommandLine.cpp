@@ -8,8 +8,10 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <algorithm>
+#include <array>
 #include <cstdio>
-#include <cstring>
+#include <string_view>
 
 namespace {
 const QCommandLineOption CheckOption(QStringLiteral("check"),
@@ -30,6 +32,41 @@ void SetUp(QCommandLineParser& Parser)
                                  QStringLiteral("[FILE]"));
 }
 
+// The toolkit's own options, which QApplication takes out of the command line: flags, and options
+// that take a value (as "-style fusion" or "-style=fusion").
+constexpr std::array<std::string_view, 6> ToolkitFlags{"reverse", "widgetcount", "nograb",
+                                                       "dograb",  "sync",        "testability"};
+constexpr std::array<std::string_view, 14> ToolkitValueOptions{
+    "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry", "geometry",
+    "qwindowicon", "qwindowtitle",       "title",         "session", "display",         "name",
+    "style",       "stylesheet"};
+
+bool IsOneOf(std::string_view Name, const auto& Names)
+{
+    return std::find(Names.begin(), Names.end(), Name) != Names.end();
+}
+
+// The arguments without the toolkit's own options, so that the options left are the program's.
+QStringList OwnArguments(int argc, char** argv)
+{
+    QStringList Own;
+    for (int I = 0; I < argc; ++I) {
+        std::string_view Name = argv[I];
+        if (I > 0 && Name.size() > 1 && Name.starts_with('-') && Name != "--") {
+            Name.remove_prefix(Name.starts_with("--") ? 2 : 1);
+            const std::size_t Equals = Name.find('=');
+            if (IsOneOf(Name.substr(0, Equals), ToolkitValueOptions)) {
+                I += Equals == std::string_view::npos ? 1 : 0;
+                continue;
+            }
+            if (IsOneOf(Name, ToolkitFlags))
+                continue;
+        }
+        Own << QString::fromLocal8Bit(argv[I]);
+    }
+    return Own;
+}
+
 void Print(std::FILE* Stream, const QString& Text)
 {
     std::fputs(Utf8ToLocale(Text.toStdString()).c_str(), Stream);
@@ -44,11 +81,11 @@ int Fail(const QString& Message)
 
 bool AsksForCommandLine(int argc, char** argv)
 {
-    for (int I = 1; I < argc; ++I)
-        for (const char* Option : {"--check", "--help", "-h", "-?", "--help-all", "--version", "-v"})
-            if (std::strcmp(argv[I], Option) == 0)
-                return true;
-    return false;
+    const QStringList Arguments = OwnArguments(argc, argv);
+    return std::any_of(Arguments.begin() + 1, Arguments.end(), [](const QString& Argument) {
+        return Argument.size() > 1 && Argument.startsWith(QLatin1Char('-')) &&
+               Argument != QStringLiteral("--");
+    });
 }
 
 int RunCommandLine(int argc, char** argv)
@@ -58,7 +95,7 @@ int RunCommandLine(int argc, char** argv)
     QCoreApplication::setApplicationVersion(QStringLiteral(TICKERWELL_VERSION));
     QCommandLineParser Parser;
     SetUp(Parser);
-    if (!Parser.parse(QCoreApplication::arguments()))
+    if (!Parser.parse(OwnArguments(argc, argv)))
         return Fail(Parser.errorText());
     if (Parser.isSet(QStringLiteral("help")) || Parser.isSet(QStringLiteral("help-all"))) {
         const QString Help = Parser.helpText();
@@ -70,19 +107,18 @@ int RunCommandLine(int argc, char** argv)
         return 0;
     }
     const QStringList Files = Parser.positionalArguments();
+    if (!Parser.isSet(CheckOption))
+        return Fail(
+            QStringLiteral("Unexpected argument '%1': a FILE goes with --check.").arg(Files.value(0)));
     if (Files.size() > 1)
         return Fail(QStringLiteral("--check takes one FILE, not %1.").arg(Files.size()));
     const QString File = Files.value(0, QString::fromLatin1(ConfigurationFileName));
     return RunConfigCheck(QFile::encodeName(File).toStdString());
 }
 
-int RejectArguments(const QStringList& Arguments)
+void NoteIgnoredArguments(const QStringList& Arguments)
 {
-    if (Arguments.size() <= 1)
-        return 0;
-    QCommandLineParser Parser;
-    SetUp(Parser);
-    if (!Parser.parse(Arguments))
-        return Fail(Parser.errorText());
-    return Fail(QStringLiteral("Unexpected argument '%1': a FILE goes with --check.").arg(Arguments.at(1)));
+    if (Arguments.size() > 1)
+        Print(stderr, QStringLiteral("tickerwell: ignoring %1 (a FILE goes with --check)\n")
+                          .arg(Arguments.mid(1).join(QLatin1Char(' '))));
 }

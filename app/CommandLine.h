@@ -1,16 +1,17 @@
-// The command line: --check [FILE], --help and --version run without a window; the window itself
-// takes no arguments beyond the toolkit's own.
+// The command line: --check [FILE], --help and --version run without a window, and so does an
+// option the program does not know; the window takes no arguments beyond the toolkit's own.
 #pragma once
 
 #include <QStringList>
 
-// True when the arguments ask for --check, --help or --version.
+// True when the arguments hold an option other than the toolkit's own: --check, --help, --version
+// or one the program does not know.
 bool AsksForCommandLine(int argc, char** argv);
 
-// Runs --check, --help or --version on a QCoreApplication, so without a display; returns the exit
-// status (2 for a command line it does not understand).
+// Runs the options on a QCoreApplication, so without a display; returns the exit status (2 for a
+// command line it does not understand).
 int RunCommandLine(int argc, char** argv);
 
-// For the window, with the toolkit's own options already taken out of Arguments: prints a short
-// error and returns 2 when anything is left beyond the program name, else returns 0.
-int RejectArguments(const QStringList& Arguments);
+// For the window, with the toolkit's own options already taken out of Arguments: notes on standard
+// error that anything left beyond the program name is ignored.
+void NoteIgnoredArguments(const QStringList& Arguments);

@@ -4,10 +4,10 @@
 #include "Application.h"
 #include "ConfigFileWarnings.h"
 #include "Configuration.h"
-#include "IndexPage.h"
 #include "PageFolder.h"
+#include "PageWorker.h"
 #include "Sciager.h"
-#include "SiteConstants.h"
+#include "SourcePage.h"
 #include "SourceTable.h"
 #include "TextRoutines.h"
 #include "Windows1250.h"
@@ -21,9 +21,6 @@
 #include <vector>
 
 namespace {
-// The tabs' captions as the window shows them.
-constexpr std::array<std::string_view, SourceCount> TabCaptions{"Wirek & Borta", "Stormer Futures",
-                                                                "Stormer On-line", "doakcji.pl", "Indeksy"};
 constexpr std::size_t ShownLines = 2;
 constexpr std::size_t ShownLineLength = 100;
 constexpr const char* Indent = "    ";
@@ -36,24 +33,24 @@ struct TSourceCheck
     std::string EndMarker;
     bool Success = false;
     TDownloadOutcome Outcome;
-    std::string Page;
+    TSourcePage Page;
 };
 
 // Downloads every source with an address at once and waits until all have ended.
 void DownloadAll(std::array<TSourceCheck, SourceCount>& Sources)
 {
     int Pending = 0;
-    for (TSourceCheck& Source : Sources) {
+    for (int Index = 0; Index < SourceCount; ++Index) {
+        TSourceCheck& Source = Sources[Index];
         if (Source.Address.empty())
             continue;
-        auto* Worker = new TSciager;
-        Worker->SetURL(Source.Address);
-        Worker->SetMode(TDownloadMode::dmToString);
-        Worker->SetUserAgent(std::string(AgentName));
-        Worker->OnTerminate = [&Source, &Pending](TSciager* Sender) {
+        TSciager* Worker = NewPageWorker(Source.Address);
+        Worker->OnTerminate = [Index, &Source, &Pending](TSciager* Sender) {
             Source.Success = Sender->Success();
             Source.Outcome = Sender->Outcome();
-            Source.Page = NormalizeLines(Sender->ResultText());
+            if (Source.Success)
+                Source.Page =
+                    BuildSourcePage(Index, Sender->ResultText(), Source.StartMarker, Source.EndMarker);
             if (--Pending == 0)
                 QCoreApplication::quit();
         };
@@ -138,7 +135,7 @@ std::string MarkerLine(const char* Name, int FileLine, std::string_view Marker, 
 // Appends the block of one source to Report; true when the source is in order.
 bool ReportSource(int Index, const TSourceCheck& Source, std::string& Report)
 {
-    Report += "[" + std::to_string(Index + 1) + "] " + std::string(TabCaptions[Index]) + "\n";
+    Report += "[" + std::to_string(Index + 1) + "] " + std::string(SourceTable[Index].Caption) + "\n";
     if (Source.Address.empty()) {
         // Every source's box is checked when the window opens.
         Report += std::string(Indent) + "adres (wiersz " + std::to_string(3 * Index + 1) +
@@ -158,21 +155,19 @@ bool ReportSource(int Index, const TSourceCheck& Source, std::string& Report)
     Report += std::string(Indent) + "pobieranie: HTTP " + std::to_string(Source.Outcome.Status) + ", " +
               Bytes + "\n";
     bool Good;
+    const TSourcePage& Page = Source.Page;
     if (Index == IndexSource) {
-        const std::string Sesid = ExtractSesid(Source.Page);
-        Good = !Sesid.empty();
+        Good = !Page.Sesid.empty();
         Report += std::string(Indent) + "sesja: " +
-                  (Good ? Printable(Sesid) : "nie znaleziono (/lib/php/p_glowna.php?sesid=...\")") + "\n" +
-                  Indent + "notowania: " + Printable(QuotesPageAddress(Sesid)) + "\n";
+                  (Good ? Printable(Page.Sesid) : "nie znaleziono (/lib/php/p_glowna.php?sesid=...\")") +
+                  "\n" + Indent + "notowania: " + Printable(Page.QuotesAddress) + "\n";
     } else {
         // Positions in the page with CR LF line ends, as the page builder sees it.
-        const TMarkerPositions At = FindMarkers(Source.Page, Source.StartMarker, Source.EndMarker);
-        Good = At.Start > 0 && At.End > 0;
-        Report += MarkerLine("początek", 3 * Index + 2, Source.StartMarker, At.Start);
-        Report += MarkerLine("koniec", 3 * Index + 3, Source.EndMarker, At.End);
-        const std::string Fragment = CutBetweenMarkers(Source.Page, Source.StartMarker, Source.EndMarker);
-        Report += std::string(Indent) + "fragment: bajtów: " + std::to_string(Fragment.size()) + "\n";
-        for (const std::string& Line : VisibleLines(Fragment))
+        Good = Page.Markers.Start > 0 && Page.Markers.End > 0;
+        Report += MarkerLine("początek", 3 * Index + 2, Source.StartMarker, Page.Markers.Start);
+        Report += MarkerLine("koniec", 3 * Index + 3, Source.EndMarker, Page.Markers.End);
+        Report += std::string(Indent) + "fragment: bajtów: " + std::to_string(Page.Fragment.size()) + "\n";
+        for (const std::string& Line : VisibleLines(Page.Fragment))
             Report += std::string(Indent) + Indent + "„" + Line + "”\n";
     }
     Report += std::string(Indent) + "wynik: " + (Good ? "dobrze" : "BŁĄD") + "\n\n";

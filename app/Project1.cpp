@@ -20,12 +20,12 @@ namespace {
 
 int main(int argc, char** argv)
 {
+    // Options are handled before the application object exists, which needs a display.
     if (AsksForCommandLine(argc, argv))
         End(RunCommandLine(argc, argv));
     PreparePageViews();
     TApplication Application(argc, argv);
-    if (const int Status = RejectArguments(QCoreApplication::arguments()))
-        End(Status);
+    NoteIgnoredArguments(QCoreApplication::arguments());
     int ExitCode;
     {
         // A second start with the same page folder shows the running copy's window instead.
@@ -33,7 +33,6 @@ int main(int argc, char** argv)
         if (Instance.HandedOver())
             End(0);
         auto* Form1 = new TForm1;
-        Application.MainForm = Form1;
         QObject::connect(&Instance, &TSingleInstance::Activated, Form1, [Form1] { Form1->Open1Click(); });
         Form1->show();
         ExitCode = Application.exec();

@@ -246,7 +246,6 @@ int Run(const TOptions& Options)
     });
 
     TForm1 Form;
-    TApplication::Instance()->MainForm = &Form;
     Form.ProgramDir = ProgramDir.Dir();
     Form.show();
     const auto AllIdle = [&Form] {

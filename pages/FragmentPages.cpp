@@ -69,14 +69,13 @@ const std::array<TFragmentSource, 4>& FragmentSources()
 }
 } // namespace
 
-std::string BuildFragmentPage(int SourceIndex, std::string_view Page, std::string_view StartMarker,
-                              std::string_view EndMarker)
+std::string BuildFragmentPage(int SourceIndex, std::string Fragment)
 {
     if (SourceIndex < 0 || SourceIndex > 3)
         throw std::out_of_range("no fragment page for source " + std::to_string(SourceIndex));
     const TFragmentSource& Source = FragmentSources()[static_cast<std::size_t>(SourceIndex)];
 
-    std::string W = CutBetweenMarkers(Page, StartMarker, EndMarker);
+    std::string W = std::move(Fragment);
     if (SourceIndex == 3) {
         // DoAkcji's rewrite sees the fragment alone, before the header is put in front of it. The
         // page stays in line form: an empty fragment leaves the header on a line of its own.

@@ -126,13 +126,13 @@ std::string NormalizeLines(std::string_view Text)
     return Out;
 }
 
-std::string CutBetweenMarkers(std::string_view Text, std::string_view StartMarker, std::string_view EndMarker)
+TMarkerCut CutBetweenMarkers(std::string_view Text, std::string_view StartMarker, std::string_view EndMarker)
 {
     // A missing or empty start marker gives position 0, which Sub takes as 1: Head is then the
     // whole text. Text in line form, as pages are handed over, is its own normalisation and needs
     // no copy.
-    const std::string_view Tail =
-        Sub(Text, Find(StartMarker, Text), static_cast<std::ptrdiff_t>(Text.size()));
+    const std::ptrdiff_t Start = Find(StartMarker, Text);
+    const std::string_view Tail = Sub(Text, Start, static_cast<std::ptrdiff_t>(Text.size()));
     const bool TailInLineForm = InLineForm(Tail);
     const std::string Normalized = TailInLineForm ? std::string() : NormalizeLines(Tail);
     const std::string_view Head = TailInLineForm ? Tail : std::string_view(Normalized);
@@ -142,18 +142,10 @@ std::string CutBetweenMarkers(std::string_view Text, std::string_view StartMarke
     const std::string_view Cut = Sub(Head, 1, E + static_cast<std::ptrdiff_t>(EndMarker.size()) - 1);
     // Head is in line form, and so is a piece from its start but for its last line's break: whole,
     // cut after its CR, or missing. Completing that break is what NormalizeLines would do.
-    std::string Out;
-    Out.reserve(Cut.size() + LineBreak.size());
-    Out.append(Cut);
+    TMarkerCut Out{.At = {Start, E == 0 ? 0 : std::max<std::ptrdiff_t>(Start, 1) + E - 1}};
+    Out.Fragment.reserve(Cut.size() + LineBreak.size());
+    Out.Fragment.append(Cut);
     if (!Cut.empty() && Cut.back() != '\n')
-        Out.append(Cut.back() == '\r' ? "\n" : LineBreak);
+        Out.Fragment.append(Cut.back() == '\r' ? "\n" : LineBreak);
     return Out;
-}
-
-TMarkerPositions FindMarkers(std::string_view Text, std::string_view StartMarker, std::string_view EndMarker)
-{
-    const std::ptrdiff_t Start = Find(StartMarker, Text);
-    const std::string Tail = NormalizeLines(Sub(Text, Start, static_cast<std::ptrdiff_t>(Text.size())));
-    const std::ptrdiff_t EndInTail = Find(EndMarker, Tail);
-    return {Start, EndInTail == 0 ? 0 : std::max<std::ptrdiff_t>(Start, 1) + EndInTail - 1};
 }

@@ -23,17 +23,21 @@ std::string ReplaceAll(std::string_view Pattern, std::string_view Replacement, s
 // lines with CR LF after each one, the last included.
 std::string NormalizeLines(std::string_view Text);
 
-// Cuts Text (in line form) from the first StartMarker through the first EndMarker after it, both
-// included; the result is in line form. Missing or empty markers follow fixed edge rules.
-std::string CutBetweenMarkers(std::string_view Text, std::string_view StartMarker,
-                              std::string_view EndMarker);
-
-// Where CutBetweenMarkers finds its markers in Text: the position (from 1) of the first StartMarker,
-// and that of the first EndMarker from there on, counted in the line form of the text; 0 for a
-// marker that is not found, an empty one included.
+// Where a cut found its markers in Text: the position (from 1) of the first StartMarker, and that of
+// the first EndMarker from there on, counted in the line form of the text; 0 for a marker that is
+// not found, an empty one included.
 struct TMarkerPositions
 {
     std::ptrdiff_t Start = 0;
     std::ptrdiff_t End = 0;
 };
-TMarkerPositions FindMarkers(std::string_view Text, std::string_view StartMarker, std::string_view EndMarker);
+
+struct TMarkerCut
+{
+    std::string Fragment;
+    TMarkerPositions At;
+};
+
+// Cuts Text (in line form) from the first StartMarker through the first EndMarker after it, both
+// included; the fragment is in line form. Missing or empty markers follow fixed edge rules.
+TMarkerCut CutBetweenMarkers(std::string_view Text, std::string_view StartMarker, std::string_view EndMarker);

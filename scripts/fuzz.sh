@@ -21,9 +21,7 @@ bash "$root/scripts/deps.sh" clang-14 libclang-rt-14-dev
 # shellcheck disable=SC2046
 bash "$root/scripts/deps.sh" $(grep -v '^#' "$root/scripts/packages.txt")
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
-  -DTICKERWELL_FUZZ=ON -DTICKERWELL_SANITIZE=address,undefined -DTICKERWELL_WERROR=ON -DBUILD_TESTING=ON \
-  >/dev/null
+cmake -S "$root" -B "$build" --preset fuzz >/dev/null
 # Only the fuzz targets and the libraries they use: not the program and its page views.
 cmake --build "$build" --target tkw_fuzzers --parallel 2
 

@@ -7,12 +7,13 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/xvfb.sh"
-build() { bash "$root/scripts/build.sh" "$root/$1" -DTICKERWELL_WERROR=ON -DBUILD_TESTING=ON "${@:2}"; }
+# Builds the given preset of CMakePresets.json into its folder.
+build() { bash "$root/scripts/build.sh" "$root/$1" --preset "$2"; }
 run() { (cd "$root/$1" && ctest --output-on-failure --timeout 300 -j "$(nproc)" "${@:2}"); }
 trap 'kill ${XVFB_PID:-} 2>/dev/null || true' EXIT
 
 if [ "${1:-}" = "--quick" ]; then
-  build build-test
+  build build-test plain
   start_xvfb
   echo "== Tests"
   run build-test
@@ -20,7 +21,7 @@ if [ "${1:-}" = "--quick" ]; then
 fi
 
 echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-build build-asan -DTICKERWELL_SANITIZE=address,undefined
+build build-asan asan
 start_xvfb
 # Chromium inside Qt WebEngine frees some of its own objects through a base of another size.
 export ASAN_OPTIONS=detect_leaks=1:new_delete_type_mismatch=0
@@ -32,7 +33,7 @@ run build-asan -LE '^(ui|desktop)$'
 ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0 run build-asan -L '^(ui|desktop)$'
 
 echo "== Worker, window and animation tests under ThreadSanitizer"
-TKW_BUILD_TARGETS="tkw_download_tests tkw_ui_tests tkw_tray_tests" build build-tsan -DTICKERWELL_SANITIZE=thread
+TKW_BUILD_TARGETS="tkw_download_tests tkw_ui_tests tkw_tray_tests" build build-tsan tsan
 # Qt, GLib and Chromium are not built for the sanitizer: their own memory work and locking, which it
 # cannot follow, is left out; the project's code is checked in full.
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1:suppressions=$root/tests/sanitizers/tsan.supp"

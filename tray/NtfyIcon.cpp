@@ -114,10 +114,6 @@ void TNotificationIcon::Loaded()
     TComponent::Loaded();
     if (FActive && !Designing())
         ShowIcon();
-    if (FHideOnTaskbar) {
-        if (TApplication* App = TApplication::Instance())
-            App->ShowMainForm = false;
-    }
 }
 
 void TNotificationIcon::Notification(QObject* Component, TOperation Operation)
@@ -429,20 +425,25 @@ bool TNotificationIcon::HideMainForm()
         UpdateIcon();
     if (!FIconShown)
         return false;
-    if (TApplication* App = TApplication::Instance(); App != nullptr && !App->MainForm.isNull())
-        App->MainForm->hide();
+    if (QWidget* Form = MainForm())
+        Form->hide();
     return true;
 }
 
 void TNotificationIcon::RestoreMainForm()
 {
-    TApplication* App = TApplication::Instance();
-    if (App == nullptr || App->MainForm.isNull())
+    QWidget* Form = MainForm();
+    if (Form == nullptr)
         return;
-    QWidget* Form = App->MainForm;
     if (Form->isMinimized())
         Form->setWindowState(Form->windowState() & ~Qt::WindowMinimized);
     Form->show();
     Form->raise();
     Form->activateWindow();
+}
+
+QWidget* TNotificationIcon::MainForm() const
+{
+    auto* Owner = qobject_cast<QWidget*>(parent());
+    return Owner != nullptr ? Owner->window() : nullptr;
 }

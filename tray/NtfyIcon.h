@@ -61,7 +61,7 @@ public:
     // Tooltip; only the part before the first "|" is shown.
     const QString& Hint() const { return FHint; }
     void SetHint(const QString& Value);
-    // When loading ends, the application is told not to show its main form itself.
+    // A stored value only: the program shows its main form itself.
     bool HideOnTaskbar() const { return FHideOnTaskbar; }
     void SetHideOnTaskbar(bool Value) { FHideOnTaskbar = Value; }
     // The image shown when not animating. The component owns it; changing it in place (for
@@ -96,10 +96,11 @@ public:
     // The user clicked the message balloon of ShowBalloon.
     TNotifyEvent OnBalloonClick;
 
-    // End of loading: shows the icon when Active, and applies HideOnTaskbar.
+    // End of loading: shows the icon when Active.
     void Loaded() override;
 
-    // Sends the application's main form to the tray by hiding it. When the icon is not in the tray
+    // The main form is the window of the widget that owns the component.
+    // Sends the main form to the tray by hiding it. When the icon is not in the tray
     // (no tray host, no image, not active) the form is left alone, an ordinary minimised window the
     // user can get back, and the result is false.
     bool HideMainForm();
@@ -144,6 +145,7 @@ private:
     bool PopupAtCursor(int X, int Y);
     bool ClickDefaultItem();
     bool IconWanted() const;
+    QWidget* MainForm() const;
     void StopTimerThread();
     // The timer thread's advance, posted to the user-interface thread.
     Q_INVOKABLE void TimerTick();

@@ -1,12 +1,5 @@
-// The per-source state of refreshes and the change comparison of page files.
+// The per-source state of refreshes and the warning about a page's markers.
 #include "SourceState.h"
-
-#include "TextRoutines.h"
-
-#include <algorithm>
-#include <array>
-#include <filesystem>
-#include <fstream>
 
 void TSourceState::Fail(const QString& Time, const QString& Reason)
 {
@@ -47,30 +40,8 @@ QString TSourceState::Tooltip() const
     return Text;
 }
 
-bool DiffersFromFile(const std::string& Path, std::string_view Bytes)
+QString MarkerWarning(const TMarkerPositions& At)
 {
-    std::error_code Error;
-    const auto Size = std::filesystem::file_size(Path, Error);
-    if (Error)
-        return false;
-    if (Size != Bytes.size())
-        return true;
-    std::ifstream File(Path, std::ios::binary);
-    std::array<char, 65536> Block;
-    for (std::size_t Done = 0; Done < Bytes.size();) {
-        const std::size_t Want = std::min(Block.size(), Bytes.size() - Done);
-        if (!File.read(Block.data(), static_cast<std::streamsize>(Want)))
-            return true;
-        if (Bytes.substr(Done, Want) != std::string_view(Block.data(), Want))
-            return true;
-        Done += Want;
-    }
-    return false;
-}
-
-QString MarkerWarning(std::string_view Page, std::string_view StartMarker, std::string_view EndMarker)
-{
-    const TMarkerPositions At = FindMarkers(Page, StartMarker, EndMarker);
     if (At.Start == 0)
         return QStringLiteral("nie znaleziono znacznika początku na stronie");
     if (At.End == 0)

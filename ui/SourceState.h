@@ -1,12 +1,13 @@
 // TSourceState: what the window knows of one source's refreshes (when it was last tried and last
 // shown, why its last attempt failed, what was amiss on its page, whether it changed unseen), its
-// tab's mark and tooltip; and the comparison of a new page file with the one it replaces.
+// tab's mark and tooltip; and the warning about a page whose markers were not found.
 #pragma once
+
+#include "TextRoutines.h"
 
 #include <QString>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 enum class TSourceMark : std::uint8_t
 {
@@ -32,10 +33,6 @@ struct TSourceState
     QString Tooltip() const;
 };
 
-// Whether Bytes differ from the file at Path; false when there is no such file. Reads the file at
-// most once, in blocks, and not at all when its size differs.
-bool DiffersFromFile(const std::string& Path, std::string_view Bytes);
-
-// What is amiss with the markers of a page in line form: empty when the start marker and an end
-// marker after it are found.
-QString MarkerWarning(std::string_view Page, std::string_view StartMarker, std::string_view EndMarker);
+// What is amiss with the markers of a page: empty when the start marker and an end marker after it
+// were found.
+QString MarkerWarning(const TMarkerPositions& At);

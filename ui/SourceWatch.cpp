@@ -100,7 +100,7 @@ void TSourceWatch::RefreshEnded()
     if (FNotificationsOn) {
         QStringList Captions;
         for (int Source : FPending)
-            Captions << FTabs->tabText(Source).replace(QStringLiteral("&&"), QStringLiteral("&"));
+            Captions << QString::fromUtf8(SourceTable[Source].Caption);
         FNotified = FPending.front();
         FNotifier->Notify(QStringLiteral("Tickerwell"),
                           QStringLiteral("Nowe komentarze: ") + Captions.join(QStringLiteral(", ")));

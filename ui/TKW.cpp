@@ -3,32 +3,30 @@
 
 #include "Application.h"
 #include "Configuration.h"
-#include "FragmentPages.h"
-#include "IndexPage.h"
+#include "LongTimeText.h"
 #include "NtfyIcon.h"
 #include "PageFile.h"
 #include "PageFolder.h"
+#include "PageWorker.h"
 #include "PaintCoalescer.h"
 #include "PopupMenu.h"
 #include "Sciager.h"
+#include "SourcePage.h"
 #include "SourceWatch.h"
-#include "TextRoutines.h"
+#include "WindowFrame.h"
 #include "Windows1250.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFile>
-#include <QGuiApplication>
 #include <QScopedValueRollback>
 #include <QShortcut>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <cstdlib>
-#include <ctime>
 #include <system_error>
-#include <xcb/xcb.h>
 
 namespace {
 constexpr int TimerInterval = 300000;
@@ -41,24 +39,6 @@ constexpr std::array<THandler, SourceCount> Handlers{&TForm1::Worker0Terminate, 
                                                      &TForm1::Worker2Terminate, &TForm1::Worker3Terminate,
                                                      &TForm1::Worker4Terminate};
 
-// A Wayland compositor places windows itself and keeps none on top; it frames a window (client-side
-// decorations) as soon as it is shown, and sends no move or property event that tells so.
-bool OnWayland()
-{
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-
-// The current local time in the user's long time format.
-QString LongTimeText()
-{
-    const std::time_t Now = std::time(nullptr);
-    std::tm Local{};
-    localtime_r(&Now, &Local);
-    char Text[64];
-    const std::size_t Length = std::strftime(Text, sizeof Text, "%X", &Local);
-    return QString::fromLocal8Bit(Text, static_cast<qsizetype>(Length));
-}
-
 // Connects a signal to a handler of the window, showing any error that escapes the handler.
 template <typename TSender, typename TSignal, typename THandlerFn>
 void Wire(TSender* Sender, TSignal Signal, QObject* Context, THandlerFn Handler)
@@ -69,7 +49,8 @@ void Wire(TSender* Sender, TSignal Signal, QObject* Context, THandlerFn Handler)
 
 TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     : QWidget(Parent), Timer1(new QTimer(this)), PopupMenu1(new TPopupMenu(this)),
-      NotificationIcon1(new TNotificationIcon(this, std::move(TrayLayer)))
+      NotificationIcon1(new TNotificationIcon(this, std::move(TrayLayer))),
+      Frame(new TWindowFrame(this, QSize(WindowWidth, CompactHeight)))
 {
     Q_INIT_RESOURCE(icons);
     // The design's fonts are Windows fonts; where they are missing, metric-compatible ones keep the
@@ -79,6 +60,13 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     QFont::insertSubstitutions(QStringLiteral("Arial"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
     setupUi(this);
+    TabSheets = {TabSheet1, TabSheet2, TabSheet3, TabSheet4, TabSheet5};
+    PageViews = {WebBrowser1, WebBrowser2, WebBrowser3, WebBrowser4, WebBrowser5};
+    LinkLabels = {Label5, Label6, Label7, Label8, Label9};
+    for (int Source = 0; Source < SourceCount; ++Source)
+        PageControl1->setTabText(
+            Source,
+            QString::fromUtf8(SourceTable[Source].Caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
     new TPaintCoalescer(this);
     Timer1->setInterval(TimerInterval);
     Watch = new TSourceWatch(this, PageControl1, NotificationIcon1);
@@ -107,10 +95,8 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
         connect(new QShortcut(Qt::CTRL | Qt::Key(Qt::Key_1 + Source), this), &QShortcut::activated, this,
                 [this, Source] { PageControl1->setCurrentIndex(Source); });
     Wire(new QShortcut(Qt::CTRL | Qt::Key_Q, this), &QShortcut::activated, this, [this] { Exit1Click(); });
-    for (int Source = 0; Source < SourceCount; ++Source)
-        PageControl1->widget(Source)->installEventFilter(this);
-    if (OnWayland())
-        installEventFilter(this);
+    for (QWidget* TabSheet : TabSheets)
+        TabSheet->installEventFilter(this);
     Wire(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
 
     // The tray menu and icon, as the window's design describes them; menu items run through the
@@ -137,17 +123,17 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
 
 void TForm1::FormCreate()
 {
-    SetSizeable(false);
+    Frame->SetSizeable(false);
     move(0, 0);
-    SetOuterHeight(CompactHeight);
-    SetOuterWidth(WindowWidth);
+    Frame->SetOuterHeight(CompactHeight);
+    Frame->SetOuterWidth(WindowWidth);
     ProgramDir =
         QFile::encodeName(MakePageFolder(QCoreApplication::applicationDirPath())).toStdString() + "/";
     Busy.fill(false);
     LastUpdate.fill(QString());
     InfoLabel->setText(QString());
-    for (int Source = 0; Source < SourceCount; ++Source)
-        LinkLabel(Source)->adjustSize();
+    for (QLabel* Label : LinkLabels)
+        Label->adjustSize();
     // Labels take the size of their captions; the status line alone keeps its designed size.
     for (QLabel* Label : std::initializer_list<QLabel*>{Label1, Label2, Label3, Label4})
         Label->adjustSize();
@@ -155,98 +141,6 @@ void TForm1::FormCreate()
     // The window itself reports its minimising (changeEvent), which runs AppMinimize. Closing it
     // ends the program, also while error boxes are open or the window is in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
-}
-
-QLabel* TForm1::LinkLabel(int Source) const
-{
-    return findChild<QLabel*>(QString::fromLatin1(SourceTable[Source].LinkLabel));
-}
-
-TWebBrowser* TForm1::PageView(int Source) const
-{
-    return findChild<TWebBrowser*>(QString::fromLatin1(SourceTable[Source].WebBrowser));
-}
-
-// The window manager's decorations around the client area; none before the window is framed.
-QMargins TForm1::FrameMargins() const
-{
-    const QRect Outer = frameGeometry();
-    const QRect Client = geometry();
-    return {Client.left() - Outer.left(), Client.top() - Outer.top(), Outer.right() - Client.right(),
-            Outer.bottom() - Client.bottom()};
-}
-
-// Sizes are set as outer sizes with the frame known at the time. A window manager frames the window
-// later, and frames it anew when its border changes (a sizeable window gets a grip): the outer size
-// then stays what it was, and the client area gives way.
-void TForm1::FollowFrame()
-{
-    const QMargins Margins = FrameMargins();
-    if (Margins.isNull() || Margins == AppliedMargins)
-        return;
-    const QSize Outer = size().grownBy(AppliedMargins);
-    SetOuterHeight(Outer.height());
-    SetOuterWidth(Outer.width());
-}
-
-int TForm1::OuterWidth() const
-{
-    return frameGeometry().width();
-}
-
-int TForm1::OuterHeight() const
-{
-    return frameGeometry().height();
-}
-
-void TForm1::SetOuterWidth(int Width)
-{
-    setMinimumWidth(0);
-    setMaximumWidth(QWIDGETSIZE_MAX);
-    AppliedMargins = FrameMargins();
-    resize(Width - (OuterWidth() - width()), height());
-    ApplySizeLimits();
-}
-
-void TForm1::SetOuterHeight(int Height)
-{
-    setMinimumHeight(0);
-    setMaximumHeight(QWIDGETSIZE_MAX);
-    AppliedMargins = FrameMargins();
-    resize(width(), Height - (OuterHeight() - height()));
-    ApplySizeLimits();
-}
-
-// A fixed border keeps the window at its size; a sizeable one only holds it to 569 x 90 at least.
-void TForm1::ApplySizeLimits()
-{
-    if (!Sizeable) {
-        setFixedSize(size());
-        return;
-    }
-    setMinimumSize(WindowWidth - (OuterWidth() - width()), CompactHeight - (OuterHeight() - height()));
-    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-}
-
-void TForm1::SetSizeable(bool Value)
-{
-    Sizeable = Value;
-    Qt::WindowFlags Flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                            Qt::WindowCloseButtonHint;
-    Flags.setFlag(Qt::WindowMaximizeButtonHint, Value);
-    Flags.setFlag(Qt::WindowStaysOnTopHint, windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    if (Flags != windowFlags()) {
-        // Changing the flags of a shown window hides it, and the window system may place it anew
-        // by its client area: the frame stays where it was.
-        const bool Shown = isVisible();
-        const QPoint Position = pos();
-        setWindowFlags(Flags);
-        move(Position);
-        if (Shown)
-            show();
-    }
-    ApplySizeLimits();
 }
 
 void TForm1::changeEvent(QEvent* Event)
@@ -272,48 +166,32 @@ void TForm1::resizeEvent(QResizeEvent* Event)
     ArrangeControls();
 }
 
-void TForm1::moveEvent(QMoveEvent* Event)
-{
-    QWidget::moveEvent(Event);
-    FollowFrame();
-}
-
-// A window manager announces a new frame in a property of the window (_NET_FRAME_EXTENTS), often
-// after the window's last move. Qt reads the frame anew once it has handled the event, so the check
-// runs right after that.
 bool TForm1::nativeEvent(const QByteArray& EventType, void* Message, qintptr* Result)
 {
-    if (EventType == "xcb_generic_event_t" &&
-        (static_cast<const xcb_generic_event_t*>(Message)->response_type & 0x7f) == XCB_PROPERTY_NOTIFY)
-        QMetaObject::invokeMethod(this, &TForm1::FollowFrame, Qt::QueuedConnection);
+    Frame->NativeEvent(EventType, Message);
     return QWidget::nativeEvent(EventType, Message, Result);
 }
 
+// A tab page is also laid out anew by its tab control, for instance when a tab mark changes the
+// height of the tab bar: the page is then sized by the formulas again.
 bool TForm1::eventFilter(QObject* Watched, QEvent* Event)
 {
-    // Under Wayland the window watches itself: the frame is known once it is shown.
-    if (Watched == this) {
-        if (Event->type() == QEvent::Show)
-            QMetaObject::invokeMethod(this, &TForm1::FollowFrame, Qt::QueuedConnection);
-        return QWidget::eventFilter(Watched, Event);
-    }
-    if (Event->type() == QEvent::Show)
+    if (Event->type() == QEvent::Show || (Event->type() == QEvent::Resize && !Arranging))
         ArrangeControls();
     return QWidget::eventFilter(Watched, Event);
 }
 
 void TForm1::ArrangeControls()
 {
-    const int W = OuterWidth();
-    const int H = OuterHeight();
+    const QScopedValueRollback Guard(Arranging, true);
+    const int W = Frame->OuterWidth();
+    const int H = Frame->OuterHeight();
     PageControl1->resize(std::abs(W - 24), std::abs(H - 95));
-    for (int Source = 0; Source < SourceCount; ++Source) {
-        QLabel* Label = LinkLabel(Source);
+    for (QLabel* Label : LinkLabels)
         Label->move(Label->x(), PageControl1->y() + PageControl1->height() - 107);
-    }
     for (int Source = 0; Source < SourceCount; ++Source) {
-        PageView(Source)->resize(std::abs(W - 48), std::abs(H - 148));
-        PageControl1->widget(Source)->resize(std::abs(W - 32), std::abs(H - 123));
+        PageViews[Source]->resize(std::abs(W - 48), std::abs(H - 148));
+        TabSheets[Source]->resize(std::abs(W - 32), std::abs(H - 123));
     }
 }
 
@@ -321,20 +199,20 @@ void TForm1::CheckBox2Click()
 {
     if (!CheckBox2->isChecked()) {
         PageControl1->hide();
-        SavedHeight = static_cast<quint16>(OuterHeight());
-        SavedWidth = static_cast<quint16>(OuterWidth());
-        SetOuterHeight(CompactHeight);
-        SetOuterWidth(WindowWidth);
+        SavedHeight = static_cast<quint16>(Frame->OuterHeight());
+        SavedWidth = static_cast<quint16>(Frame->OuterWidth());
+        Frame->SetOuterHeight(CompactHeight);
+        Frame->SetOuterWidth(WindowWidth);
     } else {
         PageControl1->show();
-        SetOuterHeight(SavedHeight);
-        SetOuterWidth(SavedWidth);
+        Frame->SetOuterHeight(SavedHeight);
+        Frame->SetOuterWidth(SavedWidth);
     }
 }
 
-// Runs a refresh and shows its error in the error box. A timer tick whose refresh fails while the
-// box of an earlier refresh is still open adds none: the open box already says it, and boxes do not
-// pile up while the user is away.
+// Runs a refresh and shows its error in the error box. A timer tick whose refresh fails with the
+// text of a refresh's box that is still open adds none: the open box already says it, and boxes do
+// not pile up while the user is away.
 void TForm1::GuardedRefresh(bool Tick)
 {
     std::exception_ptr Error;
@@ -343,10 +221,14 @@ void TForm1::GuardedRefresh(bool Tick)
     } catch (...) {
         Error = std::current_exception();
     }
-    if (!Error || (Tick && RefreshErrorOpen))
+    if (!Error)
         return;
-    const QScopedValueRollback Open(RefreshErrorOpen, true);
+    const QString Text = TApplication::ErrorBoxText(Error);
+    if (Tick && OpenRefreshErrors.contains(Text))
+        return;
+    OpenRefreshErrors.append(Text);
     TApplication::ShowException(Error);
+    OpenRefreshErrors.removeOne(Text);
 }
 
 void TForm1::Timer1Timer()
@@ -355,8 +237,8 @@ void TForm1::Timer1Timer()
         ConfigurationFileName, [this](int Source, TConfigField Field, const std::string& Value) {
             switch (Field) {
             case TConfigField::Address:
-                LinkLabel(Source)->setText(FromWindows1250(Value));
-                LinkLabel(Source)->adjustSize();
+                LinkLabels[Source]->setText(FromWindows1250(Value));
+                LinkLabels[Source]->adjustSize();
                 break;
             case TConfigField::StartMarker:
                 StartMarker[Source] = Value;
@@ -368,14 +250,14 @@ void TForm1::Timer1Timer()
         });
     if (!Timer1->isActive())
         Timer1->start();
-    SetSizeable(true);
+    Frame->SetSizeable(true);
     QFont ButtonFont = Button1->font();
     ButtonFont.setPointSize(10);
     Button1->setFont(ButtonFont);
     if (CheckBox2->isChecked() && Button1->text() == StartCaption) {
         PageControl1->show();
-        SetOuterHeight(FullHeight);
-        SetOuterWidth(WindowWidth);
+        Frame->SetOuterHeight(FullHeight);
+        Frame->SetOuterWidth(WindowWidth);
         CheckBox2->setEnabled(true);
     }
     Button1->setText(RefreshCaption);
@@ -402,12 +284,9 @@ void TForm1::LaunchWorker(int Source, const std::string& Address)
     if (Worker[Source] && Busy[Source])
         return;
     Busy[Source] = true;
-    auto* NewWorker = new TSciager;
+    TSciager* NewWorker = NewPageWorker(Address);
     Worker[Source] = NewWorker;
     NewWorker->ProgressControl = InfoLabel;
-    NewWorker->SetURL(Address);
-    NewWorker->SetMode(TDownloadMode::dmToString);
-    NewWorker->SetUserAgent(std::string(AgentName));
     NewWorker->ShowProgress = PageControl1->currentIndex() == Source;
     NewWorker->OnTerminate = [this, Source](TSciager* Sender) { (this->*Handlers[Source])(Sender); };
     try {
@@ -420,92 +299,66 @@ void TForm1::LaunchWorker(int Source, const std::string& Address)
     }
 }
 
-void TForm1::Worker0Terminate(TSciager*)
-{
-    CompleteDownload(0);
-}
-
-void TForm1::Worker1Terminate(TSciager*)
-{
-    CompleteDownload(1);
-}
-
-void TForm1::Worker2Terminate(TSciager*)
-{
-    CompleteDownload(2);
-}
-
-void TForm1::Worker3Terminate(TSciager*)
-{
-    CompleteDownload(3);
-}
-
-void TForm1::Worker4Terminate(TSciager*)
-{
-    CompleteDownload(4);
-}
-
 void TForm1::CompleteDownload(int Source)
 {
     Busy[Source] = false;
-    const QString Time = LongTimeText();
-    if (!Worker[Source]->Success()) {
-        Watch->Failed(Source, Time,
+    if (!Worker[Source]->Success())
+        Watch->Failed(Source, LongTimeText(),
                       QStringLiteral("Błąd pobierania: ") +
                           QString::fromStdString(DescribeFailure(Worker[Source]->Outcome())));
-    } else {
-        const std::string Page = NormalizeLines(Worker[Source]->ResultText());
-        bool Changed = false;
-        QString Failure;
-        try {
-            Changed = ShowPage(Source, Page);
-        } catch (const std::system_error&) {
-            PageError[Source] =
-                QStringLiteral("Nie można zapisać ") + QString::fromLatin1(SourceTable[Source].PageFileName);
-            Failure = QStringLiteral("Błąd zapisu: ") + PageError[Source];
-        } catch (const std::invalid_argument&) {
-            PageError[Source] = QStringLiteral("Nie można otworzyć strony");
-            Failure = QStringLiteral("Błąd wyświetlania: przeglądarka odrzuciła adres");
-        }
-        const bool Shown = PageControl1->currentIndex() == Source;
-        if (!PageError[Source].isEmpty()) {
-            if (Shown)
-                InfoLabel->setText(PageError[Source]);
-            Watch->Failed(Source, Time, Failure);
-        } else {
-            LastUpdate[Source] = Time;
-            if (Shown)
-                InfoLabel->setText(LastUpdatePrefix + LastUpdate[Source]);
-            Watch->Shown(Source, Time, Changed,
-                         Source == IndexSource ? QString()
-                                               : MarkerWarning(Page, StartMarker[Source], EndMarker[Source]));
-        }
-    }
+    else
+        ShowPage(Source, BuildSourcePage(Source, Worker[Source]->ResultText(), StartMarker[Source],
+                                         EndMarker[Source]));
     if (std::none_of(Busy.begin(), Busy.end(), [](bool Flag) { return Flag; }))
         Watch->RefreshEnded();
 }
 
-// Builds the source's page, writes its page file and navigates its tab; true when the page differs
-// from the one it replaces (for the index source: the address its tab is sent to).
-bool TForm1::ShowPage(int Source, const std::string& Page)
+// Writes the source's page file and navigates its tab, then takes the update time. A page that
+// could not be saved or shown is named on the status line once; the tab's mark keeps the failure.
+void TForm1::ShowPage(int Source, const TSourcePage& Page)
 {
-    PageError[Source].clear();
+    bool Changed = false;
+    QString Status;
+    QString Failure;
+    try {
+        Changed = WriteAndNavigate(Source, Page);
+    } catch (const std::system_error&) {
+        Status = QStringLiteral("Nie można zapisać ") + QString::fromLatin1(SourceTable[Source].PageFileName);
+        Failure = QStringLiteral("Błąd zapisu: ") + Status;
+    } catch (const std::invalid_argument&) {
+        Status = QStringLiteral("Nie można otworzyć strony");
+        Failure = QStringLiteral("Błąd wyświetlania: przeglądarka odrzuciła adres");
+    }
+    const QString Time = LongTimeText();
+    const bool Shown = PageControl1->currentIndex() == Source;
+    if (!Failure.isEmpty()) {
+        if (Shown)
+            InfoLabel->setText(Status);
+        Watch->Failed(Source, Time, Failure);
+        return;
+    }
+    LastUpdate[Source] = Time;
+    if (Shown)
+        InfoLabel->setText(LastUpdatePrefix + LastUpdate[Source]);
+    Watch->Shown(Source, Time, Changed, Source == IndexSource ? QString() : MarkerWarning(Page.Markers));
+}
+
+// True when the page differs from the one it replaces (for the index source: the address its tab
+// is sent to).
+bool TForm1::WriteAndNavigate(int Source, const TSourcePage& Page)
+{
     const std::string Path = ProgramDir + std::string(SourceTable[Source].PageFileName);
-    if (Source == IndexSource) {
-        const std::string Sesid = ExtractSesid(Page);
-        if (!Page.empty())
-            WritePageFile(Path, Page);
-        const std::string Address = QuotesPageAddress(Sesid);
-        PageView(Source)->Navigate(FromWindows1250(Address));
-        std::string& Previous = Watch->State(Source).Address;
-        const bool Changed = !Previous.empty() && Previous != Address;
-        Previous = Address;
+    if (Source != IndexSource) {
+        const bool Changed = WritePageFile(Path, Page.FileBytes);
+        PageViews[Source]->Navigate(QFile::decodeName(Path.c_str()));
         return Changed;
     }
-    const std::string Text = BuildFragmentPage(Source, Page, StartMarker[Source], EndMarker[Source]);
-    const bool Changed = DiffersFromFile(Path, Text);
-    WritePageFile(Path, Text);
-    PageView(Source)->Navigate(QFile::decodeName(Path.c_str()));
+    if (!Page.FileBytes.empty())
+        WritePageFile(Path, Page.FileBytes);
+    PageViews[Source]->Navigate(FromWindows1250(Page.QuotesAddress));
+    std::string& Previous = Watch->State(Source).Address;
+    const bool Changed = !Previous.empty() && Previous != Page.QuotesAddress;
+    Previous = Page.QuotesAddress;
     return Changed;
 }
 
@@ -518,8 +371,6 @@ void TForm1::PageControl1Change()
     if (Busy[Active]) {
         InfoLabel->setText(Worker[Active]->StatusText);
         Worker[Active]->ShowProgress = true;
-    } else if (!PageError[Active].isEmpty()) {
-        InfoLabel->setText(PageError[Active]);
     } else {
         InfoLabel->setText(LastUpdatePrefix + LastUpdate[Active]);
     }
@@ -530,7 +381,7 @@ void TForm1::CheckBox1Click()
 {
     // Where the compositor keeps no window on top, the window made anew for the flag would only
     // land elsewhere: the box then changes nothing.
-    if (OnWayland())
+    if (TWindowFrame::PlacedByCompositor())
         return;
     const QRect Geometry = geometry();
     setWindowFlag(Qt::WindowStaysOnTopHint, CheckBox1->isChecked());
@@ -538,11 +389,6 @@ void TForm1::CheckBox1Click()
     show();
     raise();
     activateWindow();
-}
-
-void TForm1::Button2Click()
-{
-    QCoreApplication::exit(1);
 }
 
 // Hands an address to the desktop's browser or mail program; an address it cannot open changes
@@ -562,59 +408,12 @@ void TForm1::Label4Click()
     OpenAddress(QStringLiteral("mailto:") + MailAddress + QStringLiteral("?subject=Tickerwell project"));
 }
 
-void TForm1::Label5Click()
-{
-    OpenAddress(Label5->text());
-}
-
-void TForm1::Label6Click()
-{
-    OpenAddress(Label6->text());
-}
-
-void TForm1::Label7Click()
-{
-    OpenAddress(Label7->text());
-}
-
-void TForm1::Label8Click()
-{
-    OpenAddress(Label8->text());
-}
-
-void TForm1::Label9Click()
-{
-    OpenAddress(Label9->text());
-}
-
-void TForm1::AppMinimize()
-{
-    NotificationIcon1->HideMainForm();
-}
-
 // Back from the tray in the same mode and size, in front of other windows.
 void TForm1::BringBack()
 {
     NotificationIcon1->RestoreMainForm();
-    if (TApplication* Application = TApplication::Instance())
-        Application->ShowMainForm = true;
     show();
     raise();
     activateWindow();
     Watch->Look();
-}
-
-void TForm1::NotificationIcon1Click()
-{
-    BringBack();
-}
-
-void TForm1::Open1Click()
-{
-    BringBack();
-}
-
-void TForm1::Exit1Click()
-{
-    QCoreApplication::quit();
 }

@@ -2,11 +2,13 @@
 // workers and the page builders, and lays out its two modes: the compact strip and the full window.
 #pragma once
 
-#include "SiteConstants.h"
+#include "NtfyIcon.h"
 #include "SourceTable.h"
 #include "TrayLayer.h"
 
+#include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -16,10 +18,11 @@
 
 class QTimer;
 class TMenuItem;
-class TNotificationIcon;
 class TPopupMenu;
 class TSciager;
 class TSourceWatch;
+class TWindowFrame;
+struct TSourcePage;
 
 class TForm1 : public QWidget, public Ui::TForm1
 {
@@ -33,30 +36,25 @@ public:
     void CheckBox2Click();
     void PageControl1Change();
     void CheckBox1Click();
-    void Button2Click();
+    void Button2Click() { QCoreApplication::exit(1); }
     void Label3Click();
     void Label4Click();
-    void Label5Click();
-    void Label6Click();
-    void Label7Click();
-    void Label8Click();
-    void Label9Click();
-    void AppMinimize();
-    void NotificationIcon1Click();
-    void Open1Click();
-    void Exit1Click();
+    void Label5Click() { OpenAddress(Label5->text()); }
+    void Label6Click() { OpenAddress(Label6->text()); }
+    void Label7Click() { OpenAddress(Label7->text()); }
+    void Label8Click() { OpenAddress(Label8->text()); }
+    void Label9Click() { OpenAddress(Label9->text()); }
+    void AppMinimize() { NotificationIcon1->HideMainForm(); }
+    void NotificationIcon1Click() { BringBack(); }
+    void Open1Click() { BringBack(); }
+    void Exit1Click() { QCoreApplication::quit(); }
 
-    void Worker0Terminate(TSciager* Sender);
-    void Worker1Terminate(TSciager* Sender);
-    void Worker2Terminate(TSciager* Sender);
-    void Worker3Terminate(TSciager* Sender);
-    void Worker4Terminate(TSciager* Sender);
-
-    // Outer size: the frame including the window manager's decorations, where there are any.
-    int OuterWidth() const;
-    int OuterHeight() const;
-    void SetOuterWidth(int Width);
-    void SetOuterHeight(int Height);
+    // The five completion handlers share one frame.
+    void Worker0Terminate(TSciager*) { CompleteDownload(0); }
+    void Worker1Terminate(TSciager*) { CompleteDownload(1); }
+    void Worker2Terminate(TSciager*) { CompleteDownload(2); }
+    void Worker3Terminate(TSciager*) { CompleteDownload(3); }
+    void Worker4Terminate(TSciager*) { CompleteDownload(4); }
 
     QTimer* Timer1;
     TPopupMenu* PopupMenu1;
@@ -65,6 +63,8 @@ public:
     TMenuItem* N1;
     TMenuItem* Exit1;
     TNotificationIcon* NotificationIcon1;
+    // The outer frame: outer sizes and size limits.
+    TWindowFrame* Frame;
     // Outcomes and unseen changes of the sources, their tab marks and notifications.
     TSourceWatch* Watch;
     std::array<TSciager*, SourceCount> Worker{};
@@ -72,8 +72,6 @@ public:
     std::array<std::string, SourceCount> StartMarker;
     std::array<std::string, SourceCount> EndMarker;
     std::array<QString, SourceCount> LastUpdate;
-    // Why the last completion of a source could not be saved or shown; empty when it could.
-    std::array<QString, SourceCount> PageError;
     std::string ProgramDir;
     quint16 SavedHeight = 0;
     quint16 SavedWidth = 0;
@@ -88,7 +86,6 @@ protected:
     void changeEvent(QEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
-    void moveEvent(QMoveEvent* Event) override;
     bool nativeEvent(const QByteArray& EventType, void* Message, qintptr* Result) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
@@ -96,20 +93,17 @@ private:
     void FormCreate();
     void LaunchWorker(int Source, const std::string& Address);
     void CompleteDownload(int Source);
-    bool ShowPage(int Source, const std::string& Page);
-    void SetSizeable(bool Sizeable);
-    void ApplySizeLimits();
-    QMargins FrameMargins() const;
-    void FollowFrame();
+    void ShowPage(int Source, const TSourcePage& Page);
+    bool WriteAndNavigate(int Source, const TSourcePage& Page);
     void GuardedRefresh(bool Tick);
     void OpenAddress(const QString& Address);
     void BringBack();
-    QLabel* LinkLabel(int Source) const;
-    TWebBrowser* PageView(int Source) const;
 
-    bool Sizeable = true;
-    // The window manager's frame as it was when the outer size was last set; none before framing.
-    QMargins AppliedMargins;
-    // While a refresh's error box is open, a failing timer tick opens no second one.
-    bool RefreshErrorOpen = false;
+    // The designed controls of each source, by source index.
+    std::array<QWidget*, SourceCount> TabSheets;
+    std::array<TWebBrowser*, SourceCount> PageViews;
+    std::array<QLabel*, SourceCount> LinkLabels;
+    bool Arranging = false;
+    // The texts of the refreshes' error boxes that are open now.
+    QStringList OpenRefreshErrors;
 };

@@ -20,9 +20,10 @@ Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* Context);
 namespace {
 constexpr std::chrono::milliseconds EngineStartDelay(100);
 
-// Qt WebEngine hands its pages to the viewer through the application's shared OpenGL context. Qt
-// makes it at start-up when asked to, which would load OpenGL with every start; it is made the same
-// way here instead, before the web engine is loaded.
+// Qt WebEngine hands its pages to the viewer through the application's shared OpenGL context. The
+// public route, Qt::AA_ShareOpenGLContexts, makes it when the application starts and so loads OpenGL
+// with every start, also of a program that stays in the tray; Qt's own setter, the one private call
+// of the program, makes it here instead, just before the web engine is loaded.
 void ShareOpenGLContext()
 {
     if (QOpenGLContext::globalShareContext())
@@ -32,7 +33,7 @@ void ShareOpenGLContext()
     qt_gl_set_global_share_context(Context);
 }
 
-// A new viewer from the page viewer plugin, beside the program or where the build made it.
+// A new viewer from the page viewer plugin beside the program.
 QWidget* CreateViewer(QWidget* Parent)
 {
     using TCreatePageViewer = QWidget* (*)(QWidget*);
@@ -40,8 +41,6 @@ QWidget* CreateViewer(QWidget* Parent)
     if (!Create) {
         ShareOpenGLContext();
         QLibrary Plugin(QCoreApplication::applicationDirPath() + QStringLiteral("/tkw_pageviewer.so"));
-        if (!Plugin.load())
-            Plugin.setFileName(QStringLiteral(TKW_PAGEVIEWER_BUILT));
         Create = reinterpret_cast<TCreatePageViewer>(Plugin.resolve("CreatePageViewer"));
         if (!Create)
             throw std::runtime_error("Cannot load the page viewer: " + Plugin.errorString().toStdString());

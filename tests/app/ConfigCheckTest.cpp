@@ -110,4 +110,7 @@ TEST(ConfigCheck, StatusZeroForAGoodFileTwoForAnUnreadableOneAndWarningsAboutThe
     EXPECT_EQ(Run.Status, 2);
     EXPECT_EQ(Run.Err, QStringLiteral("dane.txt: File not found.\n"));
     EXPECT_EQ(Check(Dir, {QStringLiteral("--check"), QStringLiteral("--bogus")}).Status, 2);
+    Run = Check(Dir, {QStringLiteral("--bogus")});
+    EXPECT_EQ(Run.Status, 2) << "an unknown option alone, without a display";
+    EXPECT_TRUE(Run.Err.contains(QStringLiteral("bogus"))) << Run.Err.toStdString();
 }

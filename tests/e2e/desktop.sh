@@ -32,7 +32,9 @@ open(sys.argv[1], "w").write(str(s.getsockname()[1])); time.sleep(600)' "$work/s
 wait_for 10 test -s "$work/stall" || fail "no stalling port"
 stall=$(cat "$work/stall")
 mkdir "$work/program"
+# The program with its page viewer beside it, as the build and the install put them.
 cp "$1" "$work/program/tickerwell"
+cp "$(dirname "$1")/tkw_pageviewer.so" "$work/program/"
 cd "$work"
 
 window() { xdotool search --onlyvisible --name '^Tickerwell by QRX & Dobrel$' 2>/dev/null | head -n 1; }

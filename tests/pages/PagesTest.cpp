@@ -1,6 +1,6 @@
 // The page files of sources 0 to 3 against golden files in tests/data/pages, whose sections hold
 // every link rewrite and near misses that must stay as they are.
-#include "FragmentPages.h"
+#include "SourcePage.h"
 
 #include <filesystem>
 #include <fstream>
@@ -25,10 +25,12 @@ TEST(Pages, PageFilesMatchGoldenFiles)
     for (int Source = 0; Source < 4; ++Source) {
         const auto& [Start, End, NoStart, NoEnd] = Markers[Source];
         const std::string Name = "source" + std::to_string(Source), Page = Golden(Name + "-page.htm");
-        EXPECT_EQ(BuildFragmentPage(Source, Page, Start, End), Golden(Name + "-both-markers.htm"));
-        EXPECT_EQ(BuildFragmentPage(Source, Page, NoStart, End), Golden(Name + "-no-start-marker.htm"));
-        EXPECT_EQ(BuildFragmentPage(Source, Page, Start, NoEnd), Golden(Name + "-no-end-marker.htm"));
+        EXPECT_EQ(BuildSourcePage(Source, Page, Start, End).FileBytes, Golden(Name + "-both-markers.htm"));
+        EXPECT_EQ(BuildSourcePage(Source, Page, NoStart, End).FileBytes,
+                  Golden(Name + "-no-start-marker.htm"));
+        EXPECT_EQ(BuildSourcePage(Source, Page, Start, NoEnd).FileBytes, Golden(Name + "-no-end-marker.htm"));
     }
-    EXPECT_TRUE(BuildFragmentPage(3, Golden("source3-page.htm"), "<div", "").ends_with("/\"></head>\r\n"))
+    EXPECT_TRUE(
+        BuildSourcePage(3, Golden("source3-page.htm"), "<div", "").FileBytes.ends_with("/\"></head>\r\n"))
         << "an empty fragment leaves DoAkcji's page in line form";
 }

@@ -4,14 +4,14 @@
 #pragma once
 
 #include "ErrorBoxRecorder.h"
-#include "FragmentPages.h"
 #include "LoopbackServer.h"
 #include "RecordingTrayLayer.h"
+#include "SourcePage.h"
 #include "TKW.h"
 #include "TempDir.h"
-#include "TextRoutines.h"
 #include "WaitUntil.h"
 #include "WebBrowser.h"
+#include "WindowFrame.h"
 
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -34,9 +34,7 @@ inline std::string IndexPageOf(const std::string& Sesid)
 // The page file the window makes of a downloaded page: the fragment page, or the index page in lines.
 inline std::string PageFileOf(int Source, const std::string& Page)
 {
-    const std::string Lines = NormalizeLines(Page);
-    return Source == IndexSource ? Lines
-                                 : BuildFragmentPage(Source, Lines, Marker(Source), Marker(Source, "/"));
+    return BuildSourcePage(Source, Page, Marker(Source), Marker(Source, "/")).FileBytes;
 }
 
 class TFormFixture : public testing::Test
@@ -47,7 +45,6 @@ protected:
         auto Layer = std::make_unique<TRecordingTrayLayer>();
         Tray = Layer.get();
         Form = std::make_unique<TForm1>(nullptr, std::move(Layer));
-        TApplication::Instance()->MainForm = Form.get();
         Form->ProgramDir = ProgramDir.Dir();
         Form->show();
         // Until the X server has shown the window, its late answers may undo a test's own changes.

@@ -121,7 +121,7 @@ TEST_F(TRounds, EverySourceEndsInItsOwnStateWhateverTheOthersMeet)
          {1, 1, 1, 0},
          {Good(0, "d"), Good(1, "e"), Good(2, Slow), Good(3, "off"), Good(4, "a b|{}^`\\<>%\xB9")}},
     };
-    const auto Outer = [this] { return QSize(Form->OuterWidth(), Form->OuterHeight()); };
+    const auto Outer = [this] { return QSize(Form->Frame->OuterWidth(), Form->Frame->OuterHeight()); };
     EXPECT_EQ(Outer(), QSize(569, 90)) << "the compact strip";
     for (int Round = 0; Round < std::ssize(Rounds) && !HasFatalFailure(); ++Round)
         Run(Round, Rounds[Round]);
@@ -166,9 +166,12 @@ TEST_F(TRounds, AHalfWrittenPageFileNeverReplacesTheLastGoodOne)
     ASSERT_TRUE(Ended);
     EXPECT_EQ(PageFile(0), Last);
     EXPECT_EQ(FilesInProgramDir(), 1) << "a temporary file left behind";
+    EXPECT_EQ(Form->InfoLabel->text(), "Nie można zapisać 1wirek&borta.htm");
+    const QString Updated = Form->LastUpdate[0];
     Form->PageControl1->setCurrentIndex(1);
     Form->PageControl1->setCurrentIndex(0);
-    EXPECT_EQ(Form->InfoLabel->text(), "Nie można zapisać 1wirek&borta.htm") << "the tab keeps saying so";
+    EXPECT_EQ(Form->InfoLabel->text(), "Ostatnia aktualizacja " + Updated)
+        << "turning back to the tab shows its last update; its warning sign keeps the failure";
 }
 
 TEST_F(TRounds, SourceWhoseThreadCannotStartIsLeftToTheNextRefresh)

@@ -104,6 +104,10 @@ TEST_F(TSourceWatchTest, ChangesUnseenMarkTheirTabsNotifyOnceAndSignalInTheTray)
     EXPECT_EQ(Mark(0), TSourceMark::None);
     EXPECT_EQ(Mark(1), TSourceMark::Changed);
     EXPECT_TRUE(IconShown(2));
+    ProcessEventsFor(50);
+    EXPECT_EQ(Form->TabSheet1->size(),
+              QSize(std::abs(Form->Frame->OuterWidth() - 32), std::abs(Form->Frame->OuterHeight() - 123)))
+        << "the taller tab bar of a mark keeps the tab page's size";
     ASSERT_TRUE(WaitUntil([] { return Service->Notes.size() == 1; }));
     EXPECT_EQ(Service->Notes[0], "Tickerwell: Nowe komentarze: Stormer Futures, Stormer On-line");
     // The icon by name, the menu entry, and the icon's pixels, as no icon theme holds it here.

@@ -1,6 +1,5 @@
 // The window's tray icon under a StatusNotifierItem host: a watcher of the test's own, on a private
 // session bus, stands for the desktop's panel and asks the item what a panel asks.
-#include "Application.h"
 #include "NtfyIcon.h"
 #include "PrivateBus.h"
 #include "TKW.h"
@@ -83,7 +82,6 @@ TEST(TTrayHost, TheItemRegistersOnceAndItsHostShowsTheTrayMenu)
     };
 
     TForm1 Form;
-    TApplication::Instance()->MainForm = &Form;
     Form.show();
     ProcessEventsFor(1000);
     ASSERT_EQ(Watcher.Items().size(), 1) << "registered: " << Watcher.Items().join(", ").toStdString();

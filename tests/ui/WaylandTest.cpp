@@ -13,7 +13,8 @@ TEST(TWayland, TheStartStripsOuterSizeCountsTheFrame)
     TForm1 Form;
     Form.show();
     const auto Outer = [&] {
-        return std::to_string(Form.OuterWidth()) + "x" + std::to_string(Form.OuterHeight());
+        return std::to_string(Form.frameGeometry().width()) + "x" +
+               std::to_string(Form.frameGeometry().height());
     };
     EXPECT_TRUE(WaitUntil([&] { return Outer() == "569x90"; }, 10)) << "the compact strip is " << Outer();
 }

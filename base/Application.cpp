@@ -45,9 +45,14 @@ QString TApplication::ErrorBoxText(const QString& Message)
     return Message;
 }
 
+QString TApplication::ErrorBoxText(std::exception_ptr Error)
+{
+    return ErrorBoxText(MessageOf(Error));
+}
+
 void TApplication::ShowException(std::exception_ptr Error)
 {
-    const QString Text = ErrorBoxText(MessageOf(Error));
+    const QString Text = ErrorBoxText(Error);
     if (ErrorBoxHook()) {
         ErrorBoxHook()(Text);
         return;
@@ -68,9 +73,4 @@ void TApplication::Guarded(const std::function<void()>& Handler)
 void TApplication::SetErrorBoxHook(TErrorBoxHook Hook)
 {
     ErrorBoxHook() = std::move(Hook);
-}
-
-TApplication* TApplication::Instance()
-{
-    return qobject_cast<TApplication*>(QCoreApplication::instance());
 }

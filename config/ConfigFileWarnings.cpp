@@ -1,11 +1,12 @@
 // Warnings about the bytes of a configuration file.
 #include "ConfigFileWarnings.h"
 
+#include "ConfigText.h"
+
 #include <algorithm>
 
 namespace {
 constexpr std::size_t ReadLineCount = 15;
-constexpr char EndOfText = 26;
 
 // The line an editor shows Pos on: every CR LF, lone CR and lone LF before it ends a line.
 std::size_t EditorLine(std::string_view Text, std::size_t Pos)
@@ -44,20 +45,17 @@ std::size_t FirstUtf8Sequence(std::string_view Text)
     return First;
 }
 
-// Lines as the reader takes them: a CR ends a line and an LF right after it belongs to the end.
-// Returns the number of the last line that holds any text.
+// Lines as the reader takes them; the number of the last line that holds any text.
 std::size_t LastLineWithText(std::string_view Text)
 {
     std::size_t Line = 1;
     std::size_t Last = 0;
     for (std::size_t I = 0; I < Text.size(); ++I) {
-        if (Text[I] != '\r') {
+        if (const std::size_t End = LineEndLength(Text, I)) {
+            I += End - 1;
+            ++Line;
+        } else
             Last = Line;
-            continue;
-        }
-        if (I + 1 < Text.size() && Text[I + 1] == '\n')
-            ++I;
-        ++Line;
     }
     return Last;
 }

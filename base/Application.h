@@ -1,9 +1,8 @@
-// TApplication: the application object: title, main form, and the error box for errors that escape
-// an event handler.
+// TApplication: the application object: its title, and the error box for errors that escape an
+// event handler.
 #pragma once
 
 #include <QApplication>
-#include <QPointer>
 #include <exception>
 #include <functional>
 
@@ -28,17 +27,12 @@ public:
     // The text of the error box: Message with "." appended unless it is empty or already ends in "."
     // or a character that sorts below it.
     static QString ErrorBoxText(const QString& Message);
+    // The text of the error box for Error.
+    static QString ErrorBoxText(std::exception_ptr Error);
 
     // Replaces the modal box, for tests: the hook receives the box's text instead.
     using TErrorBoxHook = std::function<void(const QString& Text)>;
     static void SetErrorBoxHook(TErrorBoxHook Hook);
 
-    static TApplication* Instance();
-
     static inline const QString Title = QStringLiteral("TKW by QRX");
-
-    QPointer<QWidget> MainForm;
-    // Cleared by a tray component loaded with HideOnTaskbar: the run loop then does not show the
-    // main form itself.
-    bool ShowMainForm = true;
 };

@@ -1,14 +1,14 @@
 // The configuration file reader.
 #include "Configuration.h"
 
+#include "ConfigText.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-constexpr char EndOfText = 26;
-
 // Reads a file line by line through a fixed buffer, so that a long file costs no more memory than
 // the lines taken from it.
 class TLineReader
@@ -47,7 +47,7 @@ public:
             const char* Begin = Buffer + Pos;
             const char* End = Buffer + Size;
             const char* Stop = Begin;
-            while (Stop != End && *Stop != '\r' && *Stop != EndOfText)
+            while (Stop != End && *Stop != LineEnd && *Stop != EndOfText)
                 ++Stop;
             Line.append(Begin, Stop);
             Pos += static_cast<std::size_t>(Stop - Begin);
@@ -58,7 +58,7 @@ public:
                 break;
             }
             ++Pos;
-            if ((Pos < Size || Fill()) && Buffer[Pos] == '\n')
+            if ((Pos < Size || Fill()) && Buffer[Pos] == LineEndTail)
                 ++Pos;
             break;
         }

@@ -1,9 +1,13 @@
-// Atomic replacement of page files.
+// Atomic replacement of page files, and their comparison with the file replaced.
 #include "PageFile.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -23,10 +27,34 @@ mode_t DefaultMode()
     umask(Mask);
     return 0666 & ~Mask;
 }
+
+// Whether Bytes differ from the file at Path; false when there is no such file. Reads the file at
+// most once, in blocks, and not at all when its size differs.
+bool DiffersFromFile(const std::string& Path, std::string_view Bytes)
+{
+    std::error_code Error;
+    const auto Size = std::filesystem::file_size(Path, Error);
+    if (Error)
+        return false;
+    if (Size != Bytes.size())
+        return true;
+    std::ifstream File(Path, std::ios::binary);
+    std::array<char, 65536> Block;
+    for (std::size_t Done = 0; Done < Bytes.size();) {
+        const std::size_t Want = std::min(Block.size(), Bytes.size() - Done);
+        if (!File.read(Block.data(), static_cast<std::streamsize>(Want)))
+            return true;
+        if (Bytes.substr(Done, Want) != std::string_view(Block.data(), Want))
+            return true;
+        Done += Want;
+    }
+    return false;
+}
 } // namespace
 
-void WritePageFile(const std::string& Path, std::string_view Text)
+bool WritePageFile(const std::string& Path, std::string_view Text)
 {
+    const bool Changed = DiffersFromFile(Path, Text);
     const auto Slash = Path.find_last_of('/');
     std::string Temporary = Path.substr(0, Slash + 1) + "." + Path.substr(Slash + 1) + ".XXXXXX";
     const int Fd = mkostemp(Temporary.data(), O_CLOEXEC);
@@ -50,4 +78,5 @@ void WritePageFile(const std::string& Path, std::string_view Text)
         Fail("Cannot write " + Path, errno, Temporary);
     if (rename(Temporary.c_str(), Path.c_str()) != 0)
         Fail("Cannot replace " + Path, errno, Temporary);
+    return Changed;
 }
