@@ -4,6 +4,7 @@
 #include "Application.h"
 #include "ConfigFileWarnings.h"
 #include "Configuration.h"
+#include "PageFolder.h"
 #include "PageWorker.h"
 #include "Sciager.h"
 #include "SourcePage.h"
@@ -203,6 +204,8 @@ int RunConfigCheck(const std::string& FileName)
     File.read(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
     Bytes.resize(static_cast<std::size_t>(File.gcount()));
     std::string Report = "Plik " + FileName + "\n";
+    Report += std::string(Indent) +
+              "Pliki stron okna: " + PageFolder(QCoreApplication::applicationDirPath()).toStdString() + "/\n";
     for (const std::string& Warning : ConfigFileWarnings(Bytes))
         Report += std::string(Indent) + "UWAGA: " + Warning + "\n";
     Report += "\n";

@@ -1,6 +1,7 @@
 // Program entry: the command-line options, or the window's start and end sequence.
 #include "Application.h"
 #include "CommandLine.h"
+#include "PageFolder.h"
 #include "SetSource.h"
 #include "SingleInstance.h"
 #include "TKW.h"
@@ -30,8 +31,8 @@ int main(int argc, char** argv)
     NoteIgnoredArguments(QCoreApplication::arguments());
     int ExitCode;
     {
-        // A second start from the same folder shows the running copy's window instead.
-        TSingleInstance Instance(QCoreApplication::applicationDirPath());
+        // A second start with the same page folder shows the running copy's window instead.
+        TSingleInstance Instance(MakePageFolder(QCoreApplication::applicationDirPath()));
         if (Instance.HandedOver())
             End(0);
         auto* Form1 = new TForm1;

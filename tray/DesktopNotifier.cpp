@@ -3,6 +3,8 @@
 #include "DesktopNotifier.h"
 
 #include "Application.h"
+#include "Icon.h"
+#include "NotificationHints.h"
 #include "NtfyIcon.h"
 
 #include <QDBusConnection>
@@ -56,8 +58,9 @@ void TDesktopNotifier::Notify(const QString& Summary, const QString& Body)
                                        .replace(QLatin1Char('<'), QStringLiteral("&lt;"))
                                        .replace(QLatin1Char('>'), QStringLiteral("&gt;"))
                                  : Body;
-    Call << QStringLiteral("Tickerwell") << FShown << QString() << Summary << Text
-         << QStringList{DefaultAction, QStringLiteral("Pokaż")} << QVariantMap() << -1;
+    Call << QStringLiteral("Tickerwell") << FShown << NotificationIcon() << Summary << Text
+         << QStringList{DefaultAction, QStringLiteral("Pokaż")}
+         << NotificationHints(Fallback ? Fallback->Icon()->Image() : QImage()) << -1;
     auto* Watcher = new QDBusPendingCallWatcher(Bus.asyncCall(Call), this);
     connect(Watcher, &QDBusPendingCallWatcher::finished, this, [this, Fallback, Summary, Body](auto* Done) {
         Done->deleteLater();

@@ -93,6 +93,7 @@ void TNotificationIcon::SetIcons(const TPersistent* Value)
 void TNotificationIcon::SetPopupMenu(TPopupMenu* Value)
 {
     FPopupMenu = Value;
+    FLayer->SetMenu(Value);
     if (Value != nullptr)
         FreeNotification(Value);
 }

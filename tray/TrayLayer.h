@@ -1,7 +1,8 @@
 // The tray layer: what the notification icon component needs from the desktop's notification
 // area (add, modify and delete of its icon record, the shell's version, cursor and key state), the
 // record itself, and the stand-in for the component's hidden window that receives the tray's
-// mouse messages. TQtTrayLayer is the desktop's layer over QSystemTrayIcon.
+// mouse messages. TQtTrayLayer is the desktop's layer over QSystemTrayIcon, on an XEmbed tray or a
+// StatusNotifierItem host.
 #pragma once
 
 #include <QImage>
@@ -14,7 +15,9 @@
 #include <memory>
 #include <optional>
 
+class QMenu;
 class QSystemTrayIcon;
+class TPopupMenu;
 
 struct TMessage
 {
@@ -122,6 +125,10 @@ public:
 
     // Shows a message balloon at the icon of the record; false when the tray cannot show one.
     virtual bool ShowMessage(const TNotifyIconData& Data, const QString& Title, const QString& Text);
+
+    // The component's menu, for a tray host that shows the icon's menu itself rather than report
+    // the clicks that open it. Taken at the next Add; a tray that reports clicks ignores it.
+    virtual void SetMenu(TPopupMenu* Menu);
 };
 
 // Sends the mouse messages that stand for a QSystemTrayIcon activation to Window, as the tray's
@@ -132,7 +139,9 @@ void SendActivation(TTrayWindow* Window, unsigned Callback, std::uintptr_t Id, i
 
 // The desktop's notification area through QSystemTrayIcon. Qt reports activations, not mouse
 // messages, so each is turned back into the messages a shell would send (SendActivation); a click
-// on a message balloon becomes NIN_BALLOONUSERCLICK.
+// on a message balloon becomes NIN_BALLOONUSERCLICK. Where a StatusNotifierItem host shows the icon,
+// it also shows the menu, which Qt exports over dbusmenu, and its requests are answered before the
+// component acts on them.
 class TQtTrayLayer : public TTrayLayer
 {
 public:
@@ -149,10 +158,17 @@ public:
     QPoint CursorPos() override;
     bool KeyDown(int VirtualKey) override;
     bool ShowMessage(const TNotifyIconData& Data, const QString& Title, const QString& Text) override;
+    void SetMenu(TPopupMenu* Menu) override;
 
 private:
+    void Connect(const TNotifyIconData& Data);
     void Apply(const TNotifyIconData& Data);
-    void Release();
+    static void Release(QSystemTrayIcon* Icon);
+    // Fills the copy of the component's menu that a StatusNotifierItem host shows.
+    void ExportMenu(QMenu& Exported);
 
     QPointer<QSystemTrayIcon> FTray;
+    // The icon deleted last, while it waits to leave the tray; an add in the meantime takes it back.
+    QPointer<QSystemTrayIcon> FRemoved;
+    QPointer<TPopupMenu> FMenu;
 };

@@ -6,6 +6,7 @@
 #include "LongTimeText.h"
 #include "NtfyIcon.h"
 #include "PageFile.h"
+#include "PageFolder.h"
 #include "PageWorker.h"
 #include "PaintCoalescer.h"
 #include "PopupMenu.h"
@@ -135,7 +136,8 @@ void TForm1::FormCreate()
     move(0, 0);
     Frame->SetOuterHeight(CompactHeight);
     Frame->SetOuterWidth(WindowWidth);
-    ProgramDir = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString() + "/";
+    ProgramDir =
+        QFile::encodeName(MakePageFolder(QCoreApplication::applicationDirPath())).toStdString() + "/";
     Busy.fill(false);
     LastUpdate.fill(QString());
     InfoLabel->setText(QString());
@@ -389,6 +391,10 @@ void TForm1::PageControl1Change()
 
 void TForm1::CheckBox1Click()
 {
+    // Where the compositor keeps no window on top, the window made anew for the flag would only
+    // land elsewhere: the box then changes nothing.
+    if (TWindowFrame::PlacedByCompositor())
+        return;
     const QRect Geometry = geometry();
     setWindowFlag(Qt::WindowStaysOnTopHint, CheckBox1->isChecked());
     setGeometry(Geometry);

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMoveEvent>
 #include <QTimer>
 #include <QWidget>
@@ -117,10 +118,18 @@ void TWindowFrame::SetSizeable(bool Value)
     ApplySizeLimits();
 }
 
+bool TWindowFrame::PlacedByCompositor()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 bool TWindowFrame::eventFilter(QObject* Watched, QEvent* Event)
 {
     if (Watched == Window && Event->type() == QEvent::Move)
         FollowFrame();
+    // A compositor sends no move or property event when it frames the window.
+    else if (Watched == Window && Event->type() == QEvent::Show && PlacedByCompositor())
+        QMetaObject::invokeMethod(this, &TWindowFrame::FollowFrame, Qt::QueuedConnection);
     return QObject::eventFilter(Watched, Event);
 }
 

@@ -28,6 +28,10 @@ public:
     // A fixed border keeps the window at its size; a sizeable one adds the maximize box.
     void SetSizeable(bool Sizeable);
 
+    // True under Wayland: the compositor places windows itself, keeps none on top at a program's
+    // asking, and frames a window (client-side decorations) as soon as it is shown.
+    static bool PlacedByCompositor();
+
     // The window's native events: a changed frame is followed once Qt has read it.
     void NativeEvent(const QByteArray& EventType, void* Message);
 

@@ -3,6 +3,7 @@
 // TWorkingDirectory: makes a directory the process's working directory for the object's life.
 #pragma once
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <filesystem>
@@ -38,7 +39,9 @@ public:
     bool Exists(const std::string& Name) const { return std::filesystem::exists(FPath / Name); }
 
 private:
-    QTemporaryDir Temporary;
+    // A name of its own: the default one follows the application's name, which has spaces, and a
+    // D-Bus address cannot hold a path with spaces.
+    QTemporaryDir Temporary{QDir::tempPath() + QStringLiteral("/tickerwell-test-XXXXXX")};
     const std::filesystem::path FPath = QFile::encodeName(Temporary.path()).toStdString();
 };
 

@@ -5,9 +5,11 @@
 #include "FormFixture.h"
 #include "NtfyIcon.h"
 #include "PopupMenu.h"
+#include "PrivateBus.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
-#include <QProcess>
+#include <QIcon>
 #include <QSettings>
 
 namespace {
@@ -18,16 +20,20 @@ class TNotificationService : public QObject
 public:
     QStringList Notes;     // "summary: body"
     QList<uint> Replacing; // the notification each replaces
+    QString Icon;          // of the last one, with its hints
+    QVariantMap Hints;
     static constexpr uint Id = 7;
 
 public slots:
     // Like most desktops' services, it reads markup in bodies.
     QStringList GetCapabilities() { return {"body", "body-markup", "actions"}; }
-    uint Notify(const QString&, uint Replaces, const QString&, const QString& Summary, const QString& Body,
-                const QStringList&, const QVariantMap&, int)
+    uint Notify(const QString&, uint Replaces, const QString& AppIcon, const QString& Summary,
+                const QString& Body, const QStringList&, const QVariantMap& NoteHints, int)
     {
         Notes << Summary + ": " + Body;
         Replacing << Replaces;
+        Icon = AppIcon;
+        Hints = NoteHints;
         return Id;
     }
 signals:
@@ -41,29 +47,18 @@ protected:
     {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                            QString::fromStdString(Config.Dir()));
-        // A bus with no service folders: nothing installed on the machine (a notification daemon)
-        // is started to answer for the service the tests withdraw.
-        Config.Write("bus.conf", "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-                                 "<policy context=\"default\"><allow send_destination=\"*\"/>"
-                                 "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
-        Bus->start(QStringLiteral("dbus-daemon"),
-                   {"--config-file=" + QString::fromStdString(Config.Dir()) + "bus.conf", "--nofork",
-                    "--print-address=1"});
-        ASSERT_TRUE(Bus->waitForReadyRead(10000)) << "dbus-daemon did not start";
-        const QByteArray Address = Bus->readLine().trimmed();
-        qputenv("DBUS_SESSION_BUS_ADDRESS", Address);
-        QDBusConnection Connection = QDBusConnection::connectToBus(QString::fromLatin1(Address), "service");
+        Bus = new TPrivateBus;
+        ASSERT_FALSE(Bus->Address.isEmpty()) << "dbus-daemon did not start";
+        // An installed copy's icon in the system's icon theme must not count.
+        QIcon::setThemeSearchPaths({});
+        QDBusConnection Connection = QDBusConnection::connectToBus(Bus->Address, "service");
         ASSERT_TRUE(
             Connection.registerObject("/org/freedesktop/Notifications", Service,
                                       QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
         ASSERT_TRUE(ServiceOnTheBus(true));
     }
 
-    static void TearDownTestSuite()
-    {
-        Bus->kill();
-        Bus->waitForFinished();
-    }
+    static void TearDownTestSuite() { delete Bus; }
 
     void SetUp() override
     {
@@ -91,7 +86,7 @@ protected:
     }
 
     static inline TTempDir Config; // removed with everything in it when the tests end
-    static inline QProcess* Bus = new QProcess;
+    static inline TPrivateBus* Bus = nullptr;
     static inline TNotificationService* Service = new TNotificationService;
 };
 
@@ -117,6 +112,10 @@ TEST_F(TSourceWatchTest, ChangesUnseenMarkTheirTabsNotifyOnceAndSignalInTheTray)
         << "the taller tab bar of a mark keeps the tab page's size";
     ASSERT_TRUE(WaitUntil([] { return Service->Notes.size() == 1; }));
     EXPECT_EQ(Service->Notes[0], "Tickerwell: Nowe komentarze: Stormer Futures, Stormer On-line");
+    // The icon by name, the menu entry, and the icon's pixels, as no icon theme holds it here.
+    EXPECT_EQ(Service->Icon, "tickerwell");
+    EXPECT_EQ(Service->Hints.value("desktop-entry").toString(), "tickerwell");
+    EXPECT_EQ(Service->Hints.value("image-data").value<QDBusArgument>().currentSignature(), "(iiibiiay)");
     EXPECT_FALSE(Form->NotificationIcon1->Animated()) << "the window is shown";
 
     Form->PageControl1->setCurrentIndex(1);

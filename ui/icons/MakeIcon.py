@@ -3,9 +3,12 @@
 Tickerwell.ico (one 32 x 32 image, 256 colours, 2,238 bytes) and Tickerwell.png.
 
 Standard library only; run from any directory: python3 ui/icons/MakeIcon.py
+With --hicolor FOLDER it writes the icon theme's sizes instead, FOLDER/NxN/apps/tickerwell.png,
+resampled from the 32 x 32 drawing (whole multiples stay crisp pixel blocks).
 """
 import os
 import struct
+import sys
 import zlib
 
 SIZE = 32
@@ -114,21 +117,58 @@ def write_ico(path):
         f.write(data)
 
 
-def write_png(path):
+def rgba(x, y):
+    r, g, b = PALETTE[pixels[y][x]]
+    return (r, g, b, 255 if opaque[y][x] else 0)
+
+
+def resampled(size):
+    """Area average of the drawing over each target pixel, weighted by opacity."""
+    scale = SIZE / size
+    out = []
+    for ty in range(size):
+        row = []
+        for tx in range(size):
+            acc = [0.0] * 4
+            y0, y1 = ty * scale, (ty + 1) * scale
+            x0, x1 = tx * scale, (tx + 1) * scale
+            for sy in range(int(y0), min(SIZE, int(y1 + 0.999999))):
+                hy = min(y1, sy + 1) - max(y0, sy)
+                for sx in range(int(x0), min(SIZE, int(x1 + 0.999999))):
+                    w = hy * (min(x1, sx + 1) - max(x0, sx))
+                    r, g, b, a = rgba(sx, sy)
+                    acc[0] += r * a * w
+                    acc[1] += g * a * w
+                    acc[2] += b * a * w
+                    acc[3] += a * w
+            area = scale * scale
+            alpha = acc[3] / area
+            row.append(tuple(round(c / acc[3]) if acc[3] else 0 for c in acc[:3]) + (round(alpha),))
+        out.append(row)
+    return out
+
+
+def write_png(path, size=SIZE):
+    image = resampled(size) if size != SIZE else [[rgba(x, y) for x in range(SIZE)] for y in range(SIZE)]
     rows = b''
-    for y in range(SIZE):
+    for y in range(size):
         rows += b'\0'
-        for x in range(SIZE):
-            r, g, b = PALETTE[pixels[y][x]]
-            rows += bytes((r, g, b, 255 if opaque[y][x] else 0))
+        for x in range(size):
+            rows += bytes(image[y][x])
 
     def chunk(kind, body):
         return struct.pack('>I', len(body)) + kind + body + struct.pack('>I', zlib.crc32(kind + body))
-    png = (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', SIZE, SIZE, 8, 6, 0, 0, 0))
+    png = (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0))
            + chunk(b'IDAT', zlib.compress(rows, 9)) + chunk(b'IEND', b''))
     with open(path, 'wb') as f:
         f.write(png)
 
 
-write_ico(os.path.join(HERE, 'Tickerwell.ico'))
-write_png(os.path.join(HERE, 'Tickerwell.png'))
+if sys.argv[1:2] == ['--hicolor']:
+    for size in (16, 24, 32, 48, 64, 128, 256):
+        folder = os.path.join(sys.argv[2], f'{size}x{size}', 'apps')
+        os.makedirs(folder, exist_ok=True)
+        write_png(os.path.join(folder, 'tickerwell.png'), size)
+else:
+    write_ico(os.path.join(HERE, 'Tickerwell.ico'))
+    write_png(os.path.join(HERE, 'Tickerwell.png'))
