@@ -1,27 +1,33 @@
-// The history's thread and its job queue, the event queue of an object living on that thread.
+// The history's thread and its job queue, a mailbox living on that thread.
 #include "History.h"
 
+#include <future>
+
 THistory::THistory(const QString& Path, const QString& Folder, QObject* Parent)
-    : QObject(Parent), FContext(new QObject), FPath(Path), FFolder(Folder)
+    : QObject(Parent), FJobs(new TMailbox), FReplies(new TMailbox(this)), FPath(Path), FFolder(Folder)
 {
     FThread.setObjectName(QStringLiteral("history"));
-    FContext->moveToThread(&FThread);
+    FJobs->moveToThread(&FThread);
     FThread.start(QThread::LowPriority);
 }
 
 THistory::~THistory()
 {
     // The database connection belongs to the thread that made it, and goes there.
-    QMetaObject::invokeMethod(
-        FContext, [this] { FStore.reset(); }, Qt::BlockingQueuedConnection);
+    std::promise<void> Closed;
+    FJobs->Post([this, &Closed] {
+        FStore.reset();
+        Closed.set_value();
+    });
+    Closed.get_future().wait();
     FThread.quit();
     FThread.wait();
-    delete FContext;
+    delete FJobs;
 }
 
 void THistory::Post(std::function<void(THistoryStore&)> Job)
 {
-    QMetaObject::invokeMethod(FContext, [this, Job = std::move(Job)] {
+    FJobs->Post([this, Job = std::move(Job)] {
         if (!FStore)
             FStore = std::make_unique<THistoryStore>(FPath, FFolder);
         Job(*FStore);
@@ -30,7 +36,5 @@ void THistory::Post(std::function<void(THistoryStore&)> Job)
 
 void THistory::AfterPending(std::function<void()> Done)
 {
-    QMetaObject::invokeMethod(FContext, [this, Done = std::move(Done)] {
-        QMetaObject::invokeMethod(this, Done, Qt::QueuedConnection);
-    });
+    FJobs->Post([this, Done = std::move(Done)] { FReplies->Post(Done); });
 }

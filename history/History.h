@@ -3,6 +3,7 @@
 #pragma once
 
 #include "HistoryStore.h"
+#include "Mailbox.h"
 
 #include <QObject>
 #include <QThread>
@@ -15,7 +16,7 @@ class THistory : public QObject
 public:
     // The store opens the database at Path for program folder Folder with the first job.
     THistory(const QString& Path, const QString& Folder, QObject* Parent = nullptr);
-    // Waits for the job in progress, if any; jobs not yet started are dropped.
+    // Waits for the jobs already given and closes the store; results not yet delivered are dropped.
     ~THistory() override;
 
     // Runs Job on the store's thread, then Done with its result on this object's thread.
@@ -24,8 +25,7 @@ public:
     {
         Post([this, Job = std::move(Job), Done = std::move(Done)](THistoryStore& Store) {
             auto Result = std::make_shared<TResult>(Job(Store));
-            QMetaObject::invokeMethod(
-                this, [Done, Result] { Done(std::move(*Result)); }, Qt::QueuedConnection);
+            FReplies->Post([Done, Result] { Done(std::move(*Result)); });
         });
     }
     // Runs Done once every job given before it has finished.
@@ -35,7 +35,8 @@ private:
     void Post(std::function<void(THistoryStore&)> Job);
 
     QThread FThread;
-    QObject* FContext; // lives on FThread; jobs are posted to it
+    TMailbox* FJobs;    // lives on FThread
+    TMailbox* FReplies; // lives on this object's thread
     QString FPath;
     QString FFolder;
     std::unique_ptr<THistoryStore> FStore; // made, used and destroyed on FThread
