@@ -203,9 +203,10 @@ void THistoryStore::Prune(int Source)
     Query.prepare(QStringLiteral(
         "DELETE FROM versions WHERE folder = ? AND source = ? AND id < ? AND (time < ? OR id <= "
         "(SELECT id FROM versions WHERE folder = ? AND source = ? ORDER BY id DESC LIMIT 1 OFFSET ?))"));
-    for (const QVariant& Value : {QVariant(FFolder), QVariant(Source), QVariant(FNewest[Source]->Id),
-                                  QVariant(QDateTime::currentSecsSinceEpoch() - MaxAgeSeconds),
-                                  QVariant(FFolder), QVariant(Source), QVariant(MaxVersions)})
+    const qint64 Oldest = QDateTime::currentSecsSinceEpoch() - qint64(FKeepDays) * 24 * 3600;
+    for (const QVariant& Value :
+         {QVariant(FFolder), QVariant(Source), QVariant(FNewest[Source]->Id), QVariant(Oldest),
+          QVariant(FFolder), QVariant(Source), QVariant(MaxVersions)})
         Query.addBindValue(Value);
     if (!Query.exec())
         throw Query.lastError();

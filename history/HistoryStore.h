@@ -42,7 +42,7 @@ class THistoryStore
 {
 public:
     static constexpr int MaxVersions = 2000;
-    static constexpr qint64 MaxAgeSeconds = 365LL * 24 * 3600;
+    static constexpr int DefaultKeepDays = 365;
 
     // The database of this user: tickerwell/history.sqlite under $XDG_DATA_HOME.
     static QString DefaultPath();
@@ -64,9 +64,11 @@ public:
 
     // Stores Bytes as Source's newest version at Time unless they equal the newest stored version.
     // Baseline is stored first when the source has no version yet. Keeps at most MaxVersions per
-    // source and drops those older than MaxAgeSeconds, except the newest.
+    // source and drops those older than the days kept, except the newest.
     TAddResult Add(int Source, const QByteArray& Bytes, qint64 Time,
                    const std::optional<TBaseline>& Baseline = {});
+    // How many days back versions are kept from the next stored version on.
+    void SetKeepDays(int Days) { FKeepDays = Days; }
 
     // The versions of Source (all sources for -1), newest first.
     std::vector<TVersionInfo> Versions(int Source = -1);
@@ -95,6 +97,7 @@ private:
     QString FPath;
     QString FFolder;
     bool FReadOnly;
+    int FKeepDays = DefaultKeepDays;
     QString FConnection;
     QSqlDatabase FDatabase;
     QString FError;

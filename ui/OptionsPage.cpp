@@ -2,11 +2,15 @@
 #include "OptionsPage.h"
 
 #include "Autostart.h"
+#include "HistoryStore.h"
+#include "ProgramSettings.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace {
@@ -21,7 +25,7 @@ QLabel* Note(const QString& Text)
 
 TOptionsPage::TOptionsPage(QAction* Notifications)
     : FNotifications(Notifications), NotificationsBox(new QCheckBox(QStringLiteral("Powiadomienia"))),
-      AutostartBox(new QCheckBox(QStringLiteral("Uruchamiaj po zalogowaniu")))
+      AutostartBox(new QCheckBox(QStringLiteral("Uruchamiaj po zalogowaniu"))), HistoryDaysBox(new QSpinBox)
 {
     NotificationsBox->setObjectName(QStringLiteral("Notifications"));
     NotificationsBox->setChecked(Notifications->isChecked());
@@ -38,6 +42,19 @@ TOptionsPage::TOptionsPage(QAction* Notifications)
     Layout->addWidget(
         Note(QStringLiteral("Po zalogowaniu program rusza w folderze %1, z tamtejszym dane.txt.")
                  .arg(QDir::toNativeSeparators(QDir::currentPath()))));
+    HistoryDaysBox->setObjectName(QStringLiteral("HistoryDays"));
+    HistoryDaysBox->setRange(MinHistoryDays, MaxHistoryDays);
+    HistoryDaysBox->setValue(HistoryDays());
+    auto* DaysLabel = new QLabel(QStringLiteral("Przechowuj wersje (dni)"));
+    DaysLabel->setBuddy(HistoryDaysBox);
+    auto* DaysRow = new QHBoxLayout;
+    DaysRow->addWidget(DaysLabel);
+    DaysRow->addWidget(HistoryDaysBox);
+    DaysRow->addStretch(1);
+    Layout->addLayout(DaysRow);
+    Layout->addWidget(Note(QStringLiteral("Historia zmian każdej karty zachowuje do %1 wersji; starsze niż "
+                                          "tyle dni usuwa, gdy zapisuje następną (najnowsza zostaje zawsze).")
+                               .arg(THistoryStore::MaxVersions)));
     Layout->addStretch(1);
 }
 
@@ -46,4 +63,5 @@ void TOptionsPage::Apply()
     if (AutostartBox->isChecked() != AutostartOn())
         SetAutostart(AutostartBox->isChecked());
     FNotifications->setChecked(NotificationsBox->isChecked());
+    SetHistoryDays(HistoryDaysBox->value());
 }

@@ -1,11 +1,12 @@
 // TOptionsPage: the "Opcje" page of the settings dialog: the notifications, one setting with the
-// tray menu's item, and the start at login.
+// tray menu's item, the start at login and how many days the history keeps versions.
 #pragma once
 
 #include <QWidget>
 
 class QAction;
 class QCheckBox;
+class QSpinBox;
 
 class TOptionsPage : public QWidget
 {
@@ -14,11 +15,12 @@ public:
     explicit TOptionsPage(QAction* Notifications);
 
     // Applies the choices; throws std::runtime_error, in Polish, when the autostart entry cannot be
-    // written or removed, before the notifications change.
+    // written or removed, before the notifications or the history's days change.
     void Apply();
 
 private:
     QAction* FNotifications;
     QCheckBox* NotificationsBox;
     QCheckBox* AutostartBox;
+    QSpinBox* HistoryDaysBox;
 };

@@ -4,6 +4,7 @@
 #include "History.h"
 #include "HistoryWindow.h"
 #include "PassageDiff.h"
+#include "ProgramSettings.h"
 #include "SourcePage.h"
 #include "SourceWatch.h"
 #include "WebBrowser.h"
@@ -90,9 +91,12 @@ void TSectionHistory::Keep(int Source, const std::string& Bytes)
 {
     std::optional<TBaseline> Baseline = std::exchange(FBaseline[Source], std::nullopt);
     const std::optional<QStringList> Seen = FSeen[Source];
+    // Read at every version, so that a change in the settings dialog holds from the next one on.
+    const int Days = HistoryDays();
     History().Run<TKept>(
-        [Source, Page = QByteArray::fromStdString(Bytes), Baseline = std::move(Baseline),
-         Seen](THistoryStore& Store) {
+        [Source, Page = QByteArray::fromStdString(Bytes), Baseline = std::move(Baseline), Seen,
+         Days](THistoryStore& Store) {
+            Store.SetKeepDays(Days);
             TKept Result{Store.Add(Source, Page, QDateTime::currentSecsSinceEpoch(), Baseline)};
             // A first version, or one the history could not compare, has nothing to be new against.
             if (Seen || (!Result.Added.First && Result.Added.Error.isEmpty())) {

@@ -3,12 +3,12 @@
 
 #include "DesktopNotifier.h"
 #include "NtfyIcon.h"
+#include "ProgramSettings.h"
 #include "SignalFrames.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <QPixmap>
-#include <QSettings>
 #include <QStyle>
 #include <QTabWidget>
 #include <algorithm>
@@ -17,11 +17,6 @@ namespace {
 const QString NotificationsKey = QStringLiteral("Powiadomienia");
 constexpr std::uint16_t SignalInterval = 500; // a calm blink of the tray icon's dot
 constexpr qsizetype NewsLength = 120;         // of the new passage quoted in a notification
-
-QSettings Settings()
-{
-    return QSettings(QStringLiteral("QRX & Dobrel"), QStringLiteral("Tickerwell"));
-}
 
 // A blue dot: news on the tab.
 QIcon ChangeMark()
@@ -56,7 +51,7 @@ QIcon IconOf(TSourceMark Mark)
 TSourceWatch::TSourceWatch(QWidget* Window, QTabWidget* Tabs, TNotificationIcon* Tray)
     : QObject(Window), FWindow(Window), FTabs(Tabs), FTray(Tray), FNotifier(new TDesktopNotifier(Tray, this))
 {
-    FNotificationsOn = Settings().value(NotificationsKey, true).toBool();
+    FNotificationsOn = ProgramSettings().value(NotificationsKey, true).toBool();
     FNotifier->OnActivated = [this] {
         if (OnShowSource && FNotified >= 0)
             OnShowSource(FNotified);
@@ -66,7 +61,7 @@ TSourceWatch::TSourceWatch(QWidget* Window, QTabWidget* Tabs, TNotificationIcon*
 void TSourceWatch::SetNotificationsOn(bool Value)
 {
     FNotificationsOn = Value;
-    Settings().setValue(NotificationsKey, Value);
+    ProgramSettings().setValue(NotificationsKey, Value);
 }
 
 bool TSourceWatch::WindowShown() const

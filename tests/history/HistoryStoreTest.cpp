@@ -58,10 +58,11 @@ TEST_F(THistoryStoreTest, KeepsEachDifferentVersionOnceAfterTheBaseline)
     EXPECT_FALSE(THistoryStore(Path(), QStringLiteral("/prog/")).Add(0, PageWith("changed"), Now()).Stored);
 }
 
-TEST_F(THistoryStoreTest, KeepsTheNewestVersionsOfTheLastYear)
+TEST_F(THistoryStoreTest, KeepsTheNewestVersionsOfTheDaysKept)
 {
     THistoryStore Store(Path(), QStringLiteral("/prog/"));
-    const qint64 YearAndADay = THistoryStore::MaxAgeSeconds + 24 * 3600;
+    constexpr qint64 Day = 24 * 3600;
+    const qint64 YearAndADay = (THistoryStore::DefaultKeepDays + 1) * Day;
     // The only version stays however old it is; a newer one drops it.
     Store.Add(0, PageWith("ancient"), Now() - YearAndADay);
     EXPECT_EQ(Store.Versions(0).size(), 1u);
@@ -75,6 +76,15 @@ TEST_F(THistoryStoreTest, KeepsTheNewestVersionsOfTheLastYear)
     ASSERT_EQ(Kept.size(), static_cast<std::size_t>(THistoryStore::MaxVersions));
     EXPECT_EQ(Store.Body(Kept.back().Id), PageWith("5")) << "the oldest versions go first";
     EXPECT_EQ(Store.Versions(0).size(), 1u) << "pruning one source touched another";
+
+    // Fewer days kept take effect at the next stored version.
+    Store.Add(2, PageWith("a month ago"), Now() - 31 * Day);
+    Store.Add(2, PageWith("last week"), Now() - 7 * Day);
+    Store.SetKeepDays(30);
+    Store.Add(2, PageWith("today"), Now());
+    const std::vector<TVersionInfo> Month = Store.Versions(2);
+    ASSERT_EQ(Month.size(), 2u) << "kept 30 days, a version 31 days old stayed or a newer one went";
+    EXPECT_EQ(Store.Body(Month[1].Id), PageWith("last week"));
 }
 
 TEST_F(THistoryStoreTest, MovesADamagedFileAsideAndStartsAnew)
