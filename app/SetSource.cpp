@@ -19,7 +19,7 @@ namespace {
 constexpr std::string_view Usage = "tickerwell --set-source N [--address URL] [--start TEXT] [--end TEXT]";
 constexpr std::array<std::string_view, 3> ValueOptions{"--address", "--start", "--end"};
 
-int Fail(const std::string& Message)
+int Refuse(const std::string& Message)
 {
     std::fputs(Utf8ToLocale("tickerwell: " + Message + "\nUżycie: " + std::string(Usage) + "\n").c_str(),
                stderr);
@@ -57,17 +57,17 @@ int RunSetSource(int argc, char** argv)
             if (Name == ValueOptions[Option])
                 Slot = &Values[Option];
         if (!Slot)
-            return Fail("nieznany argument „" + std::string(Argument) + "”");
+            return Refuse("nieznany argument „" + std::string(Argument) + "”");
         if (!Value)
-            return Fail(std::string(Name) + " wymaga wartości");
+            return Refuse(std::string(Name) + " wymaga wartości");
         if (*Slot)
-            return Fail(std::string(Name) + " podano dwa razy");
+            return Refuse(std::string(Name) + " podano dwa razy");
         *Slot = Value;
     }
     if (!Number || Number->size() != 1 || (*Number)[0] < '1' || (*Number)[0] > '0' + SourceCount)
-        return Fail("N to numer źródła od 1 do " + std::to_string(SourceCount) + ", w kolejności kart");
+        return Refuse("N to numer źródła od 1 do " + std::to_string(SourceCount) + ", w kolejności kart");
     if (!Values[0] && !Values[1] && !Values[2])
-        return Fail("podaj co najmniej jedno z: --address, --start, --end");
+        return Refuse("podaj co najmniej jedno z: --address, --start, --end");
     const int Source = (*Number)[0] - '1';
 
     // The source's other lines stay as the file has them.
@@ -91,10 +91,10 @@ int RunSetSource(int argc, char** argv)
         std::string Missing;
         const std::optional<std::string> Bytes = Recode(*Values[Option], Charset, "WINDOWS-1250", &Missing);
         if (!Bytes)
-            return Fail(std::string(ValueOptions[Option]) + ": znak „" + Missing +
-                        "” nie ma postaci w Windows-1250, kodowaniu pliku dane.txt");
+            return Refuse(std::string(ValueOptions[Option]) + ": znak „" + Missing +
+                          "” nie ma postaci w Windows-1250, kodowaniu pliku dane.txt");
         if (const std::string Refusal = LineRefusal(*Bytes); !Refusal.empty())
-            return Fail(std::string(ValueOptions[Option]) + ": wartość " + Refusal);
+            return Refuse(std::string(ValueOptions[Option]) + ": wartość " + Refusal);
         *Targets[Option] = *Bytes;
     }
     TSourceChanges Changes;

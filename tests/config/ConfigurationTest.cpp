@@ -1,6 +1,7 @@
 // The configuration reader: line rules on files written byte by byte, files that are not files,
 // and the errors the user sees.
 #include "Configuration.h"
+#include "ReadValues.h"
 #include "TempDir.h"
 
 #include <fcntl.h>
@@ -9,14 +10,6 @@
 #include <sys/stat.h>
 
 namespace {
-std::vector<std::string> Values(const std::filesystem::path& Path)
-{
-    std::vector<std::string> Out;
-    LoadConfiguration(Path.string(),
-                      [&](int, TConfigField, const std::string& Value) { Out.push_back(Value); });
-    return Out;
-}
-
 // The error reading Path, "read" when there was none, "blocked" when the reader waits.
 std::string ErrorOf(const std::filesystem::path& Path)
 {

@@ -2,6 +2,7 @@
 // folders it must leave alone.
 #include "ConfigurationWriter.h"
 #include "Configuration.h"
+#include "ReadValues.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -18,14 +19,6 @@ TSourceChanges Only(int Source, const TSourceLines& Lines = New)
     TSourceChanges Changes;
     Changes[Source] = Lines;
     return Changes;
-}
-
-std::vector<std::string> Values(const std::filesystem::path& Path)
-{
-    std::vector<std::string> Out;
-    LoadConfiguration(Path.string(),
-                      [&](int, TConfigField, const std::string& Value) { Out.push_back(Value); });
-    return Out;
 }
 
 std::vector<std::string> Listing(const TTempDir& Dir)
