@@ -103,15 +103,9 @@ void TWindowFrame::SetSizeable(bool Value)
         Window->move(Position);
         KeptFramePosition = Position;
         KeepFrameUntil.setRemainingTime(FrameSettleTime);
-        // Qt hands a new frame to the widget only with a move or resize of its window, and the
-        // frame of the new border may arrive with neither: once it has settled, a move in place
-        // hands it on, and FollowFrame keeps the outer size.
-        QTimer::singleShot(FrameSettleTime, this, [this] {
-            if (QWindow* Handle = Window->windowHandle()) {
-                QMoveEvent Move(Handle->position(), Handle->position());
-                QCoreApplication::sendEvent(Handle, &Move);
-            }
-        });
+        // The frame of the new border may come without an event that tells of it: once it has
+        // settled, it is handed on all the same.
+        QTimer::singleShot(FrameSettleTime, this, &TWindowFrame::HandOnFrame);
         if (Shown)
             Window->show();
     }
@@ -140,5 +134,17 @@ void TWindowFrame::NativeEvent(const QByteArray& EventType, void* Message)
 {
     if (EventType == "xcb_generic_event_t" &&
         (static_cast<const xcb_generic_event_t*>(Message)->response_type & 0x7f) == XCB_PROPERTY_NOTIFY)
-        QMetaObject::invokeMethod(this, &TWindowFrame::FollowFrame, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &TWindowFrame::HandOnFrame, Qt::QueuedConnection);
+}
+
+// Qt hands a new frame to the widget only with a move or resize of its window, and the frame of a
+// new border may arrive with neither: a move in place hands it on, and FollowFrame keeps the outer
+// size.
+void TWindowFrame::HandOnFrame()
+{
+    if (QWindow* Handle = Window->windowHandle()) {
+        QMoveEvent Move(Handle->position(), Handle->position());
+        QCoreApplication::sendEvent(Handle, &Move);
+    }
+    FollowFrame();
 }

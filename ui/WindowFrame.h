@@ -41,6 +41,7 @@ protected:
 private:
     QMargins FrameMargins() const;
     void FollowFrame();
+    void HandOnFrame();
     void ApplySizeLimits();
 
     QWidget* Window;

@@ -95,6 +95,10 @@ TEST_F(THistoryRound, MarksTheChangedParagraphThenListsAndShowsBothVersions)
     }));
     EXPECT_TRUE(Window->Versions->item(0)->text().endsWith(QStringLiteral("+1 / −1")));
     EXPECT_EQ(Window->VersionView->Highlight(), QStringList{QStringLiteral("WIG & mWIG w górę.")});
+    // Its keys work once it has the keyboard, as a person sees it take it.
+    Window->activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return Window->isActiveWindow(); }))
+        << "the history window never became active";
     QTest::keyClick(Window, Qt::Key_Down);
     ASSERT_TRUE(WaitUntil([&] { return Window->Selected() == PageFileOf(0, First).c_str(); }));
     EXPECT_EQ(Window->VersionView->Highlight().size(), 3) << "against nothing, every passage is new";
