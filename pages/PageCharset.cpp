@@ -54,6 +54,12 @@ public:
 
 std::string PageCharset(std::string_view ContentType, std::string_view Page)
 {
+    std::string Named = NamedPageCharset(ContentType, Page);
+    return Named.empty() ? std::string(DefaultCharset) : Named;
+}
+
+std::string NamedPageCharset(std::string_view ContentType, std::string_view Page)
+{
     if (std::string Named = CharsetAfter(Lower(ContentType), 0); !Named.empty())
         return Named;
     const std::string Head = Lower(Page.substr(0, MetaWindow));
@@ -64,7 +70,7 @@ std::string PageCharset(std::string_view ContentType, std::string_view Page)
         if (!Named.empty())
             return Named;
     }
-    return std::string(DefaultCharset);
+    return {};
 }
 
 TDecodedPage DecodePage(std::string_view Bytes, const std::string& Charset)

@@ -13,6 +13,9 @@
 // "windows-1250", the sites' own; lower case.
 std::string PageCharset(std::string_view ContentType, std::string_view Page);
 
+// The charset named by the Content-Type header, else by a meta tag; empty when neither names one.
+std::string NamedPageCharset(std::string_view ContentType, std::string_view Page);
+
 // A page decoded for showing: Text in UTF-16, and for each unit of it the offset of the byte it
 // came from, with one more entry, the page's size, at the end. A CR LF becomes one LF that stands
 // for both bytes; a byte that is no character of the charset becomes U+FFFD.

@@ -1,0 +1,89 @@
+// The page path of sources of one's own: decode, cut between texts, wrap in a UTF-8 page.
+#include "TextPage.h"
+
+#include "IniValue.h"
+#include "PageCharset.h"
+
+#include <QString>
+
+namespace {
+// Line ends of the texts as in the decoded page, which holds LF for CR LF.
+std::string LineEndsAsDecoded(std::string_view Text)
+{
+    std::string Out(Text);
+    for (std::size_t At = Out.find("\r\n"); At != std::string::npos; At = Out.find("\r\n", At))
+        Out.erase(At, 1);
+    return Out;
+}
+
+std::string AttributeValue(std::string_view Text)
+{
+    std::string Out;
+    for (const char C : Text) {
+        switch (C) {
+        case '&':
+            Out += "&amp;";
+            break;
+        case '"':
+            Out += "&quot;";
+            break;
+        case '<':
+            Out += "&lt;";
+            break;
+        case '>':
+            Out += "&gt;";
+            break;
+        default:
+            Out += C;
+        }
+    }
+    return Out;
+}
+
+std::string Quoted(std::string_view Text)
+{
+    return "„" + std::string(Text) + "”";
+}
+} // namespace
+
+TTextPage BuildTextPage(std::string_view Downloaded, std::string_view ContentType, std::string_view Address,
+                        std::string_view StartText, std::string_view EndText)
+{
+    TTextPage Page;
+    Page.Charset = NamedPageCharset(ContentType, Downloaded);
+    if (Page.Charset.empty())
+        Page.Charset = IsUtf8(Downloaded) ? "utf-8" : "windows-1250";
+    const TDecodedPage Decoded = DecodePage(Downloaded, Page.Charset);
+    const std::string Text =
+        QString::fromUtf16(Decoded.Text.data(), static_cast<qsizetype>(Decoded.Text.size()))
+            .toUtf8()
+            .toStdString();
+    const std::string Start = LineEndsAsDecoded(StartText), End = LineEndsAsDecoded(EndText);
+
+    std::size_t From = 0;
+    if (!Start.empty()) {
+        From = Text.find(Start);
+        if (From == std::string::npos) {
+            Page.Failure = "nie znaleziono tekstu początku " + Quoted(Start);
+            return Page;
+        }
+        Page.Texts.Start = static_cast<std::ptrdiff_t>(From) + 1;
+    }
+    std::size_t To = Text.size();
+    if (!End.empty()) {
+        const std::size_t At = Text.find(End, From + Start.size());
+        if (At == std::string::npos) {
+            Page.Failure = "nie znaleziono tekstu końca " + Quoted(End) +
+                           (Start.empty() ? std::string() : " za tekstem początku");
+            return Page;
+        }
+        Page.Texts.End = static_cast<std::ptrdiff_t>(At) + 1;
+        To = At + End.size();
+    }
+    Page.Fragment = Text.substr(From, To - From);
+    Page.FileBytes = NormalizeLines("<HTML><head><base href=\"" + AttributeValue(Address) +
+                                    "\"><meta http-equiv=\"Content-Type\" content=\"text/html; "
+                                    "charset=utf-8\"></head>\n" +
+                                    Page.Fragment + "\n</HTML>");
+    return Page;
+}
