@@ -39,6 +39,18 @@ void SetUp(QCommandLineParser& Parser)
                       QStringLiteral("Write source N's lines (1-5, in tab order) of dane.txt in the working "
                                      "directory: --address URL, --start TEXT, --end TEXT."),
                       QStringLiteral("N")});
+    // The source commands run before this parser; they are here for --help.
+    Parser.addOption(
+        {QStringLiteral("sources"),
+         QStringLiteral("List every source: id, caption, address and on or off, tab-separated.")});
+    Parser.addOption(
+        {QStringLiteral("add-source"),
+         QStringLiteral("Add a source of one's own to zrodla.ini in the working directory: "
+                        "--caption TEXT --address URL [--start TEXT] [--end TEXT]; prints its id. "
+                        "--set-source ID changes one (also --caption, --on, --off).")});
+    Parser.addOption({QStringLiteral("remove-source"),
+                      QStringLiteral("Remove the source of one's own with this id and its page file."),
+                      QStringLiteral("ID")});
     Parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("The configuration file for --check."),
                                  QStringLiteral("[FILE]"));

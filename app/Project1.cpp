@@ -4,6 +4,7 @@
 #include "PageFolder.h"
 #include "SetSource.h"
 #include "SingleInstance.h"
+#include "SourceCommands.h"
 #include "TKW.h"
 #include "WebBrowser.h"
 
@@ -22,6 +23,8 @@ namespace {
 int main(int argc, char** argv)
 {
     // Options are handled before the application object exists, which needs a display.
+    if (AsksForSourceCommand(argc, argv))
+        End(RunSourceCommand(argc, argv));
     if (AsksForSetSource(argc, argv))
         End(RunSetSource(argc, argv));
     if (AsksForCommandLine(argc, argv))
