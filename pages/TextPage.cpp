@@ -7,12 +7,14 @@
 #include <QString>
 
 namespace {
-// Line ends of the texts as in the decoded page, which holds LF for CR LF.
+// LF for every CR LF, as in a decoded page.
 std::string LineEndsAsDecoded(std::string_view Text)
 {
-    std::string Out(Text);
-    for (std::size_t At = Out.find("\r\n"); At != std::string::npos; At = Out.find("\r\n", At))
-        Out.erase(At, 1);
+    std::string Out;
+    Out.reserve(Text.size());
+    for (std::size_t I = 0; I < Text.size(); ++I)
+        if (Text[I] != '\r' || I + 1 == Text.size() || Text[I + 1] != '\n')
+            Out += Text[I];
     return Out;
 }
 
@@ -53,11 +55,17 @@ TTextPage BuildTextPage(std::string_view Downloaded, std::string_view ContentTyp
     Page.Charset = NamedPageCharset(ContentType, Downloaded);
     if (Page.Charset.empty())
         Page.Charset = IsUtf8(Downloaded) ? "utf-8" : "windows-1250";
-    const TDecodedPage Decoded = DecodePage(Downloaded, Page.Charset);
-    const std::string Text =
-        QString::fromUtf16(Decoded.Text.data(), static_cast<qsizetype>(Decoded.Text.size()))
-            .toUtf8()
-            .toStdString();
+    // The whole page in one conversion when every byte is a character of the charset; else one
+    // character at a time, with a replacement character for each byte that is none.
+    std::string Text;
+    if (const std::optional<std::string> Whole = Recode(Downloaded, Page.Charset, "UTF-8")) {
+        Text = LineEndsAsDecoded(*Whole);
+    } else {
+        const TDecodedPage Decoded = DecodePage(Downloaded, Page.Charset);
+        Text = QString::fromUtf16(Decoded.Text.data(), static_cast<qsizetype>(Decoded.Text.size()))
+                   .toUtf8()
+                   .toStdString();
+    }
     const std::string Start = LineEndsAsDecoded(StartText), End = LineEndsAsDecoded(EndText);
 
     std::size_t From = 0;

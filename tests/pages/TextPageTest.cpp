@@ -27,6 +27,12 @@ TEST(TextPage, DecodesByCharsetAndCutsBetweenTexts)
          "windows-1250", "<p>ąś</p>"},
         {"<p>" + Utf8 + "</p>", "", "<p>", "</p>", "utf-8", "<p>Zażółć</p>"},
         {"<p>" + Cp1250Only + "</p>", "", "<p>", "</p>", "windows-1250", "<p>ąś</p>"},
+        // A byte that is no character of the charset becomes a replacement character.
+        {"<p>a\xFF"
+         "b\r\n</p>",
+         "text/html; charset=utf-8", "<p>", "</p>", "utf-8", "<p>a\uFFFDb\n</p>"},
+        {"<p>" + Cp1250Only + "\x98</p>", "text/html; charset=windows-1250", "<p>", "</p>", "windows-1250",
+         "<p>ąś\uFFFD</p>"},
         // Texts with Polish letters; empty texts cut from the beginning or to the end.
         {Latin2Meta + "a Komentarz " + Latin2 + ": b", "", "Komentarz Zażółć", ":", "iso-8859-2",
          "Komentarz Zażółć:"},
