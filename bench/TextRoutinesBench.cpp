@@ -1,4 +1,5 @@
 // Throughput of the text routines on large pages, beside memcpy of the same bytes for scale.
+#include "TextPage.h"
 #include "TextRoutines.h"
 
 #include <benchmark/benchmark.h>
@@ -105,6 +106,22 @@ void BM_CutBetweenMarkers(benchmark::State& State)
             CutBetweenMarkers(Page, "<!-- komentarz -->", "<!-- /komentarz -->").Fragment);
     SetThroughput(State, Page.size());
 }
+
+// A source of one's own: a Windows-1250 page decoded, cut and written as UTF-8; range(1) makes one
+// byte of the page one that is no Windows-1250 character, which sends it down the slower path that
+// decodes one character at a time.
+void BM_BuildTextPage(benchmark::State& State)
+{
+    std::string Page = MakePage(static_cast<std::size_t>(State.range(0)));
+    Page = ReplaceAll("zyskaly", "zyska\xB3y", Page);
+    if (State.range(1))
+        Page[Page.size() / 2] = '\x98';
+    for (auto _ : State)
+        benchmark::DoNotOptimize(BuildTextPage(Page, "text/html; charset=windows-1250", "https://a.pl/",
+                                               "<!-- komentarz -->", "<!-- /komentarz -->")
+                                     .FileBytes);
+    SetThroughput(State, Page.size());
+}
 } // namespace
 
 BENCHMARK(BM_Memcpy)->Arg(1 * MiB)->Arg(16 * MiB)->Unit(benchmark::kMicrosecond);
@@ -115,5 +132,10 @@ BENCHMARK(BM_ReplaceAllManyMatches)->Arg(1 * MiB)->Arg(16 * MiB)->Unit(benchmark
 BENCHMARK(BM_ReplaceAllEveryLine)->Arg(1 * MiB)->Arg(16 * MiB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReplaceAllNoMatch)->Arg(1 * MiB)->Arg(16 * MiB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CutBetweenMarkers)->Arg(1 * MiB)->Arg(16 * MiB)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BuildTextPage)
+    ->Args({100 * 1024, 0})
+    ->Args({100 * 1024, 1})
+    ->Args({1 * MiB, 0})
+    ->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();
