@@ -102,8 +102,7 @@ std::optional<std::string> OptionText(const TOptions& Options, std::string_view 
     const auto Found = Options.find(Name);
     if (Found == Options.end())
         return std::nullopt;
-    std::string Missing;
-    std::optional<std::string> Utf8 = Recode(Found->second, nl_langinfo(CODESET), "UTF-8", &Missing);
+    std::optional<std::string> Utf8 = Recode(Found->second, nl_langinfo(CODESET), "UTF-8");
     if (!Utf8)
         throw ERefusal{std::string(Name) + ": nie jest tekstem w kodowaniu terminala"};
     return Utf8;
