@@ -3,8 +3,6 @@
 // whole page costs far less than a match per passage.
 #include "RuleSet.h"
 
-#include "Passages.h"
-
 #include <algorithm>
 #include <numeric>
 
@@ -12,6 +10,12 @@ namespace {
 // Letters with their marks, digits and the underscore make words; anything else ends them.
 const QString WordChar = QStringLiteral("[\\p{L}\\p{M}\\p{N}_]");
 
+// The expressions skip their check of the text at each match, which would cost a pass over the rest
+// of the page each time: the text is checked once here.
+constexpr auto Unchecked = QRegularExpression::DontCheckSubjectStringMatchOption;
+
+// The passages joined by line breaks, with where each starts. A lone surrogate, which a numeric
+// entity on a page can make, becomes U+FFFD, in the same place.
 QString Joined(const QStringList& Passages, QList<qsizetype>& Starts)
 {
     Starts.reserve(Passages.size());
@@ -20,7 +24,24 @@ QString Joined(const QStringList& Passages, QList<qsizetype>& Starts)
         Starts.append(Start);
         Start += Passage.size() + 1;
     }
-    return Passages.join(QLatin1Char('\n'));
+    QString Text = Passages.join(QLatin1Char('\n'));
+    if (QStringView(Text).isValidUtf16())
+        return Text;
+    for (qsizetype At = 0; At < Text.size(); ++At) {
+        if (Text[At].isHighSurrogate() && At + 1 < Text.size() && Text[At + 1].isLowSurrogate())
+            ++At;
+        else if (Text[At].isSurrogate())
+            Text[At] = QChar::ReplacementCharacter;
+    }
+    return Text;
+}
+
+// Appends a piece of a passage whose spaces are collapsed, so that the seams stay collapsed too.
+void AppendPiece(QString& Kept, QStringView Piece)
+{
+    if ((Kept.isEmpty() || Kept.endsWith(QLatin1Char(' '))) && Piece.startsWith(QLatin1Char(' ')))
+        Piece = Piece.sliced(1);
+    Kept += Piece;
 }
 
 // A word or phrase as an expression: its words in order, with any run of spaces between them.
@@ -60,8 +81,7 @@ TRuleSet::TRuleSet(const TSourceRules& Rules) : FNewOnly(Rules.NewOnly)
     }
     FTrigger.setPattern(
         QStringLiteral("(?<!%1)(?:%2)(?!%1)").arg(WordChar, Alternatives.join(QLatin1Char('|'))));
-    FTrigger.setPatternOptions(QRegularExpression::CaseInsensitiveOption |
-                               QRegularExpression::UseUnicodePropertiesOption);
+    FTrigger.setPatternOptions(QRegularExpression::CaseInsensitiveOption);
     FTrigger.optimize();
 }
 
@@ -80,7 +100,8 @@ TStripped TRuleSet::Strip(const QStringList& Passages) const
         // matched again one by one, and the whole page's matches inside them are not taken.
         std::vector<std::pair<qsizetype, qsizetype>> Found;
         std::vector<int> Again;
-        QRegularExpressionMatchIterator Matches = Expression.globalMatch(Text);
+        QRegularExpressionMatchIterator Matches =
+            Expression.globalMatch(Text, 0, QRegularExpression::NormalMatch, Unchecked);
         while (Matches.hasNext()) {
             const QRegularExpressionMatch Match = Matches.next();
             if (Match.capturedLength() == 0)
@@ -104,7 +125,9 @@ TStripped TRuleSet::Strip(const QStringList& Passages) const
             if (!std::binary_search(Again.begin(), Again.end(), PassageAt(Range.first)))
                 Ranges.push_back(Range);
         for (int Passage : Again) {
-            QRegularExpressionMatchIterator Alone = Expression.globalMatch(Passages[Passage]);
+            QRegularExpressionMatchIterator Alone =
+                Expression.globalMatch(QStringView(Text).sliced(Starts[Passage], Passages[Passage].size()), 0,
+                                       QRegularExpression::NormalMatch, Unchecked);
             while (Alone.hasNext()) {
                 const QRegularExpressionMatch Match = Alone.next();
                 if (Match.capturedLength() > 0)
@@ -134,12 +157,13 @@ TStripped TRuleSet::Strip(const QStringList& Passages) const
             qsizetype At = Begin;
             for (auto Range = Next; Range != Merged.cend() && Range->first < End; ++Range) {
                 if (Range->first > At)
-                    Kept += QStringView(Text).sliced(At, Range->first - At);
+                    AppendPiece(Kept, QStringView(Text).sliced(At, Range->first - At));
                 At = Range->second;
             }
             if (At < End)
-                Kept += QStringView(Text).sliced(At, End - At);
-            Kept = CollapseSpaces(Kept);
+                AppendPiece(Kept, QStringView(Text).sliced(At, End - At));
+            if (Kept.endsWith(QLatin1Char(' ')))
+                Kept.chop(1);
             if (Kept != Passages[Index])
                 Result.Touched.append(Index);
         }
@@ -157,7 +181,8 @@ QList<TTriggerHit> TRuleSet::Triggers(const QStringList& Passages) const
     if (FWords.isEmpty())
         return Hits;
     QList<qsizetype> Starts;
-    QRegularExpressionMatchIterator Matches = FTrigger.globalMatch(Joined(Passages, Starts));
+    QRegularExpressionMatchIterator Matches =
+        FTrigger.globalMatch(Joined(Passages, Starts), 0, QRegularExpression::NormalMatch, Unchecked);
     while (Matches.hasNext()) {
         const QRegularExpressionMatch Match = Matches.next();
         const auto Passage = std::upper_bound(Starts.cbegin(), Starts.cend(), Match.capturedStart()) - 1;

@@ -8,11 +8,11 @@
 #include <QStringList>
 #include <vector>
 
-// Ignore rules match case insensitively, with \w and \b knowing every script's letters, and ^ and $
-// at the start and end of each passage.
+// Ignore rules match case insensitively, letters of every script included, with ^ and $ at the
+// start and end of each passage. As in JavaScript, \d, \w, \s and \b are ASCII classes (\p{L} is
+// any letter): Unicode ones would cost a property look-up at every character of the page.
 inline constexpr QRegularExpression::PatternOptions IgnoreOptions =
-    QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption |
-    QRegularExpression::MultilineOption;
+    QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption;
 
 // A trigger word found in a text.
 struct TTriggerHit
@@ -39,7 +39,8 @@ public:
     explicit TRuleSet(const TSourceRules& Rules);
 
     // Every text any ignore rule matches in a passage is taken out of it; the matches of all rules
-    // are found in the passage as it is, so the order of the rules does not matter.
+    // are found in the passage as it is, so the order of the rules does not matter. Passages come
+    // with their spaces collapsed, as PagePassages gives them, and stay so.
     TStripped Strip(const QStringList& Passages) const;
     // The trigger words in the passages, whole words only, in passage and text order; where two
     // words start at the same place the longer one is found.

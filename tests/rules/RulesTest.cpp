@@ -127,8 +127,13 @@ TEST(RuleSet, StripsWhatAnyRuleMatchesInEachPassage)
         {"nor starts at the break", {"\\s+\\d?"}, {"a b", "1 c"}, {"ab", "1c"}, {0, 1}},
         {"spaces left by a match collapse", {"\\(.*?\\)"}, {"WIG (12:00) 2 300"}, {"WIG 2 300"}, {0}},
         {"an expression matching nothing in particular", {"x*"}, {"abc"}, {"abc"}, {}},
-        {"\\w knows Polish letters", {"\\w+ść"}, {"wartość spółki"}, {"spółki"}, {0}},
+        {"\\p{L} names any letter", {"\\p{Lu}\\p{L}+"}, {"Łódź i Kraków"}, {"i"}, {0}},
         {"no rules", {}, {"a", "b"}, {"a", "b"}, {}},
+        {"a lone surrogate, as a numeric entity makes",
+         {"x.", "^b"},
+         {QStringLiteral("ax") + QChar(0xD800) + "c", QString(QChar(0xDC00)) + "b"},
+         {"ac", QString(QChar(0xDC00)) + "b"},
+         {0}},
     };
     for (const TStripCase& Case : Cases) {
         const TStripped Stripped = TRuleSet({.Ignore = Case.Ignore}).Strip(Case.Passages);
