@@ -4,6 +4,7 @@
 #include "Autostart.h"
 #include "HistoryStore.h"
 #include "ProgramSettings.h"
+#include "ScheduleOptions.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -25,7 +26,8 @@ QLabel* Note(const QString& Text)
 
 TOptionsPage::TOptionsPage(QAction* Notifications)
     : FNotifications(Notifications), NotificationsBox(new QCheckBox(QStringLiteral("Powiadomienia"))),
-      AutostartBox(new QCheckBox(QStringLiteral("Uruchamiaj po zalogowaniu"))), HistoryDaysBox(new QSpinBox)
+      AutostartBox(new QCheckBox(QStringLiteral("Uruchamiaj po zalogowaniu"))), HistoryDaysBox(new QSpinBox),
+      Schedule(new TScheduleOptions)
 {
     NotificationsBox->setObjectName(QStringLiteral("Notifications"));
     NotificationsBox->setChecked(Notifications->isChecked());
@@ -55,6 +57,7 @@ TOptionsPage::TOptionsPage(QAction* Notifications)
     Layout->addWidget(Note(QStringLiteral("Historia zmian każdej karty zachowuje do %1 wersji; starsze niż "
                                           "tyle dni usuwa, gdy zapisuje następną (najnowsza zostaje zawsze).")
                                .arg(THistoryStore::MaxVersions)));
+    Layout->addWidget(Schedule);
     Layout->addStretch(1);
 }
 
@@ -64,4 +67,5 @@ void TOptionsPage::Apply()
         SetAutostart(AutostartBox->isChecked());
     FNotifications->setChecked(NotificationsBox->isChecked());
     SetHistoryDays(HistoryDaysBox->value());
+    Schedule->Apply();
 }

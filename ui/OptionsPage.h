@@ -1,5 +1,6 @@
 // TOptionsPage: the "Opcje" page of the settings dialog: the notifications, one setting with the
-// tray menu's item, the start at login and how many days the history keeps versions.
+// tray menu's item, the start at login, how many days the history keeps versions and when the timer
+// refreshes.
 #pragma once
 
 #include <QWidget>
@@ -7,6 +8,7 @@
 class QAction;
 class QCheckBox;
 class QSpinBox;
+class TScheduleOptions;
 
 class TOptionsPage : public QWidget
 {
@@ -23,4 +25,5 @@ private:
     QCheckBox* NotificationsBox;
     QCheckBox* AutostartBox;
     QSpinBox* HistoryDaysBox;
+    TScheduleOptions* Schedule;
 };

@@ -52,6 +52,8 @@ TSourceWatch::TSourceWatch(QWidget* Window, QTabWidget* Tabs, TNotificationIcon*
     : QObject(Window), FWindow(Window), FTabs(Tabs), FTray(Tray), FNotifier(new TDesktopNotifier(Tray, this))
 {
     FNotificationsOn = ProgramSettings().value(NotificationsKey, true).toBool();
+    for (const TSourceEntry& Entry : SourceTable)
+        FStreaks.emplace_back(QString::fromUtf8(Entry.Caption));
     FNotifier->OnActivated = [this] {
         if (OnShowSource && FNotified >= 0)
             OnShowSource(FNotified);
@@ -72,12 +74,14 @@ bool TSourceWatch::WindowShown() const
 void TSourceWatch::Failed(int Source, const QString& Time, const QString& Reason)
 {
     FStates[Source].Fail(Time, Reason);
+    Speak(Source, FStreaks[Source].Failed(QDateTime::currentDateTime(), Reason));
     ShowState(Source);
 }
 
 void TSourceWatch::Shown(int Source, const QString& Time, bool Changed, const QString& Warning)
 {
     FStates[Source].Succeed(Time, Warning, Changed);
+    Speak(Source, FStreaks[Source].Succeeded());
     if (Changed && std::ranges::find(FPending, Source) == FPending.end())
         FPending.push_back(Source);
     Look();
@@ -113,6 +117,15 @@ void TSourceWatch::RefreshEnded()
         }
     }
     FPending.clear();
+}
+
+// A notice of a failing source, or of its return; a click on it shows the source's tab.
+void TSourceWatch::Speak(int Source, const QString& Notice)
+{
+    if (Notice.isEmpty() || !FNotificationsOn)
+        return;
+    FNotified = Source;
+    FNotifier->Notify(QStringLiteral("Tickerwell"), Notice);
 }
 
 void TSourceWatch::Look()

@@ -1,8 +1,11 @@
 // TSourceWatch: keeps every source's outcome and unseen changes, shows them as tab marks and
 // tooltips, tells the user of changes they cannot see (a desktop notification per refresh, a
-// blinking tray icon while the window is in the tray) and keeps the notification setting.
+// blinking tray icon while the window is in the tray) and of a source that keeps failing (one
+// notification on its third failure in a row, one when it works again), and keeps the notification
+// setting.
 #pragma once
 
+#include "FailureStreak.h"
 #include "SourceState.h"
 #include "SourceTable.h"
 
@@ -58,12 +61,14 @@ private:
     bool WindowShown() const;
     void ShowState(int Source);
     void Signal(bool Value);
+    void Speak(int Source, const QString& Notice);
 
     QWidget* FWindow;
     QTabWidget* FTabs;
     TNotificationIcon* FTray;
     TDesktopNotifier* FNotifier;
     std::array<TSourceState, SourceCount> FStates;
+    std::vector<TFailureStreak> FStreaks;
     std::vector<int> FPending; // changed unseen since the last notification
     int FNotified = -1;        // first tab of the last notification
     bool FNotificationsOn = true;

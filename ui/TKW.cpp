@@ -10,6 +10,7 @@
 #include "PageWorker.h"
 #include "PaintCoalescer.h"
 #include "PopupMenu.h"
+#include "RefreshSchedule.h"
 #include "Sciager.h"
 #include "SectionHistory.h"
 #include "SettingsHooks.h"
@@ -72,6 +73,8 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
             QString::fromUtf8(SourceTable[Source].Caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
     new TPaintCoalescer(this);
     Timer1->setInterval(TimerInterval);
+    // The schedule in the settings may set another interval and keep ticks outside its hours idle.
+    auto* Schedule = new TRefreshSchedule(Timer1, NotificationIcon1);
     Watch = new TSourceWatch(this, PageControl1, NotificationIcon1);
     TabMenu = new TTabMenu(PageControl1);
     Watch->OnShowSource = [this](int Source) {
@@ -82,7 +85,10 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     TabMenu->Add(QStringLiteral("Historia zmian..."), [this](int Source) { History->OpenWindow(Source); });
 
     connect(Button1, &QPushButton::clicked, this, [this] { GuardedRefresh(false); });
-    connect(Timer1, &QTimer::timeout, this, [this] { GuardedRefresh(true); });
+    connect(Timer1, &QTimer::timeout, this, [this, Schedule] {
+        if (Schedule->Tick())
+            GuardedRefresh(true);
+    });
     Wire(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
     Wire(CheckBox2, &QCheckBox::clicked, this, [this] { CheckBox2Click(); });
     Wire(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });

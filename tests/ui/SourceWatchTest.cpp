@@ -156,7 +156,7 @@ TEST_F(TSourceWatchTest, TheNotificationQuotesTheFirstNewPassageAsText)
     EXPECT_EQ(Service->Notes[0], "Tickerwell: Nowe komentarze: Stormer Futures\n" + Quoted);
 }
 
-TEST_F(TSourceWatchTest, FailuresWarnWithTheirReasonKeepThePageAndNotifyNothing)
+TEST_F(TSourceWatchTest, FailuresWarnWithTheirReasonKeepThePageAndTheThirdInARowNotifiesOnce)
 {
     OnlyFirstSource();
     TClosedPort Closed;
@@ -201,7 +201,12 @@ TEST_F(TSourceWatchTest, FailuresWarnWithTheirReasonKeepThePageAndNotifyNothing)
             EXPECT_EQ(PageFile(0), Kept);
         }
     }
-    EXPECT_EQ(NotesAfterAWhile(), 0);
+    // Three failures in a row, then a page shown: one notice of each.
+    ASSERT_EQ(NotesAfterAWhile(), 2);
+    EXPECT_TRUE(Service->Notes[0].startsWith(
+        "Tickerwell: Wirek &amp; Borta nie odpowiada od 1 min: Błąd pobierania: transfer przerwany po "))
+        << Service->Notes[0].toStdString();
+    EXPECT_EQ(Service->Notes[1], "Tickerwell: Wirek &amp; Borta znów odpowiada");
 }
 
 TEST_F(TSourceWatchTest, NotificationsCanBeSwitchedOffInTheTrayMenuAndStaySo)
