@@ -5,10 +5,13 @@
 #include "ReadValues.h"
 #include "TempDir.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -156,4 +159,49 @@ TEST(ConfigurationWriter, WhatCannotBeWrittenChangesNothingOnDisk)
     }
     EXPECT_EQ(Listing(Other), (std::vector<std::string>{"dane.txt"}));
     EXPECT_TRUE(std::filesystem::is_empty(Other.Path() / "dane.txt"));
+}
+
+TEST(ConfigurationWriter, SavesANewFileAndRenamesItLeavingNothingBehindOnFailure)
+{
+    TTempDir Dir;
+    const TWorkingDirectory Work(Dir.Path());
+    const std::string Old = "old\r\n";
+    Dir.Write("dane.txt", Old);
+    // A second name of the old file keeps the old bytes: the new ones went to a file of their own.
+    std::filesystem::create_hard_link(Dir.Path() / "dane.txt", Dir.Path() / "link.txt");
+    SaveSources("dane.txt", Only(0));
+    EXPECT_EQ(Dir.Read("link.txt"), Old) << "dane.txt was written in place";
+    std::filesystem::remove(Dir.Path() / "link.txt");
+
+    // A new file gets what the umask allows, and the umask stays.
+    std::filesystem::remove(Dir.Path() / "dane.txt");
+    std::filesystem::remove(Dir.Path() / "dane.txt.bak");
+    const mode_t Mask = umask(027);
+    SaveSources("dane.txt", Only(0));
+    EXPECT_EQ(umask(Mask), 027u);
+    struct stat Status;
+    stat("dane.txt", &Status);
+    EXPECT_EQ(Status.st_mode & 0777, 0640u);
+
+    // Writes that fail half-way (the file size limit) in a child: the backup or the new file.
+    const std::string Written = Dir.Read("dane.txt");
+    for (const std::size_t Limit : {Written.size() / 2, Written.size() + 10}) {
+        const pid_t Child = fork();
+        if (Child == 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit Size{Limit, Limit};
+            setrlimit(RLIMIT_FSIZE, &Size);
+            try {
+                SaveSources("dane.txt", Only(1, {std::string(200, 'a'), "<n>", "</n>"}));
+            } catch (const EConfigurationWrite&) {
+                _exit(0);
+            }
+            _exit(1);
+        }
+        int ChildStatus = -1;
+        waitpid(Child, &ChildStatus, 0);
+        EXPECT_EQ(ChildStatus, 0) << "a write past " << Limit << " bytes was not refused";
+        EXPECT_EQ(Listing(Dir), (std::vector<std::string>{"dane.txt"})) << "limit " << Limit;
+        EXPECT_EQ(Dir.Read("dane.txt"), Written);
+    }
 }
