@@ -197,6 +197,12 @@ void SaveSources(const std::string& FileName, const TSourceChanges& Changes)
                                  ? std::filesystem::weakly_canonical(FileName, Error).string()
                                  : FileName;
     const std::optional<std::string> Old = ReadOld(Path);
+    // New lines would go after the file's one long line, where nothing reads them.
+    if (Old && EndsLinesInLf(std::string_view(*Old).substr(0, Old->find(EndOfText))))
+        throw EConfigurationWrite(FileName +
+                                  " ma końce wierszy LF bez CR, a program kończy wiersz tylko na CR, "
+                                  "więc czyta cały plik jako jeden wiersz: zapisz go z końcami "
+                                  "linii CR LF; nic nie zapisano");
     for (const auto& Change : Changes) {
         if (!Change)
             continue;

@@ -67,8 +67,8 @@ TEST(ConfigurationWriter, ReplacesTheSourcesLinesAndKeepsEveryOtherByte)
         {Fifteen, 1, "L1\r\nL2\r\nL3\r\n" + NewLines + Fifteen.substr(24)},
         // Lone CRs stay lone; the lines written end in CR LF.
         {"a\rb\rc\rd\r", 0, NewLines + "d\r"},
-        // A lone LF is text: the file is one line, and the missing lines are added before the source.
-        {"x\ny\n", 1, "x\ny\n\r\n\r\n\r\n" + NewLines},
+        // A lone LF after CR LF ends is text within its line.
+        {"x\r\ny\nz\r\n", 1, "x\r\ny\nz\r\n\r\n" + NewLines},
         // A last line without an end keeps it unless lines follow it.
         {Fifteen + "sixteenth", 4, Fifteen.substr(0, 51) + NewLines + "sixteenth"},
         {"1\r\n2", 2, "1\r\n2\r\n\r\n\r\n\r\n\r\n" + NewLines},
@@ -135,6 +135,18 @@ TEST(ConfigurationWriter, WhatCannotBeWrittenChangesNothingOnDisk)
             EXPECT_NE(std::string(Error.what()).find(Reason), std::string::npos) << Error.what();
         }
     }
+
+    // A file whose lines end in LF alone is one line to the reader: new lines after it would be lost.
+    Dir.Write("lf.txt", "a\nb\nc\n");
+    try {
+        SaveSources("lf.txt", Only(1));
+        ADD_FAILURE() << "lines were added to a file with LF line ends";
+    } catch (const EConfigurationWrite& Error) {
+        EXPECT_NE(std::string(Error.what()).find("lf.txt ma końce wierszy LF bez CR"), std::string::npos)
+            << Error.what();
+    }
+    EXPECT_EQ(Dir.Read("lf.txt"), "a\nb\nc\n");
+    std::filesystem::remove(Dir.Path() / "lf.txt");
 
     // A folder that cannot be written.
     chmod(Dir.Path().c_str(), 0555);
