@@ -1,6 +1,8 @@
 // The settings dialog on the real window: opened from its key, a source set up from its address
-// alone, saved, and refreshed as the preview showed it; the panel of a tab still empty.
+// alone, saved, and refreshed as the preview showed it; the panel of a tab still empty; the
+// autostart entry the options page writes.
 #include "SettingsDialog.h"
+#include "Autostart.h"
 #include "ClosedPort.h"
 #include "EmptyTabPanel.h"
 #include "FormFixture.h"
@@ -44,6 +46,37 @@ protected:
     }
 };
 } // namespace
+
+TEST(Autostart, TheEntryKeepsTheWorkingFolderEscapedAndRefusesAFolderWithALineFeed)
+{
+    TTempDir Dir;
+    std::filesystem::create_directory(Dir.Path() / "a\\b\tc");
+    std::filesystem::create_directory(Dir.Path() / "line\nX-Extra=1");
+    const auto Entry = [] {
+        QFile File(AutostartFile());
+        return File.open(QIODevice::ReadOnly) ? QString::fromUtf8(File.readAll()) : QString();
+    };
+    {
+        const TWorkingDirectory Work(Dir.Path() / "a\\b\tc");
+        SetAutostart(true);
+    }
+    EXPECT_TRUE(
+        Entry().contains(QStringLiteral("\nPath=") + QString::fromStdString(Dir.Dir()) + "a\\\\b\\tc\n"))
+        << Entry().toStdString();
+    {
+        const TWorkingDirectory Work(Dir.Path() / "line\nX-Extra=1");
+        try {
+            SetAutostart(true);
+            ADD_FAILURE() << "a folder name with a line feed went into the entry";
+        } catch (const std::runtime_error& Error) {
+            EXPECT_NE(std::string(Error.what()).find("znak nowego wiersza"), std::string::npos)
+                << Error.what();
+        }
+    }
+    EXPECT_FALSE(Entry().contains(QStringLiteral("X-Extra"))) << Entry().toStdString();
+    SetAutostart(false);
+    EXPECT_FALSE(AutostartOn());
+}
 
 TEST_F(TSettings, SourceSetUpFromItsAddressIsCutWhereTheUserPointed)
 {
