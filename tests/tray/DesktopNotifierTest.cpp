@@ -10,49 +10,42 @@
 #include <gtest/gtest.h>
 
 namespace {
+// A notification service that records the bodies; Name is its connection to the bus.
 class TService : public QObject
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
-    explicit TService(QStringList Capabilities) : FCapabilities(std::move(Capabilities)) {}
+    TService(const TPrivateBus& Bus, const QString& Name, QStringList Capabilities)
+        : Connection(QDBusConnection::connectToBus(Bus.Address, Name)), Capabilities(std::move(Capabilities))
+    {
+        Connection.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
+                                  QDBusConnection::ExportAllSlots);
+    }
+    QDBusConnection Connection;
+    QStringList Capabilities;
     QStringList Bodies;
     int Asked = 0;
 
 public slots:
-    QStringList GetCapabilities()
-    {
-        ++Asked;
-        return FCapabilities;
-    }
+    QStringList GetCapabilities() { return ++Asked, Capabilities; }
     uint Notify(const QString&, uint, const QString&, const QString&, const QString& Body, const QStringList&,
                 const QVariantMap&, int)
     {
         Bodies << Body;
         return 1;
     }
-
-private:
-    QStringList FCapabilities;
 };
-
-// Puts Service on the bus under the notification service's name, through a connection of its own.
-bool Own(const TPrivateBus& Bus, const QString& Connection, TService& Service)
-{
-    QDBusConnection Link = QDBusConnection::connectToBus(Bus.Address, Connection);
-    return Link.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &Service,
-                               QDBusConnection::ExportAllSlots) &&
-           Link.registerService(QStringLiteral("org.freedesktop.Notifications"));
-}
 } // namespace
 
 TEST(DesktopNotifier, EscapesBodiesWhenTheServiceReadsMarkupOrMayAndAsksAgainWhenItIsReplaced)
 {
     const TPrivateBus Bus;
     ASSERT_FALSE(Bus.Address.isEmpty()) << "dbus-daemon did not start";
-    TService Plain({QStringLiteral("body")});
-    TService Markup({QStringLiteral("body"), QStringLiteral("body-markup")});
-    ASSERT_TRUE(Own(Bus, QStringLiteral("plain"), Plain));
+    const QString Name = QStringLiteral("org.freedesktop.Notifications");
+    TService Plain(Bus, QStringLiteral("plain"), {QStringLiteral("body")});
+    TService Markup(Bus, QStringLiteral("markup"), {QStringLiteral("body"), QStringLiteral("body-markup")});
+    ASSERT_TRUE(Plain.Connection.registerService(Name));
     TNotificationIcon Icon(nullptr, std::make_unique<TRecordingTrayLayer>());
     TDesktopNotifier Notifier(&Icon);
     const QString Body = QStringLiteral("a < b & c");
@@ -68,16 +61,13 @@ TEST(DesktopNotifier, EscapesBodiesWhenTheServiceReadsMarkupOrMayAndAsksAgainWhe
         << "a service without body-markup shows the text as it is";
 
     // Another service takes the name: it is asked anew.
-    QDBusConnection(QStringLiteral("plain"))
-        .unregisterService(QStringLiteral("org.freedesktop.Notifications"));
-    ASSERT_TRUE(Own(Bus, QStringLiteral("markup"), Markup));
+    Plain.Connection.unregisterService(Name);
+    ASSERT_TRUE(Markup.Connection.registerService(Name));
     ASSERT_TRUE(WaitUntil([&] { return Markup.Asked >= 1; })) << "the new service was not asked";
-    ProcessEventsFor(300); // for the answer to come back
+    ProcessEventsFor(300);
     Notifier.Notify(QStringLiteral("Tickerwell"), Body);
     ASSERT_TRUE(WaitUntil([&] { return Markup.Bodies.size() == 1; }));
     EXPECT_EQ(Markup.Bodies[0].toStdString(), "a &lt; b &amp; c");
-    QDBusConnection::disconnectFromBus(QStringLiteral("plain"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("markup"));
 }
 
 #include "DesktopNotifierTest.moc"
