@@ -5,6 +5,7 @@
 #include "Configuration.h"
 #include "HistoryList.h"
 #include "HistoryStore.h"
+#include "PageFolder.h"
 #include "Windows1250.h"
 
 #include <QCommandLineParser>
@@ -140,8 +141,9 @@ int RunCommandLine(int argc, char** argv)
         const int Source = Number ? Files[0].toInt(&Number) : 0;
         if (Files.size() > 1 || (Files.size() == 1 && (!Number || Source < 1 || Source > SourceCount)))
             return Fail(QStringLiteral("--history takes one source number from 1 to %1.").arg(SourceCount));
+        // The window keeps its versions under its page folder, so that is the key here too.
         return RunHistoryList(THistoryStore::DefaultPath(),
-                              QCoreApplication::applicationDirPath() + QLatin1Char('/'),
+                              PageFolder(QCoreApplication::applicationDirPath()) + QLatin1Char('/'),
                               Files.isEmpty() ? -1 : Source - 1, stdout, stderr);
     }
     if (!Parser.isSet(CheckOption))

@@ -83,13 +83,20 @@ int RunSetSource(int argc, char** argv)
     } catch (const EInOutError&) {
         // A missing file starts empty; any other reason the writer meets again and tells.
     }
-    const std::string Charset = nl_langinfo(CODESET);
+    // The C locale (cron, systemd, ssh) says ASCII, yet the arguments it gets are UTF-8 in practice.
+    std::string Charset = nl_langinfo(CODESET);
+    if (Charset == "ANSI_X3.4-1968")
+        Charset = "UTF-8";
     std::string* Targets[] = {&Lines.Address, &Lines.StartMarker, &Lines.EndMarker};
     for (std::size_t Option = 0; Option < ValueOptions.size(); ++Option) {
         if (!Values[Option])
             continue;
         std::string Missing;
-        const std::optional<std::string> Bytes = Recode(*Values[Option], Charset, "WINDOWS-1250", &Missing);
+        const std::optional<std::string> Text = Recode(*Values[Option], Charset, "UTF-8", &Missing);
+        if (!Text)
+            return Refuse(std::string(ValueOptions[Option]) + ": wartość nie jest tekstem w kodowaniu " +
+                          Charset + " (ustawienia regionalne „" + std::setlocale(LC_CTYPE, nullptr) + "”)");
+        const std::optional<std::string> Bytes = Recode(*Text, "UTF-8", "WINDOWS-1250", &Missing);
         if (!Bytes)
             return Refuse(std::string(ValueOptions[Option]) + ": znak „" + Missing +
                           "” nie ma postaci w Windows-1250, kodowaniu pliku dane.txt");

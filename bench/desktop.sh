@@ -12,7 +12,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-bench}
 runs=${TKW_BENCH_RUNS:-3}
-bash "$root/scripts/deps.sh" $(grep -v '^#' "$root/scripts/packages.txt") libbenchmark-dev python3
+bash "$root/scripts/deps.sh" $(grep -hv '^#' "$root"/scripts/packages-{run,test}.txt) libbenchmark-dev python3
 # The bench folder builds only with the tests' support library, so testing stays on.
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTICKERWELL_BENCH=ON -DBUILD_TESTING=ON >/dev/null
 cmake --build "$build" --target tickerwell tkw_bare_window --parallel "${JOBS:-2}" >/dev/null

@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SOAK_BUILD:-$root/build-soak}
-bash "$root/scripts/deps.sh" $(grep -v '^#' "$root/scripts/packages.txt") libbenchmark-dev
+bash "$root/scripts/deps.sh" $(grep -hv '^#' "$root"/scripts/packages-{run,test}.txt) libbenchmark-dev
 # The benchmark serves its pages with the tests' loopback server, so the test support is built too.
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTICKERWELL_BENCH=ON -DBUILD_TESTING=ON >/dev/null
 cmake --build "$build" --target tkw_soak_bench --parallel "${JOBS:-2}"

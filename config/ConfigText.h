@@ -25,5 +25,13 @@ inline std::size_t LineEndLength(std::string_view Text, std::size_t Pos)
     return Pos + 1 < Text.size() && Text[Pos + 1] == LineEndTail ? 2 : 1;
 }
 
+// Whether Text's lines end in a lone LF, as editors on Linux save them: its first line end is an LF
+// without a CR. The reader takes such a file as one long line.
+inline bool EndsLinesInLf(std::string_view Text)
+{
+    const std::size_t First = Text.find_first_of("\r\n");
+    return First != std::string_view::npos && Text[First] == LineEndTail;
+}
+
 // The line end of every line the program writes.
 inline constexpr std::string_view WrittenLineEnd = "\r\n";

@@ -2,6 +2,7 @@
 #include "ConfigurationWriter.h"
 
 #include "ConfigText.h"
+#include "NewFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -67,45 +68,52 @@ std::optional<std::string> ReadOld(const std::string& FileName)
 }
 
 // A file in the folder of Path, holding Bytes and flushed to disk, that Commit renames to Path;
-// removed unless committed.
+// removed unless committed, also when the constructor fails half-way.
 class TPendingFile
 {
 public:
-    TPendingFile(const std::string& Path, std::string_view Bytes, mode_t Mode) : Target(Path)
+    // Mode is the old file's, kept exactly; without one the umask decides.
+    TPendingFile(const std::string& Path, std::string_view Bytes, std::optional<mode_t> Mode) : Target(Path)
     {
-        std::string Template = Path + ".XXXXXX";
-        const int Fd = mkostemp(Template.data(), O_CLOEXEC);
-        if (Fd < 0)
-            throw EConfigurationWrite("Nie można zapisać w folderze " + Folder() + ": " + Reason(errno));
-        Temporary = Template;
-        const TFd File(Fd);
+        std::string Name = Path + ".XXXXXX";
+        const TFd File(CreateNewFile(Name, Mode.value_or(0666)));
+        if (File.Fd < 0)
+            Fail();
+        Temporary.Path = Name;
         for (std::size_t Done = 0; Done < Bytes.size();) {
-            const ssize_t Count = write(Fd, Bytes.data() + Done, Bytes.size() - Done);
+            const ssize_t Count = write(File.Fd, Bytes.data() + Done, Bytes.size() - Done);
             if (Count < 0 && errno == EINTR)
                 continue;
             if (Count < 0)
                 Fail();
             Done += static_cast<std::size_t>(Count);
         }
-        if (fchmod(Fd, Mode) != 0 || fsync(Fd) != 0)
+        if ((Mode && fchmod(File.Fd, *Mode) != 0) || fsync(File.Fd) != 0)
             Fail();
     }
-    ~TPendingFile()
-    {
-        if (!Temporary.empty())
-            unlink(Temporary.c_str());
-    }
-    TPendingFile(const TPendingFile&) = delete;
-    TPendingFile& operator=(const TPendingFile&) = delete;
 
     void Commit()
     {
-        if (rename(Temporary.c_str(), Target.c_str()) != 0)
+        if (rename(Temporary.Path.c_str(), Target.c_str()) != 0)
             throw EConfigurationWrite("Nie można zapisać " + Target + ": " + Reason(errno));
-        Temporary.clear();
+        Temporary.Path.clear();
     }
 
 private:
+    // Unlinks the file it names when it goes; a member, so that it goes when the constructor throws.
+    struct TRemoval
+    {
+        std::string Path;
+        TRemoval() = default;
+        TRemoval(const TRemoval&) = delete;
+        TRemoval& operator=(const TRemoval&) = delete;
+        ~TRemoval()
+        {
+            if (!Path.empty())
+                unlink(Path.c_str());
+        }
+    };
+
     std::string Folder() const
     {
         const std::string Parent = std::filesystem::path(Target).parent_path().string();
@@ -117,7 +125,7 @@ private:
     }
 
     std::string Target;
-    std::string Temporary;
+    TRemoval Temporary;
 };
 
 void SyncFolder(const std::string& Path)
@@ -183,6 +191,18 @@ std::string ReplaceSourceLines(std::string_view Old, const TSourceChanges& Chang
 
 void SaveSources(const std::string& FileName, const TSourceChanges& Changes)
 {
+    // A link is followed, so that the file it points to is the one rewritten.
+    std::error_code Error;
+    const std::string Path = std::filesystem::is_symlink(FileName, Error)
+                                 ? std::filesystem::weakly_canonical(FileName, Error).string()
+                                 : FileName;
+    const std::optional<std::string> Old = ReadOld(Path);
+    // New lines would go after the file's one long line, where nothing reads them.
+    if (Old && EndsLinesInLf(std::string_view(*Old).substr(0, Old->find(EndOfText))))
+        throw EConfigurationWrite(FileName +
+                                  " ma końce wierszy LF bez CR, a program kończy wiersz tylko na CR, "
+                                  "więc czyta cały plik jako jeden wiersz: zapisz go z końcami "
+                                  "linii CR LF; nic nie zapisano");
     for (const auto& Change : Changes) {
         if (!Change)
             continue;
@@ -190,25 +210,14 @@ void SaveSources(const std::string& FileName, const TSourceChanges& Changes)
             if (const std::string Refusal = LineRefusal(*Value); !Refusal.empty())
                 throw EConfigurationWrite("Wartość " + Refusal + "; nic nie zapisano");
     }
-    // A link is followed, so that the file it points to is the one rewritten.
-    std::error_code Error;
-    const std::string Path = std::filesystem::is_symlink(FileName, Error)
-                                 ? std::filesystem::weakly_canonical(FileName, Error).string()
-                                 : FileName;
-    const std::optional<std::string> Old = ReadOld(Path);
     std::string Empty;
     for (std::size_t Line = 0; Line < ReadLineCount; ++Line)
         Empty += WrittenLineEnd;
     const std::string New = ReplaceSourceLines(Old ? *Old : Empty, Changes);
-    mode_t Mode = 0666;
+    std::optional<mode_t> Mode;
     struct stat Status;
     if (Old && stat(Path.c_str(), &Status) == 0)
         Mode = Status.st_mode & 07777;
-    else {
-        const mode_t Mask = umask(0);
-        umask(Mask);
-        Mode &= ~Mask;
-    }
     // Both files are complete on disk before either name changes.
     std::optional<TPendingFile> Backup;
     if (Old)

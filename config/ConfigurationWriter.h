@@ -40,6 +40,7 @@ std::string ReplaceSourceLines(std::string_view Old, const TSourceChanges& Chang
 
 // Writes Changes into FileName: a new file goes to a temporary file in the same folder, is flushed
 // to disk and renamed over the old one, which is kept as FileName + ".bak". A missing file becomes
-// one of fifteen lines. Throws EConfigurationWrite for a refused value, a FileName that is not a
-// regular file, or a folder that cannot be written, before anything changed on disk.
+// one of fifteen lines. Throws EConfigurationWrite for a refused value, a file whose lines end in LF
+// alone, a FileName that is not a regular file, or a folder that cannot be written, before anything
+// changed on disk.
 void SaveSources(const std::string& FileName, const TSourceChanges& Changes);

@@ -11,18 +11,28 @@
 int RunHistoryList(const QString& Database, const QString& ProgramDir, int Source, std::FILE* Out,
                    std::FILE* Errors)
 {
+    const auto Tell = [Errors](const QString& Message) {
+        std::fputs(Utf8ToLocale(QStringLiteral("tickerwell: %1\n").arg(Message).toStdString()).c_str(),
+                   Errors);
+    };
+    // An empty listing says where it looked, so that a wrong folder or database shows.
+    const QString None =
+        QStringLiteral("brak zapisanych wersji stron z folderu %1 w %2").arg(ProgramDir, Database);
     // No file yet: nothing has been stored.
-    if (!QFileInfo::exists(Database))
+    if (!QFileInfo::exists(Database)) {
+        Tell(None);
         return 0;
+    }
     THistoryStore Store(Database, ProgramDir, true);
     std::vector<TVersionInfo> Versions;
     if (Store.Error().isEmpty())
         Versions = Store.Versions(Source);
     if (!Store.Error().isEmpty()) {
-        const QString Message = QStringLiteral("tickerwell: historia niedostępna: %1\n").arg(Store.Error());
-        std::fputs(Utf8ToLocale(Message.toStdString()).c_str(), Errors);
+        Tell(QStringLiteral("historia niedostępna: %1").arg(Store.Error()));
         return 2;
     }
+    if (Versions.empty())
+        Tell(None);
     std::string Lines;
     for (const TVersionInfo& Version : Versions)
         Lines += QStringLiteral("%1\t%2\t%3\t+%4 -%5\n")

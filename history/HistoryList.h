@@ -6,6 +6,7 @@
 
 // Prints one line per stored version of this program folder's sources (or of Source alone, 0 to 4),
 // newest first: local time, tab caption, bytes and "+A -R", tab-separated. Database is the history
-// file. Returns 0, or 2 with the reason on Errors when the file cannot be read.
+// file. Returns 0 (with a note on Errors when there is nothing to list), or 2 with the reason on
+// Errors when the file cannot be read.
 int RunHistoryList(const QString& Database, const QString& ProgramDir, int Source, std::FILE* Out,
                    std::FILE* Errors);

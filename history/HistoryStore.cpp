@@ -12,7 +12,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QStorageInfo>
 #include <QVariant>
+#include <sys/stat.h>
+#include <utility>
 
 namespace {
 // zlib's fastest level: on a 100 KB page it takes a fifth of the default level's time, for bodies
@@ -80,7 +83,11 @@ void THistoryStore::Fail(const QSqlError& Error)
         FError = QStringLiteral("baza zajęta przez inny program");
         break;
     default:
-        FError = Error.text();
+        // A full disk shows as an I/O error where SQLite meets it outside a plain write (the
+        // shared-memory file of a reader), and then as a statement that cannot be prepared.
+        FError = QStorageInfo(QFileInfo(FPath).absolutePath()).bytesAvailable() == 0
+                     ? QStringLiteral("dysk pełny")
+                     : Error.text();
     }
 }
 
@@ -141,6 +148,7 @@ bool THistoryStore::Open()
                     return false;
                 }
             FMovedAside = Aside;
+            FUntoldAside = Aside;
             continue;
         }
         Fail(Check.lastError());
@@ -148,6 +156,11 @@ bool THistoryStore::Open()
     }
     if (FReadOnly)
         return true;
+    // The file the connection has open, which Replaced compares with the file at the path.
+    struct stat Opened;
+    FOpened = stat(QFile::encodeName(FPath).constData(), &Opened) == 0
+                  ? std::optional(std::pair(Opened.st_dev, Opened.st_ino))
+                  : std::nullopt;
     // Space freed by pruning goes back to the file system as versions are dropped.
     return Exec(QStringLiteral("PRAGMA auto_vacuum = INCREMENTAL")) &&
            Exec(QStringLiteral("PRAGMA journal_mode = WAL")) &&
@@ -162,11 +175,19 @@ bool THistoryStore::Open()
                "CREATE INDEX IF NOT EXISTS versions_of_source ON versions (folder, source, id)"));
 }
 
+bool THistoryStore::Replaced() const
+{
+    struct stat Now;
+    return !FOpened || stat(QFile::encodeName(FPath).constData(), &Now) != 0 ||
+           std::pair(Now.st_dev, Now.st_ino) != *FOpened;
+}
+
 THistoryStore::TNewest THistoryStore::Newest(int Source)
 {
     QSqlQuery Query(FDatabase);
-    Query.prepare(
-        QStringLiteral("SELECT id FROM versions WHERE folder = ? AND source = ? ORDER BY id DESC LIMIT 1"));
+    if (!Query.prepare(QStringLiteral(
+            "SELECT id FROM versions WHERE folder = ? AND source = ? ORDER BY id DESC LIMIT 1")))
+        throw Query.lastError();
     Query.addBindValue(FFolder);
     Query.addBindValue(Source);
     if (!Query.exec())
@@ -186,8 +207,10 @@ std::optional<qint64> THistoryStore::Insert(int Source, const QByteArray& Bytes,
                                             int Removed)
 {
     QSqlQuery Query(FDatabase);
-    Query.prepare(QStringLiteral("INSERT INTO versions (folder, source, time, size, added, removed, body) "
-                                 "VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    if (!Query.prepare(
+            QStringLiteral("INSERT INTO versions (folder, source, time, size, added, removed, body) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?)")))
+        throw Query.lastError();
     for (const QVariant& Value :
          {QVariant(FFolder), QVariant(Source), QVariant(Time), QVariant(Bytes.size()), QVariant(Added),
           QVariant(Removed), QVariant(qCompress(Bytes, CompressionLevel))})
@@ -200,9 +223,10 @@ std::optional<qint64> THistoryStore::Insert(int Source, const QByteArray& Bytes,
 void THistoryStore::Prune(int Source)
 {
     QSqlQuery Query(FDatabase);
-    Query.prepare(QStringLiteral(
-        "DELETE FROM versions WHERE folder = ? AND source = ? AND id < ? AND (time < ? OR id <= "
-        "(SELECT id FROM versions WHERE folder = ? AND source = ? ORDER BY id DESC LIMIT 1 OFFSET ?))"));
+    if (!Query.prepare(QStringLiteral(
+            "DELETE FROM versions WHERE folder = ? AND source = ? AND id < ? AND (time < ? OR id <= "
+            "(SELECT id FROM versions WHERE folder = ? AND source = ? ORDER BY id DESC LIMIT 1 OFFSET ?))")))
+        throw Query.lastError();
     const qint64 Oldest = QDateTime::currentSecsSinceEpoch() - qint64(FKeepDays) * 24 * 3600;
     for (const QVariant& Value :
          {QVariant(FFolder), QVariant(Source), QVariant(FNewest[Source]->Id), QVariant(Oldest),
@@ -219,7 +243,10 @@ TAddResult THistoryStore::Add(int Source, const QByteArray& Bytes, qint64 Time,
 {
     TAddResult Result;
     Result.Passages = PassagesOf(Source, Bytes);
-    if (!FError.isEmpty() && !Open()) {
+    // Another copy may have moved the file aside as corrupt: the versions go to the file at the path.
+    const bool Ready = FError.isEmpty() && !Replaced() ? true : Open();
+    Result.MovedAside = std::exchange(FUntoldAside, QString());
+    if (!Ready) {
         Result.Error = FError;
         return Result;
     }
@@ -265,10 +292,16 @@ std::vector<TVersionInfo> THistoryStore::Versions(int Source)
     std::vector<TVersionInfo> Versions;
     QSqlQuery Query(FDatabase);
     Query.setForwardOnly(true);
-    Query.prepare(Source < 0 ? QStringLiteral("SELECT id, source, time, size, added, removed FROM versions "
-                                              "WHERE folder = ? ORDER BY time DESC, id DESC")
-                             : QStringLiteral("SELECT id, source, time, size, added, removed FROM versions "
-                                              "WHERE folder = ? AND source = ? ORDER BY id DESC"));
+    // A statement that cannot be prepared (a full disk, a lock) fails with its own reason, not with
+    // the bound values' count.
+    if (!Query.prepare(Source < 0
+                           ? QStringLiteral("SELECT id, source, time, size, added, removed FROM versions "
+                                            "WHERE folder = ? ORDER BY time DESC, id DESC")
+                           : QStringLiteral("SELECT id, source, time, size, added, removed FROM versions "
+                                            "WHERE folder = ? AND source = ? ORDER BY id DESC"))) {
+        Fail(Query.lastError());
+        return Versions;
+    }
     Query.addBindValue(FFolder);
     if (Source >= 0)
         Query.addBindValue(Source);
@@ -285,7 +318,8 @@ std::vector<TVersionInfo> THistoryStore::Versions(int Source)
 std::optional<QByteArray> THistoryStore::Body(qint64 Id)
 {
     QSqlQuery Query(FDatabase);
-    Query.prepare(QStringLiteral("SELECT body FROM versions WHERE id = ?"));
+    if (!Query.prepare(QStringLiteral("SELECT body FROM versions WHERE id = ?")))
+        return std::nullopt;
     Query.addBindValue(Id);
     if (!Query.exec() || !Query.next())
         return std::nullopt;
@@ -295,9 +329,10 @@ std::optional<QByteArray> THistoryStore::Body(qint64 Id)
 std::optional<QByteArray> THistoryStore::PreviousBody(qint64 Id)
 {
     QSqlQuery Query(FDatabase);
-    Query.prepare(
-        QStringLiteral("SELECT id FROM versions WHERE folder = ? AND id < ? AND "
-                       "source = (SELECT source FROM versions WHERE id = ?) ORDER BY id DESC LIMIT 1"));
+    if (!Query.prepare(
+            QStringLiteral("SELECT id FROM versions WHERE folder = ? AND id < ? AND "
+                           "source = (SELECT source FROM versions WHERE id = ?) ORDER BY id DESC LIMIT 1")))
+        return std::nullopt;
     Query.addBindValue(FFolder);
     Query.addBindValue(Id);
     Query.addBindValue(Id);

@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <array>
 #include <optional>
+#include <sys/types.h>
+#include <utility>
 #include <vector>
 
 struct TVersionInfo
@@ -36,6 +38,7 @@ struct TAddResult
     QStringList Previous; // passages of the newest version before this one
     QStringList Passages; // passages of the given bytes
     QString Error;        // why the version could not be stored, in Polish; empty when it could
+    QString MovedAside;   // where a corrupt database was moved since the last Add; empty when none was
 };
 
 class THistoryStore
@@ -63,6 +66,8 @@ public:
     const QString& MovedAside() const { return FMovedAside; }
 
     // Stores Bytes as Source's newest version at Time unless they equal the newest stored version.
+    // Opens the database again first when it failed, or when the file at Path is no longer the one
+    // open (another copy moved it aside).
     // Baseline is stored first when the source has no version yet. Keeps at most MaxVersions per
     // source and drops those older than the days kept, except the newest.
     TAddResult Add(int Source, const QByteArray& Bytes, qint64 Time,
@@ -78,6 +83,7 @@ public:
 
 private:
     bool Open();
+    bool Replaced() const;
     void Close();
     bool Exec(const QString& Statement);
     void Fail(const class QSqlError& Error);
@@ -102,5 +108,7 @@ private:
     QSqlDatabase FDatabase;
     QString FError;
     QString FMovedAside;
+    QString FUntoldAside;                           // moved aside, not yet in a TAddResult
+    std::optional<std::pair<dev_t, ino_t>> FOpened; // device and inode of the file opened
     std::array<std::optional<TNewest>, SourceCount> FNewest;
 };

@@ -1,6 +1,8 @@
 // Atomic replacement of page files, and their comparison with the file replaced.
 #include "PageFile.h"
 
+#include "NewFile.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -8,7 +10,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -18,14 +19,6 @@ namespace {
     if (!Temporary.empty())
         unlink(Temporary.c_str());
     throw std::system_error(Error, std::generic_category(), What);
-}
-
-// The permissions a newly created file gets under the process's umask.
-mode_t DefaultMode()
-{
-    const mode_t Mask = umask(0);
-    umask(Mask);
-    return 0666 & ~Mask;
 }
 
 // Whether Bytes differ from the file at Path; false when there is no such file. Reads the file at
@@ -57,7 +50,8 @@ bool WritePageFile(const std::string& Path, std::string_view Text)
     const bool Changed = DiffersFromFile(Path, Text);
     const auto Slash = Path.find_last_of('/');
     std::string Temporary = Path.substr(0, Slash + 1) + "." + Path.substr(Slash + 1) + ".XXXXXX";
-    const int Fd = mkostemp(Temporary.data(), O_CLOEXEC);
+    // Made with the permissions a new file gets under the umask, which stays as it is.
+    const int Fd = CreateNewFile(Temporary);
     if (Fd < 0)
         Fail("Cannot create " + Path, errno, {});
     const char* Data = Text.data();
@@ -74,7 +68,7 @@ bool WritePageFile(const std::string& Path, std::string_view Text)
         Data += Written;
         Left -= static_cast<std::size_t>(Written);
     }
-    if (fchmod(Fd, DefaultMode()) != 0 || close(Fd) != 0)
+    if (close(Fd) != 0)
         Fail("Cannot write " + Path, errno, Temporary);
     if (rename(Temporary.c_str(), Path.c_str()) != 0)
         Fail("Cannot replace " + Path, errno, Temporary);

@@ -19,7 +19,7 @@ esac
 
 bash "$root/scripts/deps.sh" clang-14 libclang-rt-14-dev
 # shellcheck disable=SC2046
-bash "$root/scripts/deps.sh" $(grep -v '^#' "$root/scripts/packages.txt")
+bash "$root/scripts/deps.sh" $(grep -hv '^#' "$root"/scripts/packages-{run,test}.txt)
 
 cmake -S "$root" -B "$build" --preset fuzz >/dev/null
 # Only the fuzz targets and the libraries they use: not the program and its page views.

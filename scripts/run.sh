@@ -12,8 +12,8 @@ mode=demo
 pids=""
 source "$root/scripts/demo.sh"
 
-bash "$root/scripts/build.sh" "$build" -DBUILD_TESTING=OFF
-bash "$root/scripts/deps.sh" python3 imagemagick
+# Only what building and running need: the test and packaging tools stay off the machine.
+TKW_PACKAGES=run bash "$root/scripts/build.sh" "$build" -DBUILD_TESTING=OFF
 program=$build/app/tickerwell
 run=$build/run-$mode
 mkdir -p "$run"
@@ -38,6 +38,7 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 
 # No display: show the demo working on a virtual X server and leave a screenshot.
+bash "$root/scripts/deps.sh" xvfb xdotool imagemagick
 source "$root/scripts/xvfb.sh"
 start_xvfb
 # Page files of earlier runs stay; this run's are the ones newer than the stamp.

@@ -11,6 +11,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 #include <QPointer>
 
 namespace {
@@ -27,19 +28,31 @@ TDesktopNotifier::TDesktopNotifier(TNotificationIcon* Fallback, QObject* Parent)
                 SLOT(ActionInvoked(uint, QString)));
     Bus.connect(Service, Path, Service, QStringLiteral("NotificationClosed"), this,
                 SLOT(NotificationClosed(uint, uint)));
-    auto* Capabilities =
-        new QDBusPendingCallWatcher(Bus.asyncCall(QDBusMessage::createMethodCall(
-                                        Service, Path, Service, QStringLiteral("GetCapabilities"))),
-                                    this);
-    connect(Capabilities, &QDBusPendingCallWatcher::finished, this, [this](auto* Done) {
-        Done->deleteLater();
-        const QDBusPendingReply<QStringList> Reply = *Done;
-        FMarkup = !Reply.isError() && Reply.value().contains(QStringLiteral("body-markup"));
-    });
+    // A service that starts or is replaced later may read markup where the one before did not.
+    auto* Owner = new QDBusServiceWatcher(Service, Bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(Owner, &QDBusServiceWatcher::serviceOwnerChanged, this, &TDesktopNotifier::AskCapabilities);
+    AskCapabilities();
     FFallback->OnBalloonClick = [this](QObject*) {
         if (OnActivated)
             OnActivated();
     };
+}
+
+void TDesktopNotifier::AskCapabilities()
+{
+    FMarkup.reset();
+    const quint64 Asked = ++FAsked;
+    auto* Capabilities =
+        new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(QDBusMessage::createMethodCall(
+                                        Service, Path, Service, QStringLiteral("GetCapabilities"))),
+                                    this);
+    connect(Capabilities, &QDBusPendingCallWatcher::finished, this, [this, Asked](auto* Done) {
+        Done->deleteLater();
+        const QDBusPendingReply<QStringList> Reply = *Done;
+        // An answer to an older question may come from the service that has gone since.
+        if (Asked == FAsked && !Reply.isError())
+            FMarkup = Reply.value().contains(QStringLiteral("body-markup"));
+    });
 }
 
 void TDesktopNotifier::Notify(const QString& Summary, const QString& Body)
@@ -52,12 +65,12 @@ void TDesktopNotifier::Notify(const QString& Summary, const QString& Body)
         return;
     }
     QDBusMessage Call = QDBusMessage::createMethodCall(Service, Path, Service, QStringLiteral("Notify"));
-    // Bodies quote web pages: a service that reads markup gets them as text.
-    const QString Text = FMarkup ? QString(Body)
-                                       .replace(QLatin1Char('&'), QStringLiteral("&amp;"))
-                                       .replace(QLatin1Char('<'), QStringLiteral("&lt;"))
-                                       .replace(QLatin1Char('>'), QStringLiteral("&gt;"))
-                                 : Body;
+    // Bodies quote web pages: a service that reads markup, or may, gets them as text.
+    const QString Text = FMarkup.value_or(true) ? QString(Body)
+                                                      .replace(QLatin1Char('&'), QStringLiteral("&amp;"))
+                                                      .replace(QLatin1Char('<'), QStringLiteral("&lt;"))
+                                                      .replace(QLatin1Char('>'), QStringLiteral("&gt;"))
+                                                : Body;
     Call << QStringLiteral("Tickerwell") << FShown << NotificationIcon() << Summary << Text
          << QStringList{DefaultAction, QStringLiteral("Pokaż")}
          << NotificationHints(Fallback ? Fallback->Icon()->Image() : QImage()) << -1;

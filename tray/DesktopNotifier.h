@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class TNotificationIcon;
 
@@ -28,7 +29,11 @@ private slots:
     void NotificationClosed(uint Id, uint Reason);
 
 private:
+    // Asks the service now on the bus whether it reads markup; until it answers, it may.
+    void AskCapabilities();
+
     TNotificationIcon* FFallback;
-    uint FShown = 0;      // id of the last notification while the service shows it
-    bool FMarkup = false; // the service reads markup in bodies, so their text is escaped
+    uint FShown = 0;             // id of the last notification while the service shows it
+    std::optional<bool> FMarkup; // the service reads markup in bodies, so their text is escaped
+    quint64 FAsked = 0;          // questions asked, so that only the last one's answer counts
 };

@@ -1,6 +1,7 @@
 // The history's hooks in the window: versions handed to the store, marks, counts and windows.
 #include "SectionHistory.h"
 
+#include "DesktopNotifier.h"
 #include "History.h"
 #include "HistoryWindow.h"
 #include "PassageDiff.h"
@@ -125,6 +126,11 @@ void TSectionHistory::Kept(int Source, const TKept& Result)
                                                                             : Result.Added.Previous;
     FShown[Source] = Result.Added.Passages;
     FError[Source] = Result.Added.Error;
+    if (!Result.Added.MovedAside.isEmpty())
+        FWatch->Notifier()->Notify(QStringLiteral("Tickerwell"),
+                                   QStringLiteral("Baza historii była uszkodzona: zaczęto nową, a starą "
+                                                  "zachowano jako %1")
+                                       .arg(Result.Added.MovedAside));
     // The quotes page is the live site: nothing of it is marked.
     const bool Marks = Source != IndexSource;
     FNews[Source] = Marks ? Result.New.value(0) : QString();

@@ -19,18 +19,21 @@ struct TRun
     }
 };
 
-// Runs the program in Dir without a display, in a UTF-8 locale; Status -1 when it did not end by itself.
-inline TRun RunProgram(const TTempDir& Dir, const QStringList& Arguments)
+// Runs the program in Dir without a display, in the given locale (by default UTF-8); Status -1 when it
+// did not end by itself. Program may name a copy of the program, or a shell to start it.
+inline TRun RunProgram(const TTempDir& Dir, const QStringList& Arguments,
+                       const QString& Locale = QStringLiteral("C.UTF-8"),
+                       const QString& Program = QStringLiteral(TKW_PROGRAM))
 {
-    QProcess Program;
+    QProcess Process;
     QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
     Environment.remove(QStringLiteral("DISPLAY"));
-    Environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    Program.setProcessEnvironment(Environment);
-    Program.setWorkingDirectory(QString::fromStdString(Dir.Path().string()));
-    Program.start(QStringLiteral(TKW_PROGRAM), Arguments);
-    if (!Program.waitForFinished(60000) || Program.exitStatus() != QProcess::NormalExit)
+    Environment.insert(QStringLiteral("LC_ALL"), Locale);
+    Process.setProcessEnvironment(Environment);
+    Process.setWorkingDirectory(QString::fromStdString(Dir.Path().string()));
+    Process.start(Program, Arguments);
+    if (!Process.waitForFinished(60000) || Process.exitStatus() != QProcess::NormalExit)
         return {-1, {}, {}};
-    return {Program.exitCode(), QString::fromUtf8(Program.readAllStandardOutput()),
-            QString::fromUtf8(Program.readAllStandardError())};
+    return {Process.exitCode(), QString::fromUtf8(Process.readAllStandardOutput()),
+            QString::fromUtf8(Process.readAllStandardError())};
 }

@@ -29,6 +29,7 @@ TEST(SetSource, WritesOneSourceInWindows1250AndRefusesWhatItCannotWrite)
         {{"--set-source", "1", "--end", "a\nb"}, 2, Old},
         {{"--set-source", "1", "--start"}, 2, Old},
         {{"--set-source", "1", "--middle", "x"}, 2, Old},
+        {{"--set-source", "1", "--start", "a", "--start", "b"}, 2, Old},
     };
     TTempDir Dir;
     for (const auto& Case : Cases) {
@@ -45,4 +46,32 @@ TEST(SetSource, WritesOneSourceInWindows1250AndRefusesWhatItCannotWrite)
     const TRun Run = RunProgram(Dir, {"--set-source", "1", "--start", "x"});
     EXPECT_EQ(Run.Status, 1);
     EXPECT_TRUE(Run.Err.contains("nie jest zwykłym plikiem")) << Run.Err.toStdString();
+}
+
+TEST(SetSource, ReadsUtf8UnderTheCLocaleAndNamesTheTrueReasonOfARefusal)
+{
+    TTempDir Dir;
+    const std::string Old = "a0\r\ns0\r\ne0\r\n";
+    Dir.Write("dane.txt", Old);
+    TRun Run = RunProgram(Dir, {"--set-source", "1", "--start", "Zażółć"}, QStringLiteral("C"));
+    EXPECT_EQ(Run.Status, 0) << Run.Err.toStdString();
+    EXPECT_EQ(Dir.Read("dane.txt"), "a0\r\nZa\xBF\xF3\xB3\xE6\r\ne0\r\n");
+
+    // Bytes that are no UTF-8: the reason names the locale, not Windows-1250.
+    Dir.Write("dane.txt", Old);
+    Run = RunProgram(Dir, {"-c", "exec \"$0\" --set-source 1 --end \"$(printf 'a\\377')\"", TKW_PROGRAM},
+                     QStringLiteral("C"), QStringLiteral("/bin/sh"));
+    EXPECT_EQ(Run.Status, 2);
+    EXPECT_TRUE(Run.Err.contains("UTF-8")) << Run.Err.toStdString();
+    EXPECT_TRUE(Run.Err.contains("\"C\"") || Run.Err.contains("C\"")) << Run.Err.toStdString();
+    EXPECT_FALSE(Run.Err.contains("Windows-1250")) << Run.Err.toStdString();
+    EXPECT_EQ(Dir.Read("dane.txt"), Old);
+
+    // A file with LF line ends: the reason is the file's line ends, not the value.
+    const std::string Lf = "a0\ns0\ne0\n";
+    Dir.Write("dane.txt", Lf);
+    Run = RunProgram(Dir, {"--set-source", "2", "--start", "x"});
+    EXPECT_EQ(Run.Status, 1);
+    EXPECT_TRUE(Run.Err.contains("końce wierszy LF bez CR")) << Run.Err.toStdString();
+    EXPECT_EQ(Dir.Read("dane.txt"), Lf);
 }

@@ -5,10 +5,13 @@
 #include "ReadValues.h"
 #include "TempDir.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -64,8 +67,8 @@ TEST(ConfigurationWriter, ReplacesTheSourcesLinesAndKeepsEveryOtherByte)
         {Fifteen, 1, "L1\r\nL2\r\nL3\r\n" + NewLines + Fifteen.substr(24)},
         // Lone CRs stay lone; the lines written end in CR LF.
         {"a\rb\rc\rd\r", 0, NewLines + "d\r"},
-        // A lone LF is text: the file is one line, and the missing lines are added before the source.
-        {"x\ny\n", 1, "x\ny\n\r\n\r\n\r\n" + NewLines},
+        // A lone LF after CR LF ends is text within its line.
+        {"x\r\ny\nz\r\n", 1, "x\r\ny\nz\r\n\r\n" + NewLines},
         // A last line without an end keeps it unless lines follow it.
         {Fifteen + "sixteenth", 4, Fifteen.substr(0, 51) + NewLines + "sixteenth"},
         {"1\r\n2", 2, "1\r\n2\r\n\r\n\r\n\r\n\r\n" + NewLines},
@@ -133,6 +136,18 @@ TEST(ConfigurationWriter, WhatCannotBeWrittenChangesNothingOnDisk)
         }
     }
 
+    // A file whose lines end in LF alone is one line to the reader: new lines after it would be lost.
+    Dir.Write("lf.txt", "a\nb\nc\n");
+    try {
+        SaveSources("lf.txt", Only(1));
+        ADD_FAILURE() << "lines were added to a file with LF line ends";
+    } catch (const EConfigurationWrite& Error) {
+        EXPECT_NE(std::string(Error.what()).find("lf.txt ma końce wierszy LF bez CR"), std::string::npos)
+            << Error.what();
+    }
+    EXPECT_EQ(Dir.Read("lf.txt"), "a\nb\nc\n");
+    std::filesystem::remove(Dir.Path() / "lf.txt");
+
     // A folder that cannot be written.
     chmod(Dir.Path().c_str(), 0555);
     {
@@ -156,4 +171,38 @@ TEST(ConfigurationWriter, WhatCannotBeWrittenChangesNothingOnDisk)
     }
     EXPECT_EQ(Listing(Other), (std::vector<std::string>{"dane.txt"}));
     EXPECT_TRUE(std::filesystem::is_empty(Other.Path() / "dane.txt"));
+}
+
+TEST(ConfigurationWriter, SavesANewFileAndRenamesItLeavingNothingBehindOnFailure)
+{
+    TTempDir Dir;
+    const TWorkingDirectory Work(Dir.Path());
+    const std::string Old = "old\r\n";
+    Dir.Write("dane.txt", Old);
+    // A second name of the old file keeps the old bytes: the new ones went to a file of their own.
+    std::filesystem::create_hard_link(Dir.Path() / "dane.txt", Dir.Path() / "link.txt");
+    SaveSources("dane.txt", Only(0));
+    EXPECT_EQ(Dir.Read("link.txt"), Old) << "dane.txt was written in place";
+    std::filesystem::remove(Dir.Path() / "link.txt");
+    // Writes that fail half-way (the file size limit) in a child: the backup or the new file.
+    const std::string Written = Dir.Read("dane.txt");
+    for (const std::size_t Limit : {Written.size() / 2, Written.size() + 10}) {
+        const pid_t Child = fork();
+        if (Child == 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit Size{Limit, Limit};
+            setrlimit(RLIMIT_FSIZE, &Size);
+            try {
+                SaveSources("dane.txt", Only(1, {std::string(200, 'a'), "<n>", "</n>"}));
+            } catch (const EConfigurationWrite&) {
+                _exit(0);
+            }
+            _exit(1);
+        }
+        int ChildStatus = -1;
+        waitpid(Child, &ChildStatus, 0);
+        EXPECT_EQ(ChildStatus, 0) << "a write past " << Limit << " bytes was not refused";
+        EXPECT_EQ(Listing(Dir), (std::vector<std::string>{"dane.txt", "dane.txt.bak"})) << "limit " << Limit;
+        EXPECT_EQ(Dir.Read("dane.txt"), Written);
+    }
 }

@@ -131,8 +131,32 @@ TEST_F(THistoryStoreTest, MovesADamagedFileAsideAndStartsAnew)
         EXPECT_TRUE(Aside.readAll() == Damaged) << "the damaged file was not kept as it was";
         Aside.remove();
         EXPECT_TRUE(Store.Versions().empty());
-        EXPECT_TRUE(Store.Add(0, PageWith("fresh"), Now()).Stored);
+        const TAddResult First = Store.Add(0, PageWith("fresh"), Now());
+        EXPECT_TRUE(First.Stored);
+        EXPECT_EQ(First.MovedAside, Store.MovedAside()) << "the first version tells of the move";
+        EXPECT_EQ(Store.Add(0, PageWith("fresher"), Now()).MovedAside, QString()) << "and only the first";
     }
+}
+
+TEST_F(THistoryStoreTest, ACopyWritesToTheNewFileAfterAnotherMovedItsFileAside)
+{
+    THistoryStore First(Path(), QStringLiteral("/prog/"));
+    ASSERT_TRUE(First.Add(0, PageWith("a"), Now()).Stored);
+    // What a second copy does when it finds the file damaged.
+    for (const QString Suffix : {"", "-wal", "-shm"}) {
+        if (QFile::exists(Path() + Suffix)) {
+            ASSERT_TRUE(QFile::rename(Path() + Suffix, Path() + ".corrupt-1" + Suffix));
+        }
+    }
+    THistoryStore Second(Path(), QStringLiteral("/prog/"));
+    ASSERT_TRUE(Second.Add(0, PageWith("b"), Now()).Stored);
+
+    EXPECT_TRUE(First.Add(0, PageWith("c"), Now()).Stored);
+    std::vector<QByteArray> Bodies;
+    for (const TVersionInfo& Version : THistoryStore(Path(), QStringLiteral("/prog/")).Versions())
+        Bodies.push_back(*Second.Body(Version.Id));
+    EXPECT_EQ(Bodies, (std::vector<QByteArray>{PageWith("c"), PageWith("b")}))
+        << "the first copy's version went to the file moved aside";
 }
 
 TEST_F(THistoryStoreTest, AFolderThatCannotBeMadeCostsNothingAndIsTriedAgain)

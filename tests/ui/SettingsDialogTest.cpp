@@ -1,6 +1,8 @@
 // The settings dialog on the real window: opened from its key, a source set up from its address
-// alone, saved, and refreshed as the preview showed it; the panel of a tab still empty.
+// alone, saved, and refreshed as the preview showed it; the panel of a tab still empty; the
+// autostart entry the options page writes.
 #include "SettingsDialog.h"
+#include "Autostart.h"
 #include "ClosedPort.h"
 #include "EmptyTabPanel.h"
 #include "FormFixture.h"
@@ -44,6 +46,31 @@ protected:
     }
 };
 } // namespace
+
+TEST(Autostart, TheEntryKeepsTheWorkingFolderEscapedAndRefusesAFolderWithALineFeed)
+{
+    TTempDir Dir;
+    const auto Entry = [] {
+        QFile File(AutostartFile());
+        return File.open(QIODevice::ReadOnly) ? QString::fromUtf8(File.readAll()) : QString();
+    };
+    for (const char* Name : {"a\\b\tc", "line\nX-Extra=1"}) {
+        std::filesystem::create_directory(Dir.Path() / Name);
+        const TWorkingDirectory Work(Dir.Path() / Name);
+        try {
+            SetAutostart(true);
+        } catch (const std::runtime_error& Error) {
+            EXPECT_NE(std::string(Error.what()).find("znak nowego wiersza"), std::string::npos)
+                << Error.what();
+        }
+    }
+    EXPECT_TRUE(
+        Entry().endsWith(QStringLiteral("\nPath=") + QString::fromStdString(Dir.Dir()) +
+                         "a\\\\b\\tc\nIcon=tickerwell\nTerminal=false\nX-GNOME-Autostart-enabled=true\n"))
+        << "escaped, and the folder with a line feed refused: " << Entry().toStdString();
+    SetAutostart(false);
+    EXPECT_FALSE(AutostartOn());
+}
 
 TEST_F(TSettings, SourceSetUpFromItsAddressIsCutWhereTheUserPointed)
 {

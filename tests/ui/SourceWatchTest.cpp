@@ -49,8 +49,10 @@ protected:
                            QString::fromStdString(Config.Dir()));
         Bus = new TPrivateBus;
         ASSERT_FALSE(Bus->Address.isEmpty()) << "dbus-daemon did not start";
-        // An installed copy's icon in the system's icon theme must not count.
-        QIcon::setThemeSearchPaths({});
+        // An installed copy's icon in the system's icon theme must not count: the icons are looked
+        // for in a folder that holds none (an empty list would mean the system's folders).
+        QIcon::setThemeSearchPaths({QString::fromStdString(Config.Dir())});
+        QIcon::setFallbackSearchPaths({QString::fromStdString(Config.Dir())});
         QDBusConnection Connection = QDBusConnection::connectToBus(Bus->Address, "service");
         ASSERT_TRUE(
             Connection.registerObject("/org/freedesktop/Notifications", Service,
@@ -154,6 +156,13 @@ TEST_F(TSourceWatchTest, TheNotificationQuotesTheFirstNewPassageAsText)
                                .replace("<", "&lt;")
                                .replace(">", "&gt;");
     EXPECT_EQ(Service->Notes[0], "Tickerwell: Nowe komentarze: Stormer Futures\n" + Quoted);
+
+    // A passage of the full length is quoted whole.
+    const std::string Full(120, 'y');
+    Server.Serve("/s1", {.Body = PageOf(1, "<p>" + Full + "</p>")});
+    ASSERT_TRUE(RefreshAndWait());
+    ASSERT_TRUE(WaitUntil([] { return Service->Notes.size() == 2; }));
+    EXPECT_EQ(Service->Notes[1].toStdString(), "Tickerwell: Nowe komentarze: Stormer Futures\n" + Full);
 }
 
 TEST_F(TSourceWatchTest, FailuresWarnWithTheirReasonKeepThePageAndTheThirdInARowNotifiesOnce)
