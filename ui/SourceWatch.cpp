@@ -73,6 +73,7 @@ void TSourceWatch::Failed(int Source, const QString& Time, const QString& Reason
 {
     FStates[Source].Fail(Time, Reason);
     ShowState(Source);
+    emit Attempted(Source, false);
 }
 
 void TSourceWatch::Shown(int Source, const QString& Time, bool Changed, const QString& Warning)
@@ -82,6 +83,7 @@ void TSourceWatch::Shown(int Source, const QString& Time, bool Changed, const QS
         FPending.push_back(Source);
     Look();
     ShowState(Source);
+    emit Attempted(Source, Changed);
 }
 
 void TSourceWatch::RefreshEnded()
