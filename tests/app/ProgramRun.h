@@ -19,13 +19,16 @@ struct TRun
     }
 };
 
-// Runs the program in Dir without a display, in a UTF-8 locale; Status -1 when it did not end by itself.
-inline TRun RunProgram(const TTempDir& Dir, const QStringList& Arguments)
+// Runs the program in Dir without a display, in a UTF-8 locale, with the NAME=value entries of Set
+// added to its environment; Status -1 when it did not end by itself.
+inline TRun RunProgram(const TTempDir& Dir, const QStringList& Arguments, const QStringList& Set = {})
 {
     QProcess Program;
     QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
     Environment.remove(QStringLiteral("DISPLAY"));
     Environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    for (const QString& Entry : Set)
+        Environment.insert(Entry.section(QLatin1Char('='), 0, 0), Entry.section(QLatin1Char('='), 1));
     Program.setProcessEnvironment(Environment);
     Program.setWorkingDirectory(QString::fromStdString(Dir.Path().string()));
     Program.start(QStringLiteral(TKW_PROGRAM), Arguments);
