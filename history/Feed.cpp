@@ -6,9 +6,12 @@
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QXmlStreamWriter>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 constexpr qsizetype TitleLength = 80; // of the new passage that follows the caption in a title
@@ -131,10 +134,17 @@ QString WriteFeed(THistoryStore& Store, const QString& Path)
     const std::vector<TFeedVersion> Versions = Store.FeedVersions(FeedLength);
     if (!Store.Error().isEmpty())
         return Store.Error();
-    QSaveFile File(Path);
-    if (!File.open(QIODevice::WriteOnly) ||
-        File.write(BuildFeed(Versions, QDateTime::currentSecsSinceEpoch())) < 0 || !File.commit())
+    // No disk flush: the feed is made anew from the database after every version, and a rename over
+    // the old file never shows a reader half a feed.
+    QTemporaryFile File(Path + QStringLiteral(".XXXXXX"));
+    if (!File.open() || File.write(BuildFeed(Versions, QDateTime::currentSecsSinceEpoch())) < 0 ||
+        !File.flush() ||
+        !File.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther))
         return QStringLiteral("nie można zapisać %1: %2").arg(Path, File.errorString());
+    if (std::rename(QFile::encodeName(File.fileName()).constData(), QFile::encodeName(Path).constData()) != 0)
+        return QStringLiteral("nie można zapisać %1: %2")
+            .arg(Path, QString::fromLocal8Bit(std::strerror(errno)));
+    File.setAutoRemove(false);
     return {};
 }
 

@@ -158,5 +158,13 @@ TEST_F(TFeedTest, HoldsTheNewestHundredAndComparesVersionsStoredBeforeTheFeed)
     ASSERT_EQ(Entries.size(), FeedLength);
     EXPECT_EQ(Entries.first()["title"].toString(), "Stormer Futures: 99");
     EXPECT_EQ(Entries.last()["title"].toString(), "Wirek & Borta: 0") << "the old versions have gone";
+
+    // A feed that cannot be replaced costs the version nothing and leaves no temporary file behind.
+    ASSERT_TRUE(QFile::remove(Feed()));
+    std::filesystem::create_directory(Feed().toStdString());
+    EXPECT_TRUE(Store.Add(0, Page({"after"}), Noon + 500).Stored);
+    for (const auto& Entry : std::filesystem::directory_iterator(Dir.Path()))
+        EXPECT_FALSE(Entry.path().filename().string().starts_with("zmiany.atom."))
+            << Entry.path().filename().string();
 }
 } // namespace
