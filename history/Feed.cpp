@@ -83,11 +83,11 @@ void WriteEntry(QXmlStreamWriter& Xml, const TFeedVersion& Version)
     const QString Caption =
         QString::fromUtf8(SourceTable[static_cast<std::size_t>(Version.Source) % SourceCount].Caption);
     Xml.writeStartElement(QStringLiteral("entry"));
-    Xml.writeTextElement(QStringLiteral("title"),
-                         Caption + QStringLiteral(": ") +
-                             (Version.New.isEmpty()
-                                  ? QStringLiteral("usunięte fragmenty: %1").arg(Version.Removed)
-                                  : Cut(XmlText(Version.New.front()), TitleLength)));
+    // A version without new passages is titled by what it lost, or by its markup alone.
+    const QString What = !Version.New.isEmpty() ? Cut(XmlText(Version.New.front()), TitleLength)
+                         : Version.Removed > 0 ? QStringLiteral("usunięte fragmenty: %1").arg(Version.Removed)
+                                               : QStringLiteral("zmiana bez nowego tekstu");
+    Xml.writeTextElement(QStringLiteral("title"), Caption + QStringLiteral(": ") + What);
     if (!Version.Address.isEmpty()) {
         Xml.writeEmptyElement(QStringLiteral("link"));
         Xml.writeAttribute(QStringLiteral("href"), XmlText(Version.Address));
