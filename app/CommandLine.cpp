@@ -1,31 +1,57 @@
-// The command-line options and their short errors.
+// The command line: one parser for every shell command, and the choice of the one to run.
 #include "CommandLine.h"
 
-#include "ConfigCheck.h"
-#include "Configuration.h"
-#include "HistoryList.h"
-#include "HistoryStore.h"
-#include "PageFolder.h"
-#include "Windows1250.h"
+#include "Commands.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <string_view>
+#include <vector>
 
 namespace {
-const QCommandLineOption CheckOption(QStringLiteral("check"),
-                                     QStringLiteral("Check the configuration FILE (default: dane.txt in the "
-                                                    "working directory): download every source and look for "
-                                                    "its markers, without a window."));
+struct TCommand
+{
+    QCommandLineOption Option;
+    TCommandRun Run;
+    // Options that go with this command only.
+    std::vector<QCommandLineOption> Companions = {};
+};
 
-const QCommandLineOption
-    HistoryOption(QStringLiteral("history"),
-                  QStringLiteral("List the stored versions of every source, or of source N "
-                                 "(1-5, in tab order), newest first, without a window."));
+const std::vector<TCommand>& Commands()
+{
+    static const std::vector<TCommand> List{
+        {{QStringLiteral("check"),
+          QStringLiteral("Check the configuration FILE (default: dane.txt in the working "
+                         "directory): download every source and look for its markers, "
+                         "without a window.")},
+         RunCheckCommand},
+        {{QStringLiteral("history"),
+          QStringLiteral("List the stored versions of every source, or of source N "
+                         "(1-5, in tab order), newest first, without a window.")},
+         RunHistoryCommand},
+        {{QStringLiteral("set-source"),
+          QStringLiteral("Write source N's lines (1-5, in tab order) of dane.txt in the working "
+                         "directory: --address URL, --start TEXT, --end TEXT."),
+          QStringLiteral("N")},
+         RunSetSource,
+         {{QStringLiteral("address"), QStringLiteral("With --set-source: the source's address."),
+           QStringLiteral("URL")},
+          {QStringLiteral("start"), QStringLiteral("With --set-source: the start marker."),
+           QStringLiteral("TEXT")},
+          {QStringLiteral("end"), QStringLiteral("With --set-source: the end marker."),
+           QStringLiteral("TEXT")}}},
+        {{QStringLiteral("feed"), QStringLiteral("Print the Atom feed of the newest changes of every source "
+                                                 "(zmiany.atom beside the history), without a window.")},
+         RunFeedCommand},
+    };
+    return List;
+}
+
+QString OptionName(const QCommandLineOption& Option)
+{
+    return QStringLiteral("--") + Option.names().first();
+}
 
 void SetUp(QCommandLineParser& Parser)
 {
@@ -34,12 +60,11 @@ void SetUp(QCommandLineParser& Parser)
                        "Without options it opens its window."));
     Parser.addHelpOption();
     Parser.addVersionOption();
-    Parser.addOption(CheckOption);
-    Parser.addOption(HistoryOption);
-    Parser.addOption({QStringLiteral("set-source"),
-                      QStringLiteral("Write source N's lines (1-5, in tab order) of dane.txt in the working "
-                                     "directory: --address URL, --start TEXT, --end TEXT."),
-                      QStringLiteral("N")});
+    for (const TCommand& Command : Commands()) {
+        Parser.addOption(Command.Option);
+        for (const QCommandLineOption& Companion : Command.Companions)
+            Parser.addOption(Companion);
+    }
     // The source commands run before this parser; they are here for --help.
     Parser.addOption(
         {QStringLiteral("sources"),
@@ -89,20 +114,9 @@ QStringList OwnArguments(int argc, char** argv)
             if (IsOneOf(Name, ToolkitFlags))
                 continue;
         }
-        Own << QString::fromLocal8Bit(argv[I]);
+        Own << ArgumentFromBytes(argv[I]);
     }
     return Own;
-}
-
-void Print(std::FILE* Stream, const QString& Text)
-{
-    std::fputs(Utf8ToLocale(Text.toStdString()).c_str(), Stream);
-}
-
-int Fail(const QString& Message)
-{
-    Print(stderr, QStringLiteral("tickerwell: %1\nTry 'tickerwell --help'.\n").arg(Message));
-    return 2;
 }
 } // namespace
 
@@ -123,7 +137,7 @@ int RunCommandLine(int argc, char** argv)
     QCommandLineParser Parser;
     SetUp(Parser);
     if (!Parser.parse(OwnArguments(argc, argv)))
-        return Fail(Parser.errorText());
+        return UsageError(ArgumentText(Parser.errorText()));
     if (Parser.isSet(QStringLiteral("help")) || Parser.isSet(QStringLiteral("help-all"))) {
         const QString Help = Parser.helpText();
         Print(stdout, Help.endsWith(QLatin1Char('\n')) ? Help : Help + QLatin1Char('\n'));
@@ -133,26 +147,22 @@ int RunCommandLine(int argc, char** argv)
         Print(stdout, QStringLiteral("tickerwell %1\n").arg(QCoreApplication::applicationVersion()));
         return 0;
     }
-    const QStringList Files = Parser.positionalArguments();
-    if (Parser.isSet(HistoryOption)) {
-        if (Parser.isSet(CheckOption))
-            return Fail(QStringLiteral("--check and --history go one at a time."));
-        bool Number = Files.size() == 1;
-        const int Source = Number ? Files[0].toInt(&Number) : 0;
-        if (Files.size() > 1 || (Files.size() == 1 && (!Number || Source < 1 || Source > SourceCount)))
-            return Fail(QStringLiteral("--history takes one source number from 1 to %1.").arg(SourceCount));
-        // The window keeps its versions under its page folder, so that is the key here too.
-        return RunHistoryList(THistoryStore::DefaultPath(),
-                              PageFolder(QCoreApplication::applicationDirPath()) + QLatin1Char('/'),
-                              Files.isEmpty() ? -1 : Source - 1, stdout, stderr);
-    }
-    if (!Parser.isSet(CheckOption))
-        return Fail(
-            QStringLiteral("Unexpected argument '%1': a FILE goes with --check.").arg(Files.value(0)));
-    if (Files.size() > 1)
-        return Fail(QStringLiteral("--check takes one FILE, not %1.").arg(Files.size()));
-    const QString File = Files.value(0, QString::fromLatin1(ConfigurationFileName));
-    return RunConfigCheck(QFile::encodeName(File).toStdString());
+    std::vector<const TCommand*> Chosen;
+    for (const TCommand& Command : Commands())
+        if (Parser.isSet(Command.Option))
+            Chosen.push_back(&Command);
+    if (Chosen.size() > 1)
+        return UsageError(QStringLiteral("%1 and %2 go one at a time.")
+                              .arg(OptionName(Chosen[0]->Option), OptionName(Chosen[1]->Option)));
+    for (const TCommand& Command : Commands())
+        for (const QCommandLineOption& Companion : Command.Companions)
+            if (Parser.isSet(Companion) && (Chosen.empty() || Chosen[0] != &Command))
+                return UsageError(QStringLiteral("%1 goes with %2.")
+                                      .arg(OptionName(Companion), OptionName(Command.Option)));
+    if (Chosen.empty())
+        return UsageError(QStringLiteral("Unexpected argument '%1': a FILE goes with --check.")
+                              .arg(ArgumentText(Parser.positionalArguments().value(0))));
+    return Chosen[0]->Run(Parser);
 }
 
 void NoteIgnoredArguments(const QStringList& Arguments)

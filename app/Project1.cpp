@@ -2,7 +2,6 @@
 #include "Application.h"
 #include "CommandLine.h"
 #include "PageFolder.h"
-#include "SetSource.h"
 #include "SingleInstance.h"
 #include "SourceCommands.h"
 #include "TKW.h"
@@ -25,8 +24,6 @@ int main(int argc, char** argv)
     // Options are handled before the application object exists, which needs a display.
     if (AsksForSourceCommand(argc, argv))
         End(RunSourceCommand(argc, argv));
-    if (AsksForSetSource(argc, argv))
-        End(RunSetSource(argc, argv));
     if (AsksForCommandLine(argc, argv))
         End(RunCommandLine(argc, argv));
     PreparePageViews();
@@ -40,6 +37,10 @@ int main(int argc, char** argv)
             End(0);
         auto* Form1 = new TForm1;
         QObject::connect(&Instance, &TSingleInstance::Activated, Form1, [Form1] { Form1->Open1Click(); });
+        QObject::connect(&Instance, &TSingleInstance::RefreshRequested, Form1,
+                         [Form1](const QList<int>& Sources, const TSingleInstance::TReplyFn& Reply) {
+                             TApplication::Guarded([&] { Form1->RefreshOnRequest(Sources, Reply); });
+                         });
         Form1->show();
         ExitCode = Application.exec();
         delete Form1;

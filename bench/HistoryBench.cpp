@@ -1,6 +1,8 @@
 // The history's costs on real SQLite files: passages, comparison and storing of a changed 100 KB
 // page beside memcpy and SQLite's own insert of the same bytes; --history's listing over 10,000
-// versions; and the file's size after 2,000 versions of a 50 KB page.
+// versions; the feed of changes written after a version; and the file's size after 2,000 versions
+// of a 50 KB page.
+#include "Feed.h"
 #include "HistoryList.h"
 #include "HistoryStore.h"
 #include "PassageDiff.h"
@@ -133,6 +135,27 @@ void BM_HistoryList10K(benchmark::State& State)
     std::fclose(Null);
 }
 BENCHMARK(BM_HistoryList10K)->Unit(benchmark::kMillisecond);
+
+// The feed written after a version, with its 100 entries over five sources (each version a 100 KB
+// page with one paragraph changed), beside building the same feed in memory.
+void BM_WriteFeed100(benchmark::State& State)
+{
+    QTemporaryDir Dir;
+    const QString Path = Dir.filePath(QStringLiteral("history.sqlite"));
+    THistoryStore Store(Path, QStringLiteral("/bench/"));
+    for (int Version = 0; Version < 120; ++Version)
+        Store.Add(Version % IndexSource, MakePage(100 * 1024, Version % 60),
+                  QDateTime::currentSecsSinceEpoch() + Version, {}, QStringLiteral("https://example.org/"));
+    const bool InMemory = State.range(0) == 1;
+    for (auto _ : State) {
+        if (InMemory)
+            benchmark::DoNotOptimize(BuildFeed(Store.FeedVersions(FeedLength), 0));
+        else
+            WriteFeed(Store, FeedPath(Path));
+    }
+    State.counters["KiB"] = static_cast<double>(QFileInfo(FeedPath(Path)).size()) / 1024;
+}
+BENCHMARK(BM_WriteFeed100)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The file after 2,000 versions of a 50 KB page, each with one paragraph changed.
 void BM_DatabaseSize2000x50K(benchmark::State& State)

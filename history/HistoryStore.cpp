@@ -2,6 +2,7 @@
 // two running copies share the file; compressed bodies; pruned as versions are added.
 #include "HistoryStore.h"
 
+#include "Feed.h"
 #include "PassageDiff.h"
 #include "Passages.h"
 
@@ -9,11 +10,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QVariant>
+#include <algorithm>
 #include <sys/stat.h>
 #include <utility>
 
@@ -37,6 +41,20 @@ QStringList PassagesOf(int Source, const QByteArray& Bytes)
 {
     // The index source's version is an address: it has no passages.
     return Source == IndexSource ? QStringList() : PagePassages(std::string_view(Bytes.data(), Bytes.size()));
+}
+
+QString PassagesText(const QStringList& Passages)
+{
+    return QString::fromUtf8(
+        QJsonDocument(QJsonArray::fromStringList(Passages)).toJson(QJsonDocument::Compact));
+}
+
+QStringList PassagesFromText(const QString& Text)
+{
+    QStringList Passages;
+    for (const QJsonValue& Passage : QJsonDocument::fromJson(Text.toUtf8()).array())
+        Passages << Passage.toString();
+    return Passages;
 }
 } // namespace
 
@@ -155,7 +173,7 @@ bool THistoryStore::Open()
         return false;
     }
     if (FReadOnly)
-        return true;
+        return AddColumns();
     // The file the connection has open, which Replaced compares with the file at the path.
     struct stat Opened;
     FOpened = stat(QFile::encodeName(FPath).constData(), &Opened) == 0
@@ -172,7 +190,27 @@ bool THistoryStore::Open()
                "source INTEGER NOT NULL, time INTEGER NOT NULL, size INTEGER NOT NULL, "
                "added INTEGER NOT NULL, removed INTEGER NOT NULL, body BLOB NOT NULL)")) &&
            Exec(QStringLiteral(
-               "CREATE INDEX IF NOT EXISTS versions_of_source ON versions (folder, source, id)"));
+               "CREATE INDEX IF NOT EXISTS versions_of_source ON versions (folder, source, id)")) &&
+           AddColumns();
+}
+
+// The source's address and the new passages of each version, which the feed shows, came later:
+// a file made before gets the columns; one opened read-only is read without them.
+bool THistoryStore::AddColumns()
+{
+    QSqlQuery Query(FDatabase);
+    if (!Query.exec(QStringLiteral("SELECT count(*) FROM pragma_table_info('versions') WHERE name IN "
+                                   "('address', 'news')")) ||
+        !Query.next()) {
+        Fail(Query.lastError());
+        return false;
+    }
+    FFeedColumns = Query.value(0).toInt() == 2;
+    if (FFeedColumns || FReadOnly)
+        return true;
+    FFeedColumns = Exec(QStringLiteral("ALTER TABLE versions ADD COLUMN address TEXT")) &&
+                   Exec(QStringLiteral("ALTER TABLE versions ADD COLUMN news TEXT"));
+    return FFeedColumns;
 }
 
 bool THistoryStore::Replaced() const
@@ -203,17 +241,17 @@ THistoryStore::TNewest THistoryStore::Newest(int Source)
     return TNewest{Id, *Bytes, PassagesOf(Source, *Bytes)};
 }
 
-std::optional<qint64> THistoryStore::Insert(int Source, const QByteArray& Bytes, qint64 Time, int Added,
-                                            int Removed)
+std::optional<qint64> THistoryStore::Insert(int Source, const QByteArray& Bytes, qint64 Time,
+                                            const QStringList& New, int Removed, const QString& Address)
 {
     QSqlQuery Query(FDatabase);
-    if (!Query.prepare(
-            QStringLiteral("INSERT INTO versions (folder, source, time, size, added, removed, body) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?)")))
+    if (!Query.prepare(QStringLiteral("INSERT INTO versions (folder, source, time, size, added, removed, body, "
+                                      "address, news) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")))
         throw Query.lastError();
     for (const QVariant& Value :
-         {QVariant(FFolder), QVariant(Source), QVariant(Time), QVariant(Bytes.size()), QVariant(Added),
-          QVariant(Removed), QVariant(qCompress(Bytes, CompressionLevel))})
+         {QVariant(FFolder), QVariant(Source), QVariant(Time), QVariant(Bytes.size()),
+          QVariant(static_cast<int>(New.size())), QVariant(Removed),
+          QVariant(qCompress(Bytes, CompressionLevel)), QVariant(Address), QVariant(PassagesText(New))})
         Query.addBindValue(Value);
     if (!Query.exec())
         throw Query.lastError();
@@ -239,7 +277,7 @@ void THistoryStore::Prune(int Source)
 }
 
 TAddResult THistoryStore::Add(int Source, const QByteArray& Bytes, qint64 Time,
-                              const std::optional<TBaseline>& Baseline)
+                              const std::optional<TBaseline>& Baseline, const QString& Address)
 {
     TAddResult Result;
     Result.Passages = PassagesOf(Source, Bytes);
@@ -259,22 +297,27 @@ TAddResult THistoryStore::Add(int Source, const QByteArray& Bytes, qint64 Time,
         TNewest Newest = THistoryStore::Newest(Source);
         if (Newest.Id == 0 && Baseline && Baseline->Bytes != Bytes) {
             const QStringList Passages = PassagesOf(Source, Baseline->Bytes);
-            const qint64 Id =
-                *Insert(Source, Baseline->Bytes, Baseline->Time, static_cast<int>(Passages.size()), 0);
+            const qint64 Id = *Insert(Source, Baseline->Bytes, Baseline->Time, Passages, 0, Address);
             Newest = TNewest{Id, Baseline->Bytes, Passages};
         }
         Result.First = Newest.Id == 0;
         Result.Previous = Newest.Passages;
         if (Newest.Id == 0 || Newest.Bytes != Bytes) {
             const TPassageChange Change = ComparePassages(Newest.Passages, Result.Passages);
-            const qint64 Id =
-                *Insert(Source, Bytes, Time, static_cast<int>(Change.Added.size()), Change.Removed);
+            const qint64 Id = *Insert(Source, Bytes, Time, Change.Added, Change.Removed, Address);
             Newest = TNewest{Id, Bytes, Result.Passages};
             Result.Stored = true;
+            Result.New = Change.Added;
+            Result.Removed = Change.Removed;
         }
         FNewest[Source] = Newest;
-        if (Result.Stored)
+        if (Result.Stored) {
             Prune(Source);
+            // Written under the write lock, so that two copies' feeds land in the order of their
+            // versions; a feed that cannot be written costs the version nothing.
+            if (const QString Error = WriteFeed(*this, FeedPath(FPath)); !Error.isEmpty())
+                qWarning("tickerwell: %s", qUtf8Printable(Error));
+        }
         if (!Exec(QStringLiteral("COMMIT")))
             throw QSqlError(QString(), FError);
     } catch (const QSqlError& Error) {
@@ -330,15 +373,63 @@ std::optional<QByteArray> THistoryStore::PreviousBody(qint64 Id)
 {
     QSqlQuery Query(FDatabase);
     if (!Query.prepare(
-            QStringLiteral("SELECT id FROM versions WHERE folder = ? AND id < ? AND "
-                           "source = (SELECT source FROM versions WHERE id = ?) ORDER BY id DESC LIMIT 1")))
+            QStringLiteral("SELECT before.id FROM versions AS before, versions AS this WHERE this.id = ? "
+                           "AND before.folder = this.folder AND before.source = this.source "
+                           "AND before.id < this.id ORDER BY before.id DESC LIMIT 1")))
         return std::nullopt;
-    Query.addBindValue(FFolder);
-    Query.addBindValue(Id);
     Query.addBindValue(Id);
     if (!Query.exec())
         return std::nullopt;
     if (!Query.next())
         return QByteArray();
     return Body(Query.value(0).toLongLong());
+}
+
+std::vector<TFeedVersion> THistoryStore::FeedVersions(int Limit)
+{
+    std::vector<TFeedVersion> Versions;
+    QSqlQuery Query(FDatabase);
+    Query.setForwardOnly(true);
+    const bool Prepared =
+        Query.prepare(QStringLiteral("SELECT id, source, time, %1, removed FROM versions WHERE source != ? "
+                                     "ORDER BY id DESC LIMIT ?")
+                          .arg(FFeedColumns ? QStringLiteral("address, news") : QStringLiteral("NULL, NULL")));
+    Query.addBindValue(IndexSource);
+    Query.addBindValue(Limit);
+    if (!Prepared || !Query.exec()) {
+        Fail(Query.lastError());
+        return Versions;
+    }
+    std::vector<std::size_t> Unknown; // versions stored before their passages were kept
+    while (Query.next()) {
+        Versions.push_back({Query.value(0).toLongLong(), Query.value(1).toInt(), Query.value(2).toLongLong(),
+                            Query.value(3).toString(), PassagesFromText(Query.value(4).toString()),
+                            Query.value(5).toInt()});
+        if (Query.value(4).isNull())
+            Unknown.push_back(Versions.size() - 1);
+    }
+    Query.finish();
+    for (const std::size_t Index : Unknown) {
+        TFeedVersion& Version = Versions[Index];
+        const std::optional<QByteArray> Before = PreviousBody(Version.Id);
+        const std::optional<QByteArray> Bytes = Body(Version.Id);
+        if (!Before || !Bytes)
+            continue;
+        const TPassageChange Change =
+            ComparePassages(PassagesOf(Version.Source, *Before), PassagesOf(Version.Source, *Bytes));
+        Version.New = Change.Added;
+        Version.Removed = Change.Removed;
+        if (FReadOnly || !FFeedColumns)
+            continue;
+        QSqlQuery Keep(FDatabase);
+        if (!Keep.prepare(QStringLiteral("UPDATE versions SET news = ? WHERE id = ?")))
+            continue;
+        Keep.addBindValue(PassagesText(Change.Added));
+        Keep.addBindValue(Version.Id);
+        Keep.exec();
+    }
+    // A baseline is stored after its source's first version is asked for, with an older time.
+    std::stable_sort(Versions.begin(), Versions.end(),
+                     [](const TFeedVersion& A, const TFeedVersion& B) { return A.Time > B.Time; });
+    return Versions;
 }

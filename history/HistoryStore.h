@@ -39,6 +39,19 @@ struct TAddResult
     QStringList Passages; // passages of the given bytes
     QString Error;        // why the version could not be stored, in Polish; empty when it could
     QString MovedAside;   // where a corrupt database was moved since the last Add; empty when none was
+    QStringList New;      // a stored version's passages new against the version before it
+    int Removed = 0;      // and the number of that version's passages it no longer has
+};
+
+// A stored version as the feed of changes shows it.
+struct TFeedVersion
+{
+    qint64 Id = 0;
+    int Source = 0;
+    qint64 Time = 0;
+    QString Address; // the source's address when it was stored; empty when not known
+    QStringList New; // passages new against the version before it
+    int Removed = 0;
 };
 
 class THistoryStore
@@ -69,9 +82,10 @@ public:
     // Opens the database again first when it failed, or when the file at Path is no longer the one
     // open (another copy moved it aside).
     // Baseline is stored first when the source has no version yet. Keeps at most MaxVersions per
-    // source and drops those older than the days kept, except the newest.
+    // source and drops those older than the days kept, except the newest. Address is the source's
+    // address, kept for the feed of changes, which is written anew beside the database.
     TAddResult Add(int Source, const QByteArray& Bytes, qint64 Time,
-                   const std::optional<TBaseline>& Baseline = {});
+                   const std::optional<TBaseline>& Baseline = {}, const QString& Address = {});
     // How many days back versions are kept from the next stored version on.
     void SetKeepDays(int Days) { FKeepDays = Days; }
 
@@ -80,6 +94,10 @@ public:
     // The page-file bytes of version Id, and of the version of its source before it (empty when none).
     std::optional<QByteArray> Body(qint64 Id);
     std::optional<QByteArray> PreviousBody(qint64 Id);
+    // The newest Limit versions of every program folder's page sources (the index source's
+    // addresses left out), newest first. Versions stored before their passages were kept get them
+    // compared from their bodies, and kept where the database may be written.
+    std::vector<TFeedVersion> FeedVersions(int Limit);
 
 private:
     bool Open();
@@ -87,7 +105,9 @@ private:
     void Close();
     bool Exec(const QString& Statement);
     void Fail(const class QSqlError& Error);
-    std::optional<qint64> Insert(int Source, const QByteArray& Bytes, qint64 Time, int Added, int Removed);
+    bool AddColumns();
+    std::optional<qint64> Insert(int Source, const QByteArray& Bytes, qint64 Time, const QStringList& New,
+                                 int Removed, const QString& Address);
     void Prune(int Source);
 
     // The newest stored version of a source, as last read or written.
@@ -103,6 +123,7 @@ private:
     QString FPath;
     QString FFolder;
     bool FReadOnly;
+    bool FFeedColumns = false; // the file has the columns of the feed (older files lack them)
     int FKeepDays = DefaultKeepDays;
     QString FConnection;
     QSqlDatabase FDatabase;

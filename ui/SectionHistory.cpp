@@ -88,17 +88,17 @@ void TSectionHistory::Prepare(int Source, const std::string& Path)
     FBaseline[Source] = TBaseline{Bytes, QFileInfo(File).lastModified().toSecsSinceEpoch()};
 }
 
-void TSectionHistory::Keep(int Source, const std::string& Bytes)
+void TSectionHistory::Keep(int Source, const std::string& Bytes, const QString& Address)
 {
     std::optional<TBaseline> Baseline = std::exchange(FBaseline[Source], std::nullopt);
     const std::optional<QStringList> Seen = FSeen[Source];
     // Read at every version, so that a change in the settings dialog holds from the next one on.
     const int Days = HistoryDays();
     History().Run<TKept>(
-        [Source, Page = QByteArray::fromStdString(Bytes), Baseline = std::move(Baseline), Seen,
-         Days](THistoryStore& Store) {
+        [Source, Page = QByteArray::fromStdString(Bytes), Baseline = std::move(Baseline), Seen, Days,
+         Address](THistoryStore& Store) {
             Store.SetKeepDays(Days);
-            TKept Result{Store.Add(Source, Page, QDateTime::currentSecsSinceEpoch(), Baseline)};
+            TKept Result{Store.Add(Source, Page, QDateTime::currentSecsSinceEpoch(), Baseline, Address)};
             // A first version, or one the history could not compare, has nothing to be new against.
             if (Seen || (!Result.Added.First && Result.Added.Error.isEmpty())) {
                 const TPassageChange Change =
@@ -125,6 +125,7 @@ void TSectionHistory::Kept(int Source, const TKept& Result)
         FSeen[Source] = Result.Added.First || !Result.Added.Error.isEmpty() ? Result.Added.Passages
                                                                             : Result.Added.Previous;
     FShown[Source] = Result.Added.Passages;
+    FStoredChange[Source] = {static_cast<int>(Result.Added.New.size()), Result.Added.Removed};
     FError[Source] = Result.Added.Error;
     if (!Result.Added.MovedAside.isEmpty())
         FWatch->Notifier()->Notify(QStringLiteral("Tickerwell"),

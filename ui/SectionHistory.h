@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 class QTabWidget;
 class QWidget;
@@ -35,11 +36,14 @@ public:
     // Source's page file at Path is about to be replaced: the first time in this run, the file is
     // kept in mind as the baseline for a source whose history is still empty.
     void Prepare(int Source, const std::string& Path);
-    // Source shows Bytes now (the index source: the quotes address). Stores them off this thread;
-    // the marks and counts follow when that is done.
-    void Keep(int Source, const std::string& Bytes);
+    // Source shows Bytes now (the index source: the quotes address), downloaded from Address.
+    // Stores them off this thread; the marks and counts follow when that is done.
+    void Keep(int Source, const std::string& Bytes, const QString& Address);
     // Runs Done on this thread once every version handed over so far is stored and compared.
     void AfterPending(std::function<void()> Done);
+    // The passages new and removed in Source's last version stored in this run, against the
+    // version before it; zeros when the last one handed over was not stored.
+    std::pair<int, int> StoredChange(int Source) const { return FStoredChange[Source]; }
     // Opens the history window of Source, or brings its open one to the front.
     void OpenWindow(int Source);
 
@@ -73,6 +77,7 @@ private:
     std::array<std::optional<QStringList>, SourceCount> FSeen; // passages of the version last seen
     std::array<QStringList, SourceCount> FShown;               // passages of the version in the tab
     std::array<int, SourceCount> FRemoved{};
+    std::array<std::pair<int, int>, SourceCount> FStoredChange{};
     std::array<QString, SourceCount> FError;
     std::array<QString, SourceCount> FNews; // the first passage new since the tab was last seen
     std::array<QPointer<THistoryWindow>, SourceCount> FWindows;

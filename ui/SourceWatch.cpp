@@ -76,6 +76,7 @@ void TSourceWatch::Failed(int Source, const QString& Time, const QString& Reason
     FStates[Source].Fail(Time, Reason);
     Speak(Source, FStreaks[Source].Failed(QDateTime::currentDateTime(), Reason));
     ShowState(Source);
+    emit Attempted(Source, false);
 }
 
 void TSourceWatch::Shown(int Source, const QString& Time, bool Changed, const QString& Warning)
@@ -86,6 +87,7 @@ void TSourceWatch::Shown(int Source, const QString& Time, bool Changed, const QS
         FPending.push_back(Source);
     Look();
     ShowState(Source);
+    emit Attempted(Source, Changed);
 }
 
 void TSourceWatch::RefreshEnded()

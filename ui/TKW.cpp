@@ -10,6 +10,7 @@
 #include "PageWorker.h"
 #include "PaintCoalescer.h"
 #include "PopupMenu.h"
+#include "RefreshRequests.h"
 #include "RefreshSchedule.h"
 #include "Sciager.h"
 #include "SectionHistory.h"
@@ -83,6 +84,7 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     };
     History = new TSectionHistory(this, PageControl1, PageViews, Watch, [this] { return ProgramDir; });
     TabMenu->Add(QStringLiteral("Historia zmian..."), [this](int Source) { History->OpenWindow(Source); });
+    Requests = new TRefreshRequests(Watch, History, this);
 
     connect(Button1, &QPushButton::clicked, this, [this] { GuardedRefresh(false); });
     connect(Timer1, &QTimer::timeout, this, [this, Schedule] {
@@ -246,8 +248,22 @@ void TForm1::GuardedRefresh(bool Tick)
     OpenRefreshErrors.removeOne(Text);
 }
 
+void TForm1::RefreshOnRequest(const QList<int>& Sources, const TSingleInstance::TReplyFn& Reply)
+{
+    Requests->Start(Sources, Busy, Reply, [this](const std::array<bool, SourceCount>& Chosen) {
+        RequestedSources = Chosen;
+        Timer1Timer();
+    });
+}
+
 void TForm1::Timer1Timer()
 {
+    // A shell's request picks the sources; a refresh nested in this one goes by the boxes again.
+    const std::optional<std::array<bool, SourceCount>> Requested =
+        std::exchange(RequestedSources, std::nullopt);
+    const auto Launches = [&Requested](int Source, const QCheckBox* Box) {
+        return Requested ? (*Requested)[Source] : Box->isChecked();
+    };
     const auto Addresses = LoadConfiguration(
         ConfigurationFileName, [this](int Source, TConfigField Field, const std::string& Value) {
             switch (Field) {
@@ -281,15 +297,15 @@ void TForm1::Timer1Timer()
     repaint();
     QCoreApplication::processEvents();
     PageControl1->setEnabled(false);
-    if (CheckBox3->isChecked())
+    if (Launches(0, CheckBox3))
         LaunchWorker(0, Addresses[0]);
-    if (CheckBox4->isChecked()) {
+    if (Launches(1, CheckBox4))
         LaunchWorker(1, Addresses[1]);
+    if (Launches(2, CheckBox4))
         LaunchWorker(2, Addresses[2]);
-    }
-    if (CheckBox5->isChecked())
+    if (Launches(4, CheckBox5))
         LaunchWorker(4, Addresses[4]);
-    if (CheckBox6->isChecked())
+    if (Launches(3, CheckBox6))
         LaunchWorker(3, Addresses[3]);
     PageControl1->setEnabled(true);
 }
@@ -324,8 +340,10 @@ void TForm1::CompleteDownload(int Source)
     else
         ShowPage(Source, BuildSourcePage(Source, Worker[Source]->ResultText(), StartMarker[Source],
                                          EndMarker[Source]));
-    if (std::none_of(Busy.begin(), Busy.end(), [](bool Flag) { return Flag; }))
+    if (std::none_of(Busy.begin(), Busy.end(), [](bool Flag) { return Flag; })) {
         Watch->RefreshEnded();
+        Requests->Idle();
+    }
 }
 
 // Writes the source's page file and navigates its tab, then takes the update time. A page that
@@ -367,13 +385,13 @@ bool TForm1::WriteAndNavigate(int Source, const TSourcePage& Page)
     if (Source != IndexSource) {
         const bool Changed = WritePageFile(Path, Page.FileBytes);
         PageViews[Source]->Navigate(QFile::decodeName(Path.c_str()));
-        History->Keep(Source, Page.FileBytes);
+        History->Keep(Source, Page.FileBytes, LinkLabels[Source]->text());
         return Changed;
     }
     if (!Page.FileBytes.empty())
         WritePageFile(Path, Page.FileBytes);
     PageViews[Source]->Navigate(FromWindows1250(Page.QuotesAddress));
-    History->Keep(Source, Page.QuotesAddress);
+    History->Keep(Source, Page.QuotesAddress, LinkLabels[Source]->text());
     std::string& Previous = Watch->State(Source).Address;
     const bool Changed = !Previous.empty() && Previous != Page.QuotesAddress;
     Previous = Page.QuotesAddress;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "NtfyIcon.h"
+#include "SingleInstance.h"
 #include "SourceTable.h"
 #include "TrayLayer.h"
 
@@ -12,6 +13,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ui_TKW.h"
@@ -19,6 +21,7 @@
 class QTimer;
 class TMenuItem;
 class TPopupMenu;
+class TRefreshRequests;
 class TSciager;
 class TSectionHistory;
 class TSourceWatch;
@@ -50,6 +53,9 @@ public:
     void NotificationIcon1Click() { BringBack(); }
     void Open1Click() { BringBack(); }
     void Exit1Click() { QCoreApplication::quit(); }
+    // A shell asks for a refresh of Sources (every source when empty), as a press of Button1 with
+    // just those boxes checked; Reply gets one line per source once every download has ended.
+    void RefreshOnRequest(const QList<int>& Sources, const TSingleInstance::TReplyFn& Reply);
 
     // The five completion handlers share one frame.
     void Worker0Terminate(TSciager*) { CompleteDownload(0); }
@@ -73,6 +79,8 @@ public:
     TSectionHistory* History;
     // The page tabs' context menu, whose items act on the tab clicked.
     TTabMenu* TabMenu;
+    // The refreshes a shell waits for.
+    TRefreshRequests* Requests;
     std::array<TSciager*, SourceCount> Worker{};
     std::array<bool, SourceCount> Busy{};
     std::array<std::string, SourceCount> StartMarker;
@@ -112,4 +120,6 @@ private:
     bool Arranging = false;
     // The texts of the refreshes' error boxes that are open now.
     QStringList OpenRefreshErrors;
+    // The sources the next Timer1Timer downloads in place of the checked boxes.
+    std::optional<std::array<bool, SourceCount>> RequestedSources;
 };

@@ -19,16 +19,18 @@ struct TRun
     }
 };
 
-// Runs the program in Dir without a display, in the given locale (by default UTF-8); Status -1 when it
-// did not end by itself. Program may name a copy of the program, or a shell to start it.
-inline TRun RunProgram(const TTempDir& Dir, const QStringList& Arguments,
-                       const QString& Locale = QStringLiteral("C.UTF-8"),
+// Runs the program in Dir without a display, in a UTF-8 locale, with the NAME=value entries of Set
+// added to its environment (LC_ALL=C for another locale); Status -1 when it did not end by itself.
+// Program may name a copy of the program, or a shell to start it.
+inline TRun RunProgram(const TTempDir& Dir, const QStringList& Arguments, const QStringList& Set = {},
                        const QString& Program = QStringLiteral(TKW_PROGRAM))
 {
     QProcess Process;
     QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
     Environment.remove(QStringLiteral("DISPLAY"));
-    Environment.insert(QStringLiteral("LC_ALL"), Locale);
+    Environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    for (const QString& Entry : Set)
+        Environment.insert(Entry.section(QLatin1Char('='), 0, 0), Entry.section(QLatin1Char('='), 1));
     Process.setProcessEnvironment(Environment);
     Process.setWorkingDirectory(QString::fromStdString(Dir.Path().string()));
     Process.start(Program, Arguments);

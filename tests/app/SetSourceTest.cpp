@@ -53,14 +53,14 @@ TEST(SetSource, ReadsUtf8UnderTheCLocaleAndNamesTheTrueReasonOfARefusal)
     TTempDir Dir;
     const std::string Old = "a0\r\ns0\r\ne0\r\n";
     Dir.Write("dane.txt", Old);
-    TRun Run = RunProgram(Dir, {"--set-source", "1", "--start", "Zażółć"}, QStringLiteral("C"));
+    TRun Run = RunProgram(Dir, {"--set-source", "1", "--start", "Zażółć"}, {"LC_ALL=C"});
     EXPECT_EQ(Run.Status, 0) << Run.Err.toStdString();
     EXPECT_EQ(Dir.Read("dane.txt"), "a0\r\nZa\xBF\xF3\xB3\xE6\r\ne0\r\n");
 
     // Bytes that are no UTF-8: the reason names the locale, not Windows-1250.
     Dir.Write("dane.txt", Old);
     Run = RunProgram(Dir, {"-c", "exec \"$0\" --set-source 1 --end \"$(printf 'a\\377')\"", TKW_PROGRAM},
-                     QStringLiteral("C"), QStringLiteral("/bin/sh"));
+                     {"LC_ALL=C"}, QStringLiteral("/bin/sh"));
     EXPECT_EQ(Run.Status, 2);
     EXPECT_TRUE(Run.Err.contains("UTF-8")) << Run.Err.toStdString();
     EXPECT_TRUE(Run.Err.contains("\"C\"") || Run.Err.contains("C\"")) << Run.Err.toStdString();
