@@ -21,10 +21,11 @@ class TMenuItem;
 class TPopupMenu;
 class TSciager;
 class TSectionHistory;
+class TSourceRound;
 class TSourceWatch;
 class TTabMenu;
 class TWindowFrame;
-struct TSourcePage;
+struct TRoundResult;
 
 class TForm1 : public QWidget, public Ui::TForm1
 {
@@ -51,12 +52,12 @@ public:
     void Open1Click() { BringBack(); }
     void Exit1Click() { QCoreApplication::quit(); }
 
-    // The five completion handlers share one frame.
-    void Worker0Terminate(TSciager*) { CompleteDownload(0); }
-    void Worker1Terminate(TSciager*) { CompleteDownload(1); }
-    void Worker2Terminate(TSciager*) { CompleteDownload(2); }
-    void Worker3Terminate(TSciager*) { CompleteDownload(3); }
-    void Worker4Terminate(TSciager*) { CompleteDownload(4); }
+    // The five completion handlers share one frame; each shows its source's round.
+    void Worker0Terminate(const TRoundResult& Result) { CompleteDownload(Result); }
+    void Worker1Terminate(const TRoundResult& Result) { CompleteDownload(Result); }
+    void Worker2Terminate(const TRoundResult& Result) { CompleteDownload(Result); }
+    void Worker3Terminate(const TRoundResult& Result) { CompleteDownload(Result); }
+    void Worker4Terminate(const TRoundResult& Result) { CompleteDownload(Result); }
 
     QTimer* Timer1;
     TPopupMenu* PopupMenu1;
@@ -73,6 +74,8 @@ public:
     TSectionHistory* History;
     // The page tabs' context menu, whose items act on the tab clicked.
     TTabMenu* TabMenu;
+    // Each source's round: its worker, page file and history.
+    TSourceRound* Round;
     std::array<TSciager*, SourceCount> Worker{};
     std::array<bool, SourceCount> Busy{};
     std::array<std::string, SourceCount> StartMarker;
@@ -98,9 +101,8 @@ protected:
 private:
     void FormCreate();
     void LaunchWorker(int Source, const std::string& Address);
-    void CompleteDownload(int Source);
-    void ShowPage(int Source, const TSourcePage& Page);
-    bool WriteAndNavigate(int Source, const TSourcePage& Page);
+    void CompleteDownload(const TRoundResult& Result);
+    void ShowPage(const TRoundResult& Result);
     void GuardedRefresh(bool Tick);
     void OpenAddress(const QString& Address);
     void BringBack();
