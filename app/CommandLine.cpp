@@ -5,6 +5,7 @@
 #include "Configuration.h"
 #include "HistoryList.h"
 #include "HistoryStore.h"
+#include "RefreshOnce.h"
 #include "Windows1250.h"
 
 #include <QCommandLineParser>
@@ -26,6 +27,12 @@ const QCommandLineOption
                   QStringLiteral("List the stored versions of every source, or of source N "
                                  "(1-5, in tab order), newest first, without a window."));
 
+const QCommandLineOption RefreshOnceOption(
+    QStringLiteral("refresh-once"),
+    QStringLiteral("Refresh every source, or sources N ... (1-5, in tab order), once without "
+                   "a window: read dane.txt in the working directory, write the page files "
+                   "and the history, and print one line per source."));
+
 void SetUp(QCommandLineParser& Parser)
 {
     Parser.setApplicationDescription(
@@ -35,6 +42,7 @@ void SetUp(QCommandLineParser& Parser)
     Parser.addVersionOption();
     Parser.addOption(CheckOption);
     Parser.addOption(HistoryOption);
+    Parser.addOption(RefreshOnceOption);
     Parser.addOption({QStringLiteral("set-source"),
                       QStringLiteral("Write source N's lines (1-5, in tab order) of dane.txt in the working "
                                      "directory: --address URL, --start TEXT, --end TEXT."),
@@ -42,8 +50,9 @@ void SetUp(QCommandLineParser& Parser)
     Parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("The configuration file for --check."),
                                  QStringLiteral("[FILE]"));
-    Parser.addPositionalArgument(QStringLiteral("N"), QStringLiteral("The source for --history."),
-                                 QStringLiteral("[N]"));
+    Parser.addPositionalArgument(QStringLiteral("N"),
+                                 QStringLiteral("The source for --history, the sources for --refresh-once."),
+                                 QStringLiteral("[N ...]"));
 }
 
 // The toolkit's own options, which QApplication takes out of the command line: flags, and options
@@ -121,6 +130,14 @@ int RunCommandLine(int argc, char** argv)
         return 0;
     }
     const QStringList Files = Parser.positionalArguments();
+    if (Parser.isSet(RefreshOnceOption)) {
+        if (Parser.isSet(CheckOption) || Parser.isSet(HistoryOption))
+            return Fail(QStringLiteral("--refresh-once goes alone."));
+        const std::optional<std::vector<int>> Sources = RefreshSources(Files);
+        if (!Sources)
+            return Fail(QStringLiteral("--refresh-once takes source numbers from 1 to %1.").arg(SourceCount));
+        return RunRefreshOnce(*Sources);
+    }
     if (Parser.isSet(HistoryOption)) {
         if (Parser.isSet(CheckOption))
             return Fail(QStringLiteral("--check and --history go one at a time."));
