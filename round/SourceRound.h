@@ -87,10 +87,11 @@ public:
     ~TSourceRound() override;
 
     // Starts the round of Request. Setup runs on the suspended worker first (its progress label and
-    // ShowProgress stay the caller's). On this thread, in the order the workers end: Ended as soon as
-    // the page file is written, then Done once the result is whole (after the history has the
-    // version, where it gets one). Returns the started worker, valid until Ended returns. Throws
-    // std::system_error when the worker's thread cannot start; neither callback then runs.
+    // ShowProgress stay the caller's). Ended runs on this thread as soon as the page file is written,
+    // so the rounds end in the order their workers do; Done follows once the result is whole (after
+    // the history has the version, where it gets one). Returns the started worker, valid until Ended
+    // returns. Throws std::system_error when the worker's thread cannot start; neither callback then
+    // runs.
     TSciager* Launch(const TRoundRequest& Request, const std::function<void(TSciager*)>& Setup, TDone Ended,
                      TDone Done = {});
 

@@ -2,6 +2,7 @@
 // byte, a change told once, failures that keep the last good file and name their reason.
 #include "SourceRound.h"
 #include "ClosedPort.h"
+#include "Configuration.h"
 #include "LoopbackServer.h"
 #include "TempDir.h"
 
@@ -19,27 +20,30 @@ std::string ReadFile(const std::string& Path)
 class TSourceRounds : public testing::Test
 {
 protected:
-    // The demo's configuration and pages, served under the same names.
+    // The demo's configuration and pages, served under the same names, read as a refresh reads them.
     std::vector<TRoundRequest> DemoRequests()
     {
         std::string Configuration = ReadFile(TKW_DEMO_DIR "/dane.txt.in");
         const std::string Demo = "http://127.0.0.1:@PORT@/";
         for (std::size_t At; (At = Configuration.find(Demo)) != std::string::npos;)
             Configuration.replace(At, Demo.size(), Server.Url("/"));
+        Data.Write("dane.txt", Configuration);
         for (const char* Page :
              {"parkiet.html", "euromoney.html", "bankier.html", "doakcji.html", "indeksy.html"})
             Server.Serve(std::string("/") + Page,
                          {.Body = ReadFile(std::string(TKW_DEMO_DIR "/site/") + Page)});
-        std::vector<TRoundRequest> Requests;
-        std::vector<std::string> Lines;
-        for (std::size_t Begin = 0, End; (End = Configuration.find("\r\n", Begin)) != std::string::npos;
-             Begin = End + 2)
-            Lines.push_back(Configuration.substr(Begin, End - Begin));
-        for (int Source = 0; Source < SourceCount; ++Source)
-            Requests.push_back({.Source = Source,
-                                .Address = Lines[3 * Source],
-                                .StartMarker = Lines[3 * Source + 1],
-                                .EndMarker = Lines[3 * Source + 2]});
+        std::vector<TRoundRequest> Requests(SourceCount);
+        const auto Addresses = LoadConfiguration(
+            Data.Dir() + "dane.txt", [&](int Source, TConfigField Field, const std::string& Value) {
+                if (Field == TConfigField::StartMarker)
+                    Requests[Source].StartMarker = Value;
+                else if (Field == TConfigField::EndMarker)
+                    Requests[Source].EndMarker = Value;
+            });
+        for (int Source = 0; Source < SourceCount; ++Source) {
+            Requests[Source].Source = Source;
+            Requests[Source].Address = Addresses[Source];
+        }
         return Requests;
     }
 
