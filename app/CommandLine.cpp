@@ -41,6 +41,11 @@ const std::vector<TCommand>& Commands()
            QStringLiteral("TEXT")},
           {QStringLiteral("end"), QStringLiteral("With --set-source: the end marker."),
            QStringLiteral("TEXT")}}},
+        {{QStringLiteral("refresh-once"),
+          QStringLiteral("Refresh every source, or sources N ... (1-5, in tab order), once without a "
+                         "window: read dane.txt in the working directory, write the page files and the "
+                         "history, and print one line per source.")},
+         RunRefreshOnceCommand},
         {{QStringLiteral("feed"), QStringLiteral("Print the Atom feed of the newest changes of every source "
                                                  "(zmiany.atom beside the history), without a window.")},
          RunFeedCommand},
@@ -80,8 +85,9 @@ void SetUp(QCommandLineParser& Parser)
     Parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("The configuration file for --check."),
                                  QStringLiteral("[FILE]"));
-    Parser.addPositionalArgument(QStringLiteral("N"), QStringLiteral("The source for --history."),
-                                 QStringLiteral("[N]"));
+    Parser.addPositionalArgument(QStringLiteral("N"),
+                                 QStringLiteral("The source for --history, the sources for --refresh-once."),
+                                 QStringLiteral("[N ...]"));
 }
 
 // The toolkit's own options, which QApplication takes out of the command line: flags, and options

@@ -11,5 +11,8 @@ int RunHistoryCommand(const QCommandLineParser& Parser);
 // the locale's encoding and written in Windows-1250. 0 when the file was written, 1 when it could
 // not be (the old file untouched), 2 for bad arguments (app/SetSource.cpp).
 int RunSetSource(const QCommandLineParser& Parser);
+// --refresh-once [N ...]: one refresh without a window, or by the window running from the same page
+// folder (app/RefreshOnce.cpp).
+int RunRefreshOnceCommand(const QCommandLineParser& Parser);
 // --feed: the feed of changes printed (app/FeedCommand.cpp).
 int RunFeedCommand(const QCommandLineParser& Parser);

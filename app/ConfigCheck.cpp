@@ -5,9 +5,8 @@
 #include "ConfigFileWarnings.h"
 #include "Configuration.h"
 #include "PageFolder.h"
-#include "PageWorker.h"
-#include "Sciager.h"
 #include "SourcePage.h"
+#include "SourceRound.h"
 #include "SourceTable.h"
 #include "TextRoutines.h"
 #include "Windows1250.h"
@@ -17,7 +16,6 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -36,35 +34,24 @@ struct TSourceCheck
     TSourcePage Page;
 };
 
-// Downloads every source with an address at once and waits until all have ended.
+// Downloads every source with an address at once, writing nothing, and waits until all have ended.
 void DownloadAll(std::array<TSourceCheck, SourceCount>& Sources)
 {
-    int Pending = 0;
-    for (int Index = 0; Index < SourceCount; ++Index) {
-        TSourceCheck& Source = Sources[Index];
-        if (Source.Address.empty())
-            continue;
-        TSciager* Worker = NewPageWorker(Source.Address);
-        Worker->OnTerminate = [Index, &Source, &Pending](TSciager* Sender) {
-            Source.Success = Sender->Success();
-            Source.Outcome = Sender->Outcome();
-            if (Source.Success)
-                Source.Page =
-                    BuildSourcePage(Index, Sender->ResultText(), Source.StartMarker, Source.EndMarker);
-            if (--Pending == 0)
-                QCoreApplication::quit();
-        };
-        try {
-            Worker->Start();
-        } catch (const std::system_error& Error) {
-            delete Worker;
-            Source.Outcome = {.Failure = TFailure::Other, .Detail = Error.what()};
-            continue;
-        }
-        ++Pending;
+    std::vector<TRoundRequest> Requests;
+    for (int Index = 0; Index < SourceCount; ++Index)
+        if (!Sources[Index].Address.empty())
+            Requests.push_back({.Source = Index,
+                                .Address = Sources[Index].Address,
+                                .StartMarker = Sources[Index].StartMarker,
+                                .EndMarker = Sources[Index].EndMarker,
+                                .Mode = TRoundMode::Download});
+    TSourceRound Round;
+    for (const TRoundResult& Result : Round.Run(Requests)) {
+        TSourceCheck& Source = Sources[Result.Source];
+        Source.Success = !Result.Failed();
+        Source.Outcome = Result.Download;
+        Source.Page = Result.Page;
     }
-    if (Pending > 0)
-        QCoreApplication::exec();
 }
 
 // Text of the file or the page for a line of the report: control characters, a stray LF above

@@ -47,8 +47,10 @@ expected=(/usr/bin/tickerwell /usr/lib/tickerwell/tickerwell /usr/lib/tickerwell
   /usr/lib/systemd/user/tickerwell-refresh.service /usr/lib/systemd/user/tickerwell-refresh.timer)
 for size in 16 24 32 48 64 128 256; do expected+=("/usr/share/icons/hicolor/${size}x$size/apps/tickerwell.png"); done
 for file in "${expected[@]}"; do grep -qx "$file" "$work/contents" || fail "the package lacks $file"; done
-# The timer is the user's to enable: the package links no unit into a .wants folder.
-! grep -q '\.wants/' "$work/contents" || fail "the package enables a unit: $(grep '\.wants/' "$work/contents")"
+# The refresh timer is installed, never enabled: no unit links, no maintainer script that enables it.
+! grep -q '\.wants/' "$work/contents" || fail "the package enables a unit"
+dpkg-deb -e "$deb" "$work/control"
+! grep -rqs systemctl "$work/control" || fail "a maintainer script calls systemctl"
 depends=$(dpkg-deb -f "$deb" Depends)
 for package in libqt6widgets6 libqt6webenginewidgets6 libcurl4 fonts-liberation2; do
   [[ "$depends" == *"$package"* ]] || fail "Depends lacks $package: $depends"

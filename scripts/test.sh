@@ -33,11 +33,11 @@ run build-asan -LE '^(ui|desktop)$'
 ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0 run build-asan -L '^(ui|desktop)$'
 
 echo "== Worker, window and animation tests under ThreadSanitizer"
-TKW_BUILD_TARGETS="tkw_download_tests tkw_ui_tests tkw_tray_tests" build build-tsan tsan
+TKW_BUILD_TARGETS="tkw_download_tests tkw_round_tests tkw_ui_tests tkw_tray_tests" build build-tsan tsan
 # Qt, GLib and Chromium are not built for the sanitizer: their own memory work and locking, which it
 # cannot follow, is left out; the project's code is checked in full.
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1:suppressions=$root/tests/sanitizers/tsan.supp"
-run build-tsan -R '^(Sciager|DownloadBoundsTest|TRounds|Animation)\.'
+run build-tsan -R '^(Sciager|DownloadBoundsTest|TSourceRounds|TRounds|Animation)\.'
 
 echo "== Fuzz targets"
 bash "$root/scripts/fuzz.sh" short

@@ -3,14 +3,13 @@
 
 #include "Application.h"
 #include "SectionHistory.h"
-#include "SourceWatch.h"
+#include "SourceRound.h"
 
 #include <algorithm>
 
-TRefreshRequests::TRefreshRequests(TSourceWatch* Watch, TSectionHistory* History, QObject* Parent)
-    : QObject(Parent), FWatch(Watch), FHistory(History)
+TRefreshRequests::TRefreshRequests(TSectionHistory* History, QObject* Parent)
+    : QObject(Parent), FHistory(History)
 {
-    connect(Watch, &TSourceWatch::Attempted, this, &TRefreshRequests::Attempted);
 }
 
 void TRefreshRequests::Start(const QList<int>& Sources, const std::array<bool, SourceCount>& Busy,
@@ -38,18 +37,42 @@ void TRefreshRequests::Start(const QList<int>& Sources, const std::array<bool, S
         Idle();
 }
 
-void TRefreshRequests::Attempted(int Source, bool Changed)
+void TRefreshRequests::Ended(const TRoundResult& Result)
 {
     for (TRequest& Request : FWaiting)
-        Request.Outcomes[Source] = TOutcome{FWatch->State(Source).Failure, Changed};
+        if (!Request.Answering)
+            Request.Outcomes[Result.Source] =
+                TOutcome{Result.Failed() ? Result.Reason : QString(), Result.Changed};
+}
+
+void TRefreshRequests::Completed(const TRoundResult& Result)
+{
+    // The passages against the version before, as the history stored them.
+    if (!Result.Kept || !Result.Kept->Added.Error.isEmpty())
+        return;
+    for (TRequest& Request : FWaiting)
+        if (std::optional<TOutcome>& Outcome = Request.Outcomes[Result.Source];
+            Outcome && Outcome->Failure.isEmpty()) {
+            Outcome->Added = static_cast<int>(Result.Kept->Added.New.size());
+            Outcome->Removed = Result.Kept->Added.Removed;
+        }
 }
 
 void TRefreshRequests::Idle()
 {
     if (FWaiting.empty())
         return;
-    FHistory->AfterPending([this, Answered = std::exchange(FWaiting, {})] {
-        for (const TRequest& Request : Answered)
+    // The requests waiting now are answered once the history has their versions; the counts of
+    // those versions still reach them meanwhile.
+    for (TRequest& Request : FWaiting)
+        Request.Answering = true;
+    FHistory->AfterPending([this] {
+        const auto Answered = std::stable_partition(
+            FWaiting.begin(), FWaiting.end(), [](const TRequest& Request) { return !Request.Answering; });
+        std::vector<TRequest> Replies(std::make_move_iterator(Answered),
+                                      std::make_move_iterator(FWaiting.end()));
+        FWaiting.erase(Answered, FWaiting.end());
+        for (const TRequest& Request : Replies)
             Request.Reply(ReplyTo(Request));
     });
 }
@@ -59,13 +82,9 @@ TRefreshReply TRefreshRequests::ReplyTo(const TRequest& Request) const
     TRefreshReply Reply;
     for (const int Source : Request.Sources) {
         // A source whose download could not be started has no outcome.
-        TOutcome Outcome =
-            Request.Outcomes[Source].value_or(TOutcome{QStringLiteral(": pobieranie nie ruszyło")});
-        // The tooltip's text names the kind of failure first ("Błąd pobierania: HTTP 404"); the
-        // line says "błąd: " itself.
-        Outcome.Failure = Outcome.Failure.section(QStringLiteral(": "), 1);
-        const auto [Added, Removed] = Outcome.Changed ? FHistory->StoredChange(Source) : std::pair(0, 0);
-        Reply.Lines << RefreshLine(Source, Outcome.Failure, Outcome.Changed, Added, Removed,
+        const TOutcome Outcome =
+            Request.Outcomes[Source].value_or(TOutcome{QStringLiteral("pobieranie nie ruszyło")});
+        Reply.Lines << RefreshLine(Source, Outcome.Failure, Outcome.Changed, Outcome.Added, Outcome.Removed,
                                    Request.Running[Source]);
         if (!Outcome.Failure.isEmpty())
             Reply.ExitCode = 1;

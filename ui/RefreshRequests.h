@@ -1,6 +1,6 @@
 // TRefreshRequests: refreshes that a shell asked the window for (`tickerwell --refresh-once` while
-// the window runs): the sources each one waits for, their outcomes, and the reply once the window's
-// refresh has ended, with the history's counts of new and removed passages.
+// the window runs): the sources each one waits for, their rounds' results, and the reply once the
+// window's refresh has ended and the history has every version.
 #pragma once
 
 #include "SingleInstance.h"
@@ -14,14 +14,14 @@
 #include <vector>
 
 class TSectionHistory;
-class TSourceWatch;
+struct TRoundResult;
 
 class TRefreshRequests : public QObject
 {
     Q_OBJECT
 public:
-    // Watch reports each source's attempts and the end of a refresh; History counts the passages.
-    TRefreshRequests(TSourceWatch* Watch, TSectionHistory* History, QObject* Parent);
+    // History tells when every version handed over is stored.
+    TRefreshRequests(TSectionHistory* History, QObject* Parent);
 
     using TRefreshFn = std::function<void(const std::array<bool, SourceCount>& Chosen)>;
 
@@ -31,6 +31,12 @@ public:
     // cannot start replies at once with its reason and status 2.
     void Start(const QList<int>& Sources, const std::array<bool, SourceCount>& Busy,
                const TSingleInstance::TReplyFn& Reply, const TRefreshFn& Refresh);
+    // A source's round has ended (its page file written or not): the requests waiting take its
+    // outcome; Completed adds the history's counts once the round is whole. A round that ended
+    // before a request came may complete after it, and its counts are then replaced by those of the
+    // request's own round, which completes later.
+    void Ended(const TRoundResult& Result);
+    void Completed(const TRoundResult& Result);
     // Every source is idle: the requests waiting get their lines once the history has stored what
     // the refresh showed.
     void Idle();
@@ -40,6 +46,8 @@ private:
     {
         QString Failure;
         bool Changed = false;
+        int Added = 0;
+        int Removed = 0;
     };
     struct TRequest
     {
@@ -47,12 +55,11 @@ private:
         std::array<bool, SourceCount> Running{};
         std::array<std::optional<TOutcome>, SourceCount> Outcomes;
         TSingleInstance::TReplyFn Reply;
+        bool Answering = false; // every source was idle: the reply waits for the history only
     };
 
-    void Attempted(int Source, bool Changed);
     TRefreshReply ReplyTo(const TRequest& Request) const;
 
-    TSourceWatch* FWatch;
     TSectionHistory* FHistory;
     std::vector<TRequest> FWaiting;
 };

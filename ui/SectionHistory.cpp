@@ -4,16 +4,11 @@
 #include "DesktopNotifier.h"
 #include "History.h"
 #include "HistoryWindow.h"
-#include "PassageDiff.h"
-#include "ProgramSettings.h"
-#include "SourcePage.h"
+#include "SourceRound.h"
 #include "SourceWatch.h"
 #include "WebBrowser.h"
 
-#include <QDateTime>
 #include <QEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QTabWidget>
 
 namespace {
@@ -40,11 +35,12 @@ QString PassageCounts(int Added, int Removed)
 
 TSectionHistory::TSectionHistory(QWidget* Window, QTabWidget* Tabs,
                                  const std::array<TWebBrowser*, SourceCount>& Views, TSourceWatch* Watch,
-                                 std::function<std::string()> ProgramDir)
-    : QObject(Window), FWindow(Window), FTabs(Tabs), FViews(Views), FWatch(Watch),
-      FProgramDir(std::move(ProgramDir)), FCurrent(Tabs->currentIndex())
+                                 TSourceRound* Round)
+    : QObject(Window), FWindow(Window), FTabs(Tabs), FViews(Views), FWatch(Watch), FRound(Round),
+      FCurrent(Tabs->currentIndex())
 {
     Window->installEventFilter(this);
+    Round->CompareWith = [this](int Source) { return FSeen[Source]; };
     // A notification quotes the first passage new on the first of its tabs that has one.
     Watch->News = [this](const std::vector<int>& Sources, std::function<void(const QString&)> Done) {
         AfterPending([this, Sources, Done] {
@@ -62,70 +58,27 @@ TSectionHistory::TSectionHistory(QWidget* Window, QTabWidget* Tabs,
     });
 }
 
-THistory& TSectionHistory::History()
-{
-    if (!FHistory)
-        FHistory = new THistory(THistoryStore::DefaultPath(), QFile::decodeName(FProgramDir().c_str()), this);
-    return *FHistory;
-}
-
 bool TSectionHistory::Visible(int Source) const
 {
     return FWindow->isVisible() && !FWindow->isMinimized() && FTabs->currentIndex() == Source;
 }
 
-void TSectionHistory::Prepare(int Source, const std::string& Path)
-{
-    if (FPrepared[Source])
-        return;
-    FPrepared[Source] = true;
-    QFile File(QFile::decodeName(Path.c_str()));
-    if (!File.open(QIODevice::ReadOnly))
-        return;
-    QByteArray Bytes = File.readAll();
-    if (Source == IndexSource)
-        Bytes = QByteArray::fromStdString(BuildSourcePage(Source, Bytes.toStdString(), {}, {}).QuotesAddress);
-    FBaseline[Source] = TBaseline{Bytes, QFileInfo(File).lastModified().toSecsSinceEpoch()};
-}
-
-void TSectionHistory::Keep(int Source, const std::string& Bytes, const QString& Address)
-{
-    std::optional<TBaseline> Baseline = std::exchange(FBaseline[Source], std::nullopt);
-    const std::optional<QStringList> Seen = FSeen[Source];
-    // Read at every version, so that a change in the settings dialog holds from the next one on.
-    const int Days = HistoryDays();
-    History().Run<TKept>(
-        [Source, Page = QByteArray::fromStdString(Bytes), Baseline = std::move(Baseline), Seen, Days,
-         Address](THistoryStore& Store) {
-            Store.SetKeepDays(Days);
-            TKept Result{Store.Add(Source, Page, QDateTime::currentSecsSinceEpoch(), Baseline, Address)};
-            // A first version, or one the history could not compare, has nothing to be new against.
-            if (Seen || (!Result.Added.First && Result.Added.Error.isEmpty())) {
-                const TPassageChange Change =
-                    ComparePassages(Seen.value_or(Result.Added.Previous), Result.Added.Passages);
-                Result.New = Change.Added;
-                Result.Removed = Change.Removed;
-            }
-            return Result;
-        },
-        [this, Source](TKept Result) { Kept(Source, Result); });
-}
-
 void TSectionHistory::AfterPending(std::function<void()> Done)
 {
-    if (FHistory)
-        FHistory->AfterPending(std::move(Done));
-    else
-        Done();
+    FRound->History().AfterPending(std::move(Done));
 }
 
-void TSectionHistory::Kept(int Source, const TKept& Result)
+void TSectionHistory::Kept(const TRoundResult& Round)
 {
+    // A round that stored nothing (a failed download or write) leaves the marks as they are.
+    if (!Round.Kept)
+        return;
+    const int Source = Round.Source;
+    const TKeptVersion& Result = *Round.Kept;
     if (!FSeen[Source])
         FSeen[Source] = Result.Added.First || !Result.Added.Error.isEmpty() ? Result.Added.Passages
                                                                             : Result.Added.Previous;
     FShown[Source] = Result.Added.Passages;
-    FStoredChange[Source] = {static_cast<int>(Result.Added.New.size()), Result.Added.Removed};
     FError[Source] = Result.Added.Error;
     if (!Result.Added.MovedAside.isEmpty())
         FWatch->Notifier()->Notify(QStringLiteral("Tickerwell"),
@@ -182,7 +135,7 @@ void TSectionHistory::OpenWindow(int Source)
     if (Source < 0 || Source >= SourceCount)
         return;
     if (!FWindows[Source]) {
-        FWindows[Source] = new THistoryWindow(History(), Source, FWindow);
+        FWindows[Source] = new THistoryWindow(FRound->History(), Source, FWindow);
     }
     FWindows[Source]->show();
     FWindows[Source]->raise();

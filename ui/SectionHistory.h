@@ -1,10 +1,8 @@
-// TSectionHistory: the window's side of the history. It hands every shown version to the history
-// store, marks in each tab the passages that are new since the user last saw that tab, counts them
-// in the tab's tooltip, gives the first of them to the change notification, and opens the history
-// windows.
+// TSectionHistory: the window's side of the history. It marks in each tab the passages that the
+// round found new since the user last saw that tab, counts them in the tab's tooltip, gives the
+// first of them to the change notification, and opens the history windows.
 #pragma once
 
-#include "HistoryStore.h"
 #include "SourceTable.h"
 
 #include <QObject>
@@ -18,32 +16,25 @@
 
 class QTabWidget;
 class QWidget;
-class THistory;
 class THistoryWindow;
+class TSourceRound;
 class TSourceWatch;
 class TWebBrowser;
+struct TRoundResult;
 
 class TSectionHistory : public QObject
 {
     Q_OBJECT
 public:
     // Window shows Tabs, whose page views are Views; Watch keeps their tooltips and sends the
-    // notifications. ProgramDir gives the program folder whose history this is, read when the
-    // history is first used.
+    // notifications. Round stores the versions and counts their news against the passages last seen.
     TSectionHistory(QWidget* Window, QTabWidget* Tabs, const std::array<TWebBrowser*, SourceCount>& Views,
-                    TSourceWatch* Watch, std::function<std::string()> ProgramDir);
+                    TSourceWatch* Watch, TSourceRound* Round);
 
-    // Source's page file at Path is about to be replaced: the first time in this run, the file is
-    // kept in mind as the baseline for a source whose history is still empty.
-    void Prepare(int Source, const std::string& Path);
-    // Source shows Bytes now (the index source: the quotes address), downloaded from Address.
-    // Stores them off this thread; the marks and counts follow when that is done.
-    void Keep(int Source, const std::string& Bytes, const QString& Address);
+    // A round has ended; where the history has its version, the marks and counts follow.
+    void Kept(const TRoundResult& Result);
     // Runs Done on this thread once every version handed over so far is stored and compared.
     void AfterPending(std::function<void()> Done);
-    // The passages new and removed in Source's last version stored in this run, against the
-    // version before it; zeros when the last one handed over was not stored.
-    std::pair<int, int> StoredChange(int Source) const { return FStoredChange[Source]; }
     // Opens the history window of Source, or brings its open one to the front.
     void OpenWindow(int Source);
 
@@ -51,16 +42,7 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
-    struct TKept
-    {
-        TAddResult Added;
-        QStringList New; // new since the version last seen
-        int Removed = 0; // gone since then
-    };
-
-    THistory& History();
     bool Visible(int Source) const;
-    void Kept(int Source, const TKept& Result);
     void Look();
     void Leave(int Source);
     void ShowNote(int Source);
@@ -69,15 +51,11 @@ private:
     QTabWidget* FTabs;
     std::array<TWebBrowser*, SourceCount> FViews;
     TSourceWatch* FWatch;
-    std::function<std::string()> FProgramDir;
-    THistory* FHistory = nullptr;
+    TSourceRound* FRound;
     int FCurrent;
-    std::array<bool, SourceCount> FPrepared{};
-    std::array<std::optional<TBaseline>, SourceCount> FBaseline;
     std::array<std::optional<QStringList>, SourceCount> FSeen; // passages of the version last seen
     std::array<QStringList, SourceCount> FShown;               // passages of the version in the tab
     std::array<int, SourceCount> FRemoved{};
-    std::array<std::pair<int, int>, SourceCount> FStoredChange{};
     std::array<QString, SourceCount> FError;
     std::array<QString, SourceCount> FNews; // the first passage new since the tab was last seen
     std::array<QPointer<THistoryWindow>, SourceCount> FWindows;

@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <cstdint>
-#include <string>
 
 enum class TSourceMark : std::uint8_t
 {
@@ -24,7 +23,6 @@ struct TSourceState
     QString Failure;     // why the last attempt failed, in Polish; empty when it did not
     QString Warning;     // what was amiss on the last shown page; empty when nothing
     bool Unseen = false; // changed since the user last saw the tab
-    std::string Address; // index source: where its tab was last sent in this run
     QString Note;        // what the history adds to a shown page's tooltip; empty when nothing
 
     void Fail(const QString& Time, const QString& Reason);

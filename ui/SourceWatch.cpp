@@ -76,7 +76,6 @@ void TSourceWatch::Failed(int Source, const QString& Time, const QString& Reason
     FStates[Source].Fail(Time, Reason);
     Speak(Source, FStreaks[Source].Failed(QDateTime::currentDateTime(), Reason));
     ShowState(Source);
-    emit Attempted(Source, false);
 }
 
 void TSourceWatch::Shown(int Source, const QString& Time, bool Changed, const QString& Warning)
@@ -87,7 +86,6 @@ void TSourceWatch::Shown(int Source, const QString& Time, bool Changed, const QS
         FPending.push_back(Source);
     Look();
     ShowState(Source);
-    emit Attempted(Source, Changed);
 }
 
 void TSourceWatch::RefreshEnded()

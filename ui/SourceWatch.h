@@ -56,8 +56,6 @@ public:
 signals:
     // The source's tab mark and tooltip show its state anew.
     void StateShown(int Source);
-    // An attempt of Source has completed: failed (its state says why), or shown, changed or not.
-    void Attempted(int Source, bool Changed);
 
 private:
     bool WindowShown() const;

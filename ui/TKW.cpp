@@ -5,9 +5,7 @@
 #include "Configuration.h"
 #include "LongTimeText.h"
 #include "NtfyIcon.h"
-#include "PageFile.h"
 #include "PageFolder.h"
-#include "PageWorker.h"
 #include "PaintCoalescer.h"
 #include "PopupMenu.h"
 #include "RefreshRequests.h"
@@ -15,7 +13,7 @@
 #include "Sciager.h"
 #include "SectionHistory.h"
 #include "SettingsHooks.h"
-#include "SourcePage.h"
+#include "SourceRound.h"
 #include "SourceWatch.h"
 #include "TabMenu.h"
 #include "WindowFrame.h"
@@ -39,7 +37,7 @@ constexpr int CompactHeight = 90;
 constexpr int FullHeight = 490;
 constexpr int WindowWidth = 569;
 
-using THandler = void (TForm1::*)(TSciager*);
+using THandler = void (TForm1::*)(const TRoundResult&);
 constexpr std::array<THandler, SourceCount> Handlers{&TForm1::Worker0Terminate, &TForm1::Worker1Terminate,
                                                      &TForm1::Worker2Terminate, &TForm1::Worker3Terminate,
                                                      &TForm1::Worker4Terminate};
@@ -82,9 +80,11 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
         BringBack();
         PageControl1->setCurrentIndex(Source);
     };
-    History = new TSectionHistory(this, PageControl1, PageViews, Watch, [this] { return ProgramDir; });
+    Round = new TSourceRound([this] { return ProgramDir; }, this);
+    Round->MarkersAtEnd = [this](int Source) { return std::pair{StartMarker[Source], EndMarker[Source]}; };
+    History = new TSectionHistory(this, PageControl1, PageViews, Watch, Round);
     TabMenu->Add(QStringLiteral("Historia zmian..."), [this](int Source) { History->OpenWindow(Source); });
-    Requests = new TRefreshRequests(Watch, History, this);
+    Requests = new TRefreshRequests(History, this);
 
     connect(Button1, &QPushButton::clicked, this, [this] { GuardedRefresh(false); });
     connect(Timer1, &QTimer::timeout, this, [this, Schedule] {
@@ -315,52 +315,59 @@ void TForm1::LaunchWorker(int Source, const std::string& Address)
     if (Worker[Source] && Busy[Source])
         return;
     Busy[Source] = true;
-    TSciager* NewWorker = NewPageWorker(Address);
-    Worker[Source] = NewWorker;
-    NewWorker->ProgressControl = InfoLabel;
-    NewWorker->ShowProgress = PageControl1->currentIndex() == Source;
-    NewWorker->OnTerminate = [this, Source](TSciager* Sender) { (this->*Handlers[Source])(Sender); };
     try {
-        NewWorker->Start();
+        Worker[Source] = Round->Launch(
+            {.Source = Source, .Address = Address},
+            [this, Source](TSciager* NewWorker) {
+                NewWorker->ProgressControl = InfoLabel;
+                NewWorker->ShowProgress = PageControl1->currentIndex() == Source;
+            },
+            [this, Source](const TRoundResult& Result) { (this->*Handlers[Source])(Result); },
+            [this](const TRoundResult& Result) {
+                History->Kept(Result);
+                Requests->Completed(Result);
+            });
     } catch (const std::system_error&) {
         // No thread for this download: the source stays idle and the next refresh tries again.
         Busy[Source] = false;
         Worker[Source] = nullptr;
-        delete NewWorker;
     }
 }
 
-void TForm1::CompleteDownload(int Source)
+void TForm1::CompleteDownload(const TRoundResult& Result)
 {
+    const int Source = Result.Source;
     Busy[Source] = false;
-    if (!Worker[Source]->Success())
-        Watch->Failed(Source, LongTimeText(),
-                      QStringLiteral("Błąd pobierania: ") +
-                          QString::fromStdString(DescribeFailure(Worker[Source]->Outcome())));
+    Requests->Ended(Result);
+    if (Result.Outcome == TRoundOutcome::DownloadFailed)
+        Watch->Failed(Source, LongTimeText(), Result.Failure());
     else
-        ShowPage(Source, BuildSourcePage(Source, Worker[Source]->ResultText(), StartMarker[Source],
-                                         EndMarker[Source]));
+        ShowPage(Result);
     if (std::none_of(Busy.begin(), Busy.end(), [](bool Flag) { return Flag; })) {
         Watch->RefreshEnded();
         Requests->Idle();
     }
 }
 
-// Writes the source's page file and navigates its tab, then takes the update time. A page that
-// could not be saved or shown is named on the status line once; the tab's mark keeps the failure.
-void TForm1::ShowPage(int Source, const TSourcePage& Page)
+// Navigates the tab to the page file the round wrote (the index source: to its quotes page), then
+// takes the update time. A page that could not be saved or shown is named on the status line once;
+// the tab's mark keeps the failure.
+void TForm1::ShowPage(const TRoundResult& Result)
 {
-    bool Changed = false;
+    const int Source = Result.Source;
     QString Status;
     QString Failure;
-    try {
-        Changed = WriteAndNavigate(Source, Page);
-    } catch (const std::system_error&) {
-        Status = QStringLiteral("Nie można zapisać ") + QString::fromLatin1(SourceTable[Source].PageFileName);
-        Failure = QStringLiteral("Błąd zapisu: ") + Status;
-    } catch (const std::invalid_argument&) {
-        Status = QStringLiteral("Nie można otworzyć strony");
-        Failure = QStringLiteral("Błąd wyświetlania: przeglądarka odrzuciła adres");
+    if (Result.Outcome == TRoundOutcome::WriteFailed) {
+        Status = Result.Reason;
+        Failure = Result.Failure();
+    } else {
+        try {
+            PageViews[Source]->Navigate(Source == IndexSource ? FromWindows1250(Result.Page.QuotesAddress)
+                                                              : QFile::decodeName(Result.PagePath.c_str()));
+        } catch (const std::invalid_argument&) {
+            Status = QStringLiteral("Nie można otworzyć strony");
+            Failure = QStringLiteral("Błąd wyświetlania: przeglądarka odrzuciła adres");
+        }
     }
     const QString Time = LongTimeText();
     const bool Shown = PageControl1->currentIndex() == Source;
@@ -373,29 +380,8 @@ void TForm1::ShowPage(int Source, const TSourcePage& Page)
     LastUpdate[Source] = Time;
     if (Shown)
         InfoLabel->setText(LastUpdatePrefix + LastUpdate[Source]);
-    Watch->Shown(Source, Time, Changed, Source == IndexSource ? QString() : MarkerWarning(Page.Markers));
-}
-
-// True when the page differs from the one it replaces (for the index source: the address its tab
-// is sent to).
-bool TForm1::WriteAndNavigate(int Source, const TSourcePage& Page)
-{
-    const std::string Path = ProgramDir + std::string(SourceTable[Source].PageFileName);
-    History->Prepare(Source, Path);
-    if (Source != IndexSource) {
-        const bool Changed = WritePageFile(Path, Page.FileBytes);
-        PageViews[Source]->Navigate(QFile::decodeName(Path.c_str()));
-        History->Keep(Source, Page.FileBytes, LinkLabels[Source]->text());
-        return Changed;
-    }
-    if (!Page.FileBytes.empty())
-        WritePageFile(Path, Page.FileBytes);
-    PageViews[Source]->Navigate(FromWindows1250(Page.QuotesAddress));
-    History->Keep(Source, Page.QuotesAddress, LinkLabels[Source]->text());
-    std::string& Previous = Watch->State(Source).Address;
-    const bool Changed = !Previous.empty() && Previous != Page.QuotesAddress;
-    Previous = Page.QuotesAddress;
-    return Changed;
+    Watch->Shown(Source, Time, Result.Changed,
+                 Source == IndexSource ? QString() : MarkerWarning(Result.Page.Markers));
 }
 
 void TForm1::PageControl1Change()

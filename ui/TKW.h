@@ -24,10 +24,11 @@ class TPopupMenu;
 class TRefreshRequests;
 class TSciager;
 class TSectionHistory;
+class TSourceRound;
 class TSourceWatch;
 class TTabMenu;
 class TWindowFrame;
-struct TSourcePage;
+struct TRoundResult;
 
 class TForm1 : public QWidget, public Ui::TForm1
 {
@@ -57,12 +58,12 @@ public:
     // just those boxes checked; Reply gets one line per source once every download has ended.
     void RefreshOnRequest(const QList<int>& Sources, const TSingleInstance::TReplyFn& Reply);
 
-    // The five completion handlers share one frame.
-    void Worker0Terminate(TSciager*) { CompleteDownload(0); }
-    void Worker1Terminate(TSciager*) { CompleteDownload(1); }
-    void Worker2Terminate(TSciager*) { CompleteDownload(2); }
-    void Worker3Terminate(TSciager*) { CompleteDownload(3); }
-    void Worker4Terminate(TSciager*) { CompleteDownload(4); }
+    // The five completion handlers share one frame; each shows its source's round.
+    void Worker0Terminate(const TRoundResult& Result) { CompleteDownload(Result); }
+    void Worker1Terminate(const TRoundResult& Result) { CompleteDownload(Result); }
+    void Worker2Terminate(const TRoundResult& Result) { CompleteDownload(Result); }
+    void Worker3Terminate(const TRoundResult& Result) { CompleteDownload(Result); }
+    void Worker4Terminate(const TRoundResult& Result) { CompleteDownload(Result); }
 
     QTimer* Timer1;
     TPopupMenu* PopupMenu1;
@@ -81,6 +82,8 @@ public:
     TTabMenu* TabMenu;
     // The refreshes a shell waits for.
     TRefreshRequests* Requests;
+    // Each source's round: its worker, page file and history.
+    TSourceRound* Round;
     std::array<TSciager*, SourceCount> Worker{};
     std::array<bool, SourceCount> Busy{};
     std::array<std::string, SourceCount> StartMarker;
@@ -106,9 +109,8 @@ protected:
 private:
     void FormCreate();
     void LaunchWorker(int Source, const std::string& Address);
-    void CompleteDownload(int Source);
-    void ShowPage(int Source, const TSourcePage& Page);
-    bool WriteAndNavigate(int Source, const TSourcePage& Page);
+    void CompleteDownload(const TRoundResult& Result);
+    void ShowPage(const TRoundResult& Result);
     void GuardedRefresh(bool Tick);
     void OpenAddress(const QString& Address);
     void BringBack();

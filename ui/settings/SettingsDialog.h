@@ -22,7 +22,9 @@ class TOptionsPage;
 class TPagePreview;
 class TPageSourceView;
 class TSciager;
+class TSourceRound;
 struct TMarkerPositions;
+struct TRoundResult;
 struct TSourcePage;
 
 class TSettingsDialog : public QDialog
@@ -65,7 +67,7 @@ private:
     void ShowSource(bool PageToo = true);
     void FieldEdited(int Field);
     void Lengthen(int Marker);
-    void Downloaded(int Source, TSciager* Sender);
+    void Downloaded(const TRoundResult& Result);
     void ShowMarkers();
     void ShowPreview(const TSourcePage& Built);
     QString MarkerNote(int Marker, const TMarkerPositions& At) const;
@@ -88,4 +90,5 @@ private:
     QLabel* FileWarning;
     QLabel* SaveError;
     TOptionsPage* Options;
+    TSourceRound* DownloadRound;
 };

@@ -7,9 +7,9 @@
 #include "OptionsPage.h"
 #include "PagePreview.h"
 #include "PageSourceView.h"
-#include "PageWorker.h"
 #include "Sciager.h"
 #include "SourcePage.h"
+#include "SourceRound.h"
 #include "TextRoutines.h"
 #include "Windows1250.h"
 
@@ -19,7 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
@@ -56,6 +55,8 @@ TSettingsDialog::TSettingsDialog(QWidget* Window, const QStringList& Captions, Q
     setWindowTitle(Title);
     setAttribute(Qt::WA_DeleteOnClose);
     resize(920, 680);
+    // "Pobierz" downloads as a refresh does, but writes no page file and stores nothing.
+    DownloadRound = new TSourceRound({}, this);
 
     QString FileNote;
     try {
@@ -271,46 +272,38 @@ void TSettingsDialog::Download()
     TSetup& Setup = Setups[FSource];
     if (Setup.Worker)
         return;
-    TSciager* Worker = NewPageWorker(Setup.Values[0]);
-    const QPointer<TSettingsDialog> Self(this);
-    const int Source = FSource;
-    Worker->OnTerminate = [Self, Source](TSciager* Sender) {
-        if (Self)
-            Self->Downloaded(Source, Sender);
-    };
     try {
-        Worker->Start();
+        Setup.Worker = DownloadRound->Launch(
+            {.Source = FSource, .Address = Setup.Values[0], .Mode = TRoundMode::Download}, {},
+            [this](const TRoundResult& Result) { Downloaded(Result); });
     } catch (const std::system_error& Failure) {
-        delete Worker;
         OutcomeLabel->setText(QStringLiteral("BŁĄD: ") + QString::fromLocal8Bit(Failure.what()));
         return;
     }
-    Setup.Worker = Worker;
     Setup.Outcome = QStringLiteral("Pobieranie…");
     OutcomeLabel->setText(Setup.Outcome);
     DownloadButton->setEnabled(false);
 }
 
-void TSettingsDialog::Downloaded(int Source, TSciager* Sender)
+void TSettingsDialog::Downloaded(const TRoundResult& Result)
 {
+    const int Source = Result.Source;
     TSetup& Setup = Setups[Source];
     Setup.Worker = nullptr;
-    const TDownloadOutcome& Outcome = Sender->Outcome();
+    const TDownloadOutcome& Outcome = Result.Download;
     const QString Bytes = QStringLiteral("bajtów: ") + QString::number(Outcome.Bytes);
-    if (Sender->Success()) {
-        Setup.Page = NormalizeLines(Sender->ResultText());
-        Setup.Charset = PageCharset(Sender->ContentType(), Setup.Page);
+    if (!Result.Failed()) {
+        Setup.Page = Result.Downloaded;
+        Setup.Charset = PageCharset(Result.ContentType, Setup.Page);
         Setup.View = DecodePage(Setup.Page, Setup.Charset);
         Setup.Picks = {};
         Setup.Outcome = QStringLiteral("HTTP %1, %2, kodowanie %3")
                             .arg(Outcome.Status)
                             .arg(Bytes, QString::fromStdString(Setup.Charset));
     } else {
-        const std::string Reason = DescribeFailure(Outcome);
-        Setup.Outcome =
-            QStringLiteral("BŁĄD: ") +
-            (Reason.empty() ? QStringLiteral("błąd pobierania") : QString::fromStdString(Reason)) +
-            (Outcome.Failure == TFailure::HttpStatus ? QStringLiteral(", ") + Bytes : QString());
+        Setup.Outcome = QStringLiteral("BŁĄD: ") +
+                        (Result.Reason.isEmpty() ? QStringLiteral("błąd pobierania") : Result.Reason) +
+                        (Outcome.Failure == TFailure::HttpStatus ? QStringLiteral(", ") + Bytes : QString());
     }
     if (Source == FSource)
         ShowSource();

@@ -1,0 +1,191 @@
+// One source's round: worker, page, page file and history, and the wait for a set of rounds.
+#include "SourceRound.h"
+
+#include "History.h"
+#include "PageFile.h"
+#include "PageWorker.h"
+#include "PassageDiff.h"
+#include "ProgramSettings.h"
+#include "Sciager.h"
+#include "TextRoutines.h"
+#include "Windows1250.h"
+
+#include <QDateTime>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <memory>
+#include <system_error>
+
+QString TRoundResult::Failure() const
+{
+    switch (Outcome) {
+    case TRoundOutcome::Done:
+        break;
+    case TRoundOutcome::DownloadFailed:
+        return QStringLiteral("Błąd pobierania: ") + Reason;
+    case TRoundOutcome::WriteFailed:
+        return QStringLiteral("Błąd zapisu: ") + Reason;
+    }
+    return {};
+}
+
+TSourceRound::TSourceRound(std::function<std::string()> PageFolder, QObject* Parent, QString HistoryPath)
+    : QObject(Parent), FPageFolder(std::move(PageFolder)), FHistoryPath(std::move(HistoryPath))
+{
+}
+
+TSourceRound::~TSourceRound() = default;
+
+THistory& TSourceRound::History()
+{
+    if (!FHistory)
+        FHistory = new THistory(FHistoryPath, QFile::decodeName(FPageFolder().c_str()), this);
+    return *FHistory;
+}
+
+TSciager* TSourceRound::Launch(const TRoundRequest& Request, const std::function<void(TSciager*)>& Setup,
+                               TDone Ended, TDone Done)
+{
+    TSciager* Worker = NewPageWorker(Request.Address);
+    if (Setup)
+        Setup(Worker);
+    // A round whose owner has gone meanwhile lets its worker end unheard.
+    Worker->OnTerminate = [Self = QPointer(this), Request, Ended = std::move(Ended),
+                           Done = std::move(Done)](TSciager* Sender) {
+        if (Self)
+            Self->Complete(Request, Sender, Ended, Done);
+    };
+    try {
+        Worker->Start();
+    } catch (const std::system_error&) {
+        delete Worker;
+        throw;
+    }
+    return Worker;
+}
+
+void TSourceRound::Complete(const TRoundRequest& Request, TSciager* Sender, const TDone& Ended,
+                            const TDone& Done)
+{
+    TRoundResult Result;
+    Result.Source = Request.Source;
+    Result.Download = Sender->Outcome();
+    if (!Sender->Success()) {
+        Result.Reason = QString::fromStdString(DescribeFailure(Result.Download));
+    } else {
+        Result.Outcome = TRoundOutcome::Done;
+        const auto [Start, End] =
+            MarkersAtEnd ? MarkersAtEnd(Request.Source) : std::pair{Request.StartMarker, Request.EndMarker};
+        Result.Page = BuildSourcePage(Request.Source, Sender->ResultText(), Start, End);
+        if (Request.Mode == TRoundMode::Download) {
+            Result.Downloaded = NormalizeLines(Sender->ResultText());
+            Result.ContentType = Sender->ContentType();
+        }
+    }
+    const bool Keeps = !Result.Failed() && Request.Mode == TRoundMode::Keep && Write(Result);
+    // The version goes to the history before Ended runs, so that a wait for the history asked for
+    // there (a refresh's end) covers it.
+    if (Keeps)
+        Keep(Result, FromWindows1250(Request.Address), Done);
+    if (Ended)
+        Ended(Result);
+    if (!Keeps && Done)
+        Done(Result);
+}
+
+// Replaces the page file: the fragment page, or the index page unless it came empty. False, with the
+// reason, when it cannot be saved.
+bool TSourceRound::Write(TRoundResult& Result)
+{
+    const int Source = Result.Source;
+    Result.PagePath = FPageFolder() + std::string(SourceTable[Source].PageFileName);
+    if (!FPrepared[Source]) {
+        FPrepared[Source] = true;
+        QFile File(QFile::decodeName(Result.PagePath.c_str()));
+        if (File.open(QIODevice::ReadOnly)) {
+            QByteArray Bytes = File.readAll();
+            if (Source == IndexSource) {
+                FQuotes[Source] = BuildSourcePage(Source, Bytes.toStdString(), {}, {}).QuotesAddress;
+                Bytes = QByteArray::fromStdString(FQuotes[Source]);
+            }
+            FBaseline[Source] = TBaseline{Bytes, QFileInfo(File).lastModified().toSecsSinceEpoch()};
+        }
+    }
+    try {
+        if (Source != IndexSource) {
+            Result.Changed = WritePageFile(Result.PagePath, Result.Page.FileBytes);
+            return true;
+        }
+        if (!Result.Page.FileBytes.empty())
+            WritePageFile(Result.PagePath, Result.Page.FileBytes);
+    } catch (const std::system_error&) {
+        Result.Outcome = TRoundOutcome::WriteFailed;
+        Result.Reason =
+            QStringLiteral("Nie można zapisać ") + QString::fromLatin1(SourceTable[Source].PageFileName);
+        return false;
+    }
+    std::string& Previous = FQuotes[Source];
+    Result.Changed = !Previous.empty() && Previous != Result.Page.QuotesAddress;
+    Previous = Result.Page.QuotesAddress;
+    return true;
+}
+
+// Stores the version off this thread (the index source's version is its quotes address), with the
+// source's address for the feed of changes, and counts its news, then runs Done with the whole result.
+void TSourceRound::Keep(TRoundResult Result, const QString& Address, const TDone& Done)
+{
+    const int Source = Result.Source;
+    std::optional<TBaseline> Baseline = std::exchange(FBaseline[Source], std::nullopt);
+    const std::optional<QStringList> Since = CompareWith ? CompareWith(Source) : std::nullopt;
+    const QByteArray Version =
+        QByteArray::fromStdString(Source == IndexSource ? Result.Page.QuotesAddress : Result.Page.FileBytes);
+    // Read at every version, so that a change in the settings holds from the next one on.
+    const int Days = HistoryDays();
+    auto Shared = std::make_shared<TRoundResult>(std::move(Result));
+    History().Run<TKeptVersion>(
+        [Source, Version, Baseline = std::move(Baseline), Since, Days, Address](THistoryStore& Store) {
+            Store.SetKeepDays(Days);
+            TKeptVersion Kept{
+                Store.Add(Source, Version, QDateTime::currentSecsSinceEpoch(), Baseline, Address)};
+            // A first version, or one the history could not compare, has nothing to be new against.
+            if (Since || (!Kept.Added.First && Kept.Added.Error.isEmpty())) {
+                const TPassageChange Change =
+                    ComparePassages(Since.value_or(Kept.Added.Previous), Kept.Added.Passages);
+                Kept.New = Change.Added;
+                Kept.Removed = Change.Removed;
+            }
+            return Kept;
+        },
+        [Shared, Done](TKeptVersion Kept) {
+            Shared->Kept = std::move(Kept);
+            if (Done)
+                Done(*Shared);
+        });
+}
+
+std::vector<TRoundResult> TSourceRound::Run(const std::vector<TRoundRequest>& Requests)
+{
+    std::vector<TRoundResult> Results(Requests.size());
+    std::size_t Pending = 0;
+    QEventLoop Loop;
+    for (std::size_t Index = 0; Index < Requests.size(); ++Index) {
+        TRoundResult& Slot = Results[Index];
+        Slot.Source = Requests[Index].Source;
+        try {
+            Launch(Requests[Index], {}, {}, [&Slot, &Pending, &Loop](const TRoundResult& Result) {
+                Slot = Result;
+                if (--Pending == 0)
+                    Loop.quit();
+            });
+            ++Pending;
+        } catch (const std::system_error& Error) {
+            Slot.Download = {.Failure = TFailure::Other, .Detail = Error.what()};
+            Slot.Reason = QString::fromStdString(DescribeFailure(Slot.Download));
+        }
+    }
+    if (Pending > 0)
+        Loop.exec();
+    return Results;
+}

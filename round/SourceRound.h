@@ -1,0 +1,125 @@
+// TSourceRound: one source's round without widgets. It starts the download worker, builds the page,
+// replaces the page file, hands the version to the history and gives one result per source, for the
+// window, the settings dialog and the commands alike.
+#pragma once
+
+#include "DownloadOutcome.h"
+#include "HistoryStore.h"
+#include "SourcePage.h"
+#include "SourceTable.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+class THistory;
+class TSciager;
+
+enum class TRoundMode : std::uint8_t
+{
+    Keep,    // download, build, write the page file and store the version
+    Download // download and build only: nothing is written
+};
+
+struct TRoundRequest
+{
+    int Source = 0;
+    std::string Address;
+    std::string StartMarker;
+    std::string EndMarker;
+    TRoundMode Mode = TRoundMode::Keep;
+};
+
+enum class TRoundOutcome : std::uint8_t
+{
+    Done,           // downloaded and built; in Keep mode the page file is written
+    DownloadFailed, // the previous page file stays
+    WriteFailed     // downloaded, but the page file could not be replaced; the previous one stays
+};
+
+// What the history made of the version: the passages new against the version before it (or against
+// the passages the round was told to compare with) and the count of those gone.
+struct TKeptVersion
+{
+    TAddResult Added;
+    QStringList New;
+    int Removed = 0;
+};
+
+struct TRoundResult
+{
+    int Source = 0;
+    TRoundOutcome Outcome = TRoundOutcome::DownloadFailed;
+    // Why the round failed, in Polish: the download's failure ("HTTP 404") or the page file that
+    // could not be saved ("Nie można zapisać 2stormerfut.htm"); empty when it did not fail.
+    QString Reason;
+    // The page differs from the one it replaces (the index source: its quotes address does).
+    bool Changed = false;
+    TSourcePage Page;
+    std::string PagePath;             // the page file, Keep mode
+    TDownloadOutcome Download;        // how the transfer ended
+    std::string Downloaded;           // Download mode: the page in line form
+    std::string ContentType;          // Download mode: the response's Content-Type
+    std::optional<TKeptVersion> Kept; // once the history has the version (Keep mode, page shown)
+
+    bool Failed() const { return Outcome != TRoundOutcome::Done; }
+    // The failure as the tab's tooltip names it: "Błąd pobierania: HTTP 404", "Błąd zapisu: ...".
+    QString Failure() const;
+};
+
+class TSourceRound : public QObject
+{
+    Q_OBJECT
+public:
+    using TDone = std::function<void(const TRoundResult&)>;
+
+    // PageFolder gives the folder of the page files with its trailing slash, read at every round;
+    // it also keys the history at HistoryPath, which is opened with the first stored version.
+    explicit TSourceRound(std::function<std::string()> PageFolder = {}, QObject* Parent = nullptr,
+                          QString HistoryPath = THistoryStore::DefaultPath());
+    ~TSourceRound() override;
+
+    // Starts the round of Request. Setup runs on the suspended worker first (its progress label and
+    // ShowProgress stay the caller's). Ended runs on this thread as soon as the page file is written,
+    // so the rounds end in the order their workers do; Done follows once the result is whole (after
+    // the history has the version, where it gets one). Returns the started worker, valid until Ended
+    // returns. Throws std::system_error when the worker's thread cannot start; neither callback then
+    // runs.
+    TSciager* Launch(const TRoundRequest& Request, const std::function<void(TSciager*)>& Setup, TDone Ended,
+                     TDone Done = {});
+
+    // Runs the rounds of Requests side by side in an event loop of its own and returns their whole
+    // results in the order of Requests. A worker that cannot start fails its round.
+    std::vector<TRoundResult> Run(const std::vector<TRoundRequest>& Requests);
+
+    // The passages whose news a source's next version is counted against, asked for when its page
+    // file is written; without it, or when it gives none, the version before it in the history.
+    std::function<std::optional<QStringList>(int Source)> CompareWith;
+    // Where set, gives a source's start and end markers when its download ends (the window reads
+    // them anew at every refresh, also while a download is in flight); otherwise the request's.
+    std::function<std::pair<std::string, std::string>(int Source)> MarkersAtEnd;
+
+    // The history of this page folder, opened on first use.
+    THistory& History();
+
+private:
+    void Complete(const TRoundRequest& Request, TSciager* Sender, const TDone& Ended, const TDone& Done);
+    bool Write(TRoundResult& Result);
+    void Keep(TRoundResult Result, const QString& Address, const TDone& Done);
+
+    std::function<std::string()> FPageFolder;
+    QString FHistoryPath;
+    THistory* FHistory = nullptr;
+    // Read once per source: the page file found on disk before the first round, for the history's
+    // baseline and the index source's previous quotes address.
+    std::array<bool, SourceCount> FPrepared{};
+    std::array<std::optional<TBaseline>, SourceCount> FBaseline;
+    std::array<std::string, SourceCount> FQuotes;
+};

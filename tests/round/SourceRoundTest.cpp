@@ -1,0 +1,158 @@
+// The round without a window, against the loopback server: the demo's five page files byte for
+// byte, a change told once, failures that keep the last good file and name their reason.
+#include "SourceRound.h"
+#include "ClosedPort.h"
+#include "Configuration.h"
+#include "LoopbackServer.h"
+#include "TempDir.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+std::string ReadFile(const std::string& Path)
+{
+    std::ifstream In(Path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
+}
+
+class TSourceRounds : public testing::Test
+{
+protected:
+    // The demo's configuration and pages, served under the same names, read as a refresh reads them.
+    std::vector<TRoundRequest> DemoRequests()
+    {
+        std::string Configuration = ReadFile(TKW_DEMO_DIR "/dane.txt.in");
+        const std::string Demo = "http://127.0.0.1:@PORT@/";
+        for (std::size_t At; (At = Configuration.find(Demo)) != std::string::npos;)
+            Configuration.replace(At, Demo.size(), Server.Url("/"));
+        Data.Write("dane.txt", Configuration);
+        for (const char* Page :
+             {"parkiet.html", "euromoney.html", "bankier.html", "doakcji.html", "indeksy.html"})
+            Server.Serve(std::string("/") + Page,
+                         {.Body = ReadFile(std::string(TKW_DEMO_DIR "/site/") + Page)});
+        std::vector<TRoundRequest> Requests(SourceCount);
+        const auto Addresses = LoadConfiguration(
+            Data.Dir() + "dane.txt", [&](int Source, TConfigField Field, const std::string& Value) {
+                if (Field == TConfigField::StartMarker)
+                    Requests[Source].StartMarker = Value;
+                else if (Field == TConfigField::EndMarker)
+                    Requests[Source].EndMarker = Value;
+            });
+        for (int Source = 0; Source < SourceCount; ++Source) {
+            Requests[Source].Source = Source;
+            Requests[Source].Address = Addresses[Source];
+        }
+        return Requests;
+    }
+
+    std::vector<TRoundResult> Run(const std::vector<TRoundRequest>& Requests) { return Round.Run(Requests); }
+
+    TLoopbackServer Server;
+    TTempDir Folder;
+    TTempDir Data;
+    TSourceRound Round{[this] { return Folder.Dir(); }, nullptr,
+                       QString::fromStdString(Data.Dir() + "history.sqlite")};
+};
+} // namespace
+
+TEST_F(TSourceRounds, DemoPagesGiveTheirPageFilesByteForByteAndAChangeIsToldOnce)
+{
+    std::vector<TRoundRequest> Requests = DemoRequests();
+    std::vector<TRoundResult> Results = Run(Requests);
+    ASSERT_EQ(Results.size(), 5u);
+    for (const TRoundResult& Result : Results) {
+        const std::string Name(SourceTable[Result.Source].PageFileName);
+        SCOPED_TRACE(Name);
+        ASSERT_FALSE(Result.Failed()) << Result.Failure().toStdString();
+        EXPECT_EQ(Folder.Read(Name), ReadFile(TKW_E2E_DIR "/" + Name)) << "page file bytes";
+        EXPECT_EQ(Result.PagePath, Folder.Dir() + Name);
+        EXPECT_FALSE(Result.Changed) << "there was no page file before";
+        ASSERT_TRUE(Result.Kept);
+        EXPECT_TRUE(Result.Kept->Added.Stored && Result.Kept->Added.First);
+        EXPECT_TRUE(Result.Kept->New.isEmpty()) << "a first version has nothing new against";
+    }
+    EXPECT_TRUE(Results[4].Page.QuotesAddress.find("gieldy.php?sesid=") != std::string::npos);
+
+    // The first source's section gains a paragraph: that source alone changes, once.
+    const std::string Parkiet = ReadFile(TKW_DEMO_DIR "/site/parkiet.html");
+    const std::size_t End = Parkiet.find("<!-- KONIEC KOMENTARZA -->");
+    ASSERT_NE(End, std::string::npos);
+    Server.Serve("/parkiet.html",
+                 {.Body = Parkiet.substr(0, End) + "<p>Nowy akapit</p>\r\n" + Parkiet.substr(End)});
+    for (int Pass = 0; Pass < 2; ++Pass) {
+        SCOPED_TRACE("pass " + std::to_string(Pass));
+        Results = Run(Requests);
+        for (const TRoundResult& Result : Results) {
+            SCOPED_TRACE(Result.Source);
+            const bool Changed = Pass == 0 && Result.Source == 0;
+            ASSERT_FALSE(Result.Failed());
+            EXPECT_EQ(Result.Changed, Changed);
+            ASSERT_TRUE(Result.Kept);
+            EXPECT_EQ(Result.Kept->Added.Stored, Changed);
+            EXPECT_EQ(Result.Kept->New, Changed ? QStringList{"Nowy akapit"} : QStringList{});
+        }
+    }
+}
+
+TEST_F(TSourceRounds, FailuresKeepTheLastGoodFileAndNameTheirReason)
+{
+    const TClosedPort Closed;
+    const auto Page = [](const std::string& Text) { return "a <s>" + Text + "</s> b"; };
+    for (int Source = 0; Source < 4; ++Source)
+        Server.Serve("/" + std::to_string(Source), {.Body = Page("old")});
+    std::vector<TRoundRequest> Requests;
+    for (int Source = 0; Source < 4; ++Source)
+        Requests.push_back({Source, Server.Url("/" + std::to_string(Source)), "<s>", "</s>"});
+    ASSERT_FALSE(Run(Requests)[0].Failed());
+    std::array<std::string, 4> Before;
+    for (int Source = 0; Source < 4; ++Source)
+        Before[Source] = Folder.Read(std::string(SourceTable[Source].PageFileName));
+
+    Server.Serve("/0", {.Status = 404, .Body = Page("not found")});
+    Server.Serve("/1", {.Body = Page(std::string(4000, 'n')), .Fault = TReply::TFault::BreakOff});
+    Requests[2].Address = Closed.Url("/2");
+    Server.Serve("/3", {.Body = Page("new")});
+    const std::vector<TRoundResult> Results = Run(Requests);
+    const struct
+    {
+        TRoundOutcome Outcome;
+        const char* Failure;
+    } Expected[] = {{TRoundOutcome::DownloadFailed, "Błąd pobierania: HTTP 404"},
+                    {TRoundOutcome::DownloadFailed, "Błąd pobierania: "},
+                    {TRoundOutcome::DownloadFailed, "Błąd pobierania: połączenie odrzucone"},
+                    {TRoundOutcome::Done, ""}};
+    for (int Source = 0; Source < 4; ++Source) {
+        SCOPED_TRACE(Source);
+        const TRoundResult& Result = Results[Source];
+        EXPECT_EQ(Result.Outcome, Expected[Source].Outcome);
+        const QString Failure = QString::fromUtf8(Expected[Source].Failure);
+        EXPECT_EQ(Result.Failure().left(Failure.size()), Failure) << Result.Failure().toStdString();
+        EXPECT_EQ(Result.Kept.has_value(), !Result.Failed()) << "only a saved page reaches the history";
+        const std::string File = Folder.Read(std::string(SourceTable[Source].PageFileName));
+        EXPECT_EQ(File == Before[Source], Result.Failed()) << "the last good page file stays";
+    }
+
+    // A folder that cannot take the page file: the page is downloaded, nothing is stored.
+    TSourceRound Nowhere([this] { return Folder.Dir() + "missing/"; }, nullptr,
+                         QString::fromStdString(Data.Dir() + "history.sqlite"));
+    const TRoundResult Unsaved = Nowhere.Run({Requests[3]})[0];
+    EXPECT_EQ(Unsaved.Outcome, TRoundOutcome::WriteFailed);
+    EXPECT_EQ(Unsaved.Failure(), QStringLiteral("Błąd zapisu: Nie można zapisać 4doakcji.htm"));
+    EXPECT_FALSE(Unsaved.Kept);
+
+    // Download mode writes no page file and opens no history: the folder stays as it was.
+    const TTempDir Empty;
+    TSourceRound Preview([&Empty] { return Empty.Dir(); }, nullptr,
+                         QString::fromStdString(Empty.Dir() + "h.sqlite"));
+    const TRoundResult Downloaded = Preview.Run({{.Source = 3,
+                                                  .Address = Requests[3].Address,
+                                                  .StartMarker = "<s>",
+                                                  .EndMarker = "</s>",
+                                                  .Mode = TRoundMode::Download}})[0];
+    EXPECT_FALSE(Downloaded.Failed());
+    EXPECT_EQ(Downloaded.Downloaded, Page("new") + "\r\n") << "the page in line form";
+    EXPECT_NE(Downloaded.Page.Fragment.find("new"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_empty(Empty.Path()));
+}
