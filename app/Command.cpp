@@ -39,6 +39,13 @@ QString ArgumentText(const QString& Argument)
     return QString::fromUtf8(Argument.toLatin1());
 }
 
+int SourceIdArgument(const QString& Argument)
+{
+    bool Number = false;
+    const int Id = Argument.toInt(&Number);
+    return Number && Id > 0 && QString::number(Id) == Argument ? Id : 0;
+}
+
 std::string ArgumentCharset()
 {
     const std::string Charset = nl_langinfo(CODESET);

@@ -28,6 +28,9 @@ QString ArgumentFromBytes(const char* Bytes);
 std::string ArgumentBytes(const QString& Argument);
 QString ArgumentText(const QString& Argument);
 
+// A source id as written by --sources (1 and up, digits only, no leading zero), else 0.
+int SourceIdArgument(const QString& Argument);
+
 // The encoding of the arguments: the locale's, but UTF-8 under the C locale, whose ASCII cron,
 // systemd and ssh give while the arguments they pass are UTF-8 in practice.
 std::string ArgumentCharset();

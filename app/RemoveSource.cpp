@@ -24,9 +24,8 @@ int RunRemoveSource(const QCommandLineParser& Parser)
 {
     if (!Parser.positionalArguments().isEmpty())
         return UsageError(QStringLiteral("--remove-source takes one ID."));
-    bool Number = false;
-    const int Id = Parser.value(QStringLiteral("remove-source")).toInt(&Number);
-    if (!Number || Id < 1)
+    const int Id = SourceIdArgument(Parser.value(QStringLiteral("remove-source")));
+    if (Id == 0)
         return UsageError(QStringLiteral("--remove-source: ID to numer źródła z listy --sources"));
     if (Id < FirstOwnId)
         return UsageError(QStringLiteral("źródeł od 1 do %1 nie można usunąć").arg(SourceCount));

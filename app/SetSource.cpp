@@ -124,10 +124,8 @@ int RunSetSource(const QCommandLineParser& Parser)
     if (!Parser.positionalArguments().isEmpty())
         return Refuse("nieznany argument „" + ArgumentText(Parser.positionalArguments()[0]).toStdString() +
                       "”");
-    const QString Number = ArgumentText(Parser.value(QStringLiteral("set-source")));
-    bool IsNumber = false;
-    const int Id = Number.toInt(&IsNumber);
-    if (!IsNumber || Id < 1 || QString::number(Id) != Number)
+    const int Id = SourceIdArgument(Parser.value(QStringLiteral("set-source")));
+    if (Id == 0)
         return Refuse("N to numer źródła: od 1 do " + std::to_string(SourceCount) +
                       " w kolejności kart albo id własnego źródła z listy --sources");
     const bool OwnOptionGiven = std::any_of(OwnOptions.begin(), OwnOptions.end(),

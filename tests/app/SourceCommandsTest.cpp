@@ -39,6 +39,7 @@ TEST(SourceCommands, AddListChangeAndRemoveSourcesOfOnesOwn)
         {{"--remove-source", "6"}, 1, ""},
         {{"--remove-source", "3"}, 2, ""},
         {{"--remove-source", "x"}, 2, ""},
+        {{"--remove-source", "07"}, 2, ""},
         {{"--add-source", "--caption", QString(41, 'c'), "--address", "http://c/"}, 2, ""},
         {{"--add-source", "--caption", "c", "--address", "ftp://c/"}, 2, ""},
         {{"--add-source", "--caption", "c"}, 2, ""},
