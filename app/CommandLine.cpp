@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <array>
+#include <clocale>
 #include <string_view>
 #include <vector>
 
@@ -14,12 +15,51 @@ struct TCommand
 {
     QCommandLineOption Option;
     TCommandRun Run;
-    // Options that go with this command only.
+    // Options that go with this command (or a few commands) only.
     std::vector<QCommandLineOption> Companions = {};
 };
 
+// Options that gather every value given; any other option may be given once.
+const QStringList Repeatable{QStringLiteral("ignore"), QStringLiteral("trigger")};
+
 const std::vector<TCommand>& Commands()
 {
+    static const QCommandLineOption Caption{
+        QStringLiteral("caption"),
+        QStringLiteral("With --set-source or --add-source: the caption of a source of one's own."),
+        QStringLiteral("TEXT")};
+    static const QCommandLineOption Address{
+        QStringLiteral("address"), QStringLiteral("With --set-source or --add-source: the source's address."),
+        QStringLiteral("URL")};
+    static const QCommandLineOption Start{
+        QStringLiteral("start"), QStringLiteral("With --set-source or --add-source: the start marker."),
+        QStringLiteral("TEXT")};
+    static const QCommandLineOption End{QStringLiteral("end"),
+                                        QStringLiteral("With --set-source or --add-source: the end marker."),
+                                        QStringLiteral("TEXT")};
+    static const QCommandLineOption On{
+        QStringLiteral("on"),
+        QStringLiteral("With --set-source or --add-source: refresh the source of one's own (the default).")};
+    static const QCommandLineOption Off{
+        QStringLiteral("off"),
+        QStringLiteral("With --set-source or --add-source: leave the source of one's own out of refreshes.")};
+    static const QCommandLineOption Ignore{
+        QStringLiteral("ignore"),
+        QStringLiteral("With --set-source or --add-source: text that is no change, a regular expression "
+                       "(case insensitive); repeat it for more, the values given replace the list, and an "
+                       "empty one clears it."),
+        QStringLiteral("REGEX")};
+    static const QCommandLineOption Trigger{
+        QStringLiteral("trigger"),
+        QStringLiteral("With --set-source or --add-source: a word or phrase that a change must hold to "
+                       "notify; repeat it for more, the values given replace the list, and an empty one "
+                       "clears it."),
+        QStringLiteral("WORD")};
+    static const QCommandLineOption NewOnly{
+        QStringLiteral("new-only"),
+        QStringLiteral("With --set-source or --add-source: on (the default) when a change that only "
+                       "removes passages notifies nothing, off when it does."),
+        QStringLiteral("on|off")};
     static const std::vector<TCommand> List{
         {{QStringLiteral("check"),
           QStringLiteral("Check the configuration FILE (default: dane.txt in the working "
@@ -31,16 +71,28 @@ const std::vector<TCommand>& Commands()
                          "(1-5, in tab order), newest first, without a window.")},
          RunHistoryCommand},
         {{QStringLiteral("set-source"),
-          QStringLiteral("Write source N's lines (1-5, in tab order) of dane.txt in the working "
-                         "directory: --address URL, --start TEXT, --end TEXT."),
+          QStringLiteral("Change source N: for 1-5 (in tab order) its lines of dane.txt in the "
+                         "working directory (--address, --start, --end); for a source of one's own "
+                         "its entry in zrodla.ini (the same, --caption, --on, --off); for either its "
+                         "rules in zrodla.ini (--ignore, --trigger, --new-only)."),
           QStringLiteral("N")},
          RunSetSource,
-         {{QStringLiteral("address"), QStringLiteral("With --set-source: the source's address."),
-           QStringLiteral("URL")},
-          {QStringLiteral("start"), QStringLiteral("With --set-source: the start marker."),
-           QStringLiteral("TEXT")},
-          {QStringLiteral("end"), QStringLiteral("With --set-source: the end marker."),
-           QStringLiteral("TEXT")}}},
+         {Address, Start, End, Caption, On, Off, Ignore, Trigger, NewOnly}},
+        {{QStringLiteral("sources"),
+          QStringLiteral("List every source, one a line: id, caption, address and on or off, then "
+                         "its rules, ignore=REGEX and trigger=WORD for each, and new-only=off when "
+                         "so; tab-separated.")},
+         RunSourcesCommand},
+        {{QStringLiteral("add-source"),
+          QStringLiteral("Add a source of one's own to zrodla.ini in the working directory: "
+                         "--caption TEXT --address URL [--start TEXT] [--end TEXT], and --off or "
+                         "rules if wanted; prints its id.")},
+         RunAddSource,
+         {Caption, Address, Start, End, On, Off, Ignore, Trigger, NewOnly}},
+        {{QStringLiteral("remove-source"),
+          QStringLiteral("Remove the source of one's own with this id and its page file."),
+          QStringLiteral("ID")},
+         RunRemoveSource},
         {{QStringLiteral("refresh-once"),
           QStringLiteral("Refresh every source, or sources N ... (1-5, in tab order), once without a "
                          "window: read dane.txt in the working directory, write the page files and the "
@@ -65,29 +117,53 @@ void SetUp(QCommandLineParser& Parser)
                        "Without options it opens its window."));
     Parser.addHelpOption();
     Parser.addVersionOption();
+    QStringList Added;
     for (const TCommand& Command : Commands()) {
         Parser.addOption(Command.Option);
+        // A companion of several commands is listed once, after the first of them.
         for (const QCommandLineOption& Companion : Command.Companions)
-            Parser.addOption(Companion);
+            if (!Added.contains(Companion.names().first())) {
+                Parser.addOption(Companion);
+                Added << Companion.names().first();
+            }
     }
-    // The source commands run before this parser; they are here for --help.
-    Parser.addOption(
-        {QStringLiteral("sources"),
-         QStringLiteral("List every source: id, caption, address and on or off, tab-separated.")});
-    Parser.addOption(
-        {QStringLiteral("add-source"),
-         QStringLiteral("Add a source of one's own to zrodla.ini in the working directory: "
-                        "--caption TEXT --address URL [--start TEXT] [--end TEXT]; prints its id. "
-                        "--set-source ID changes one (also --caption, --on, --off).")});
-    Parser.addOption({QStringLiteral("remove-source"),
-                      QStringLiteral("Remove the source of one's own with this id and its page file."),
-                      QStringLiteral("ID")});
     Parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("The configuration file for --check."),
                                  QStringLiteral("[FILE]"));
     Parser.addPositionalArgument(QStringLiteral("N"),
                                  QStringLiteral("The source for --history, the sources for --refresh-once."),
                                  QStringLiteral("[N ...]"));
+}
+
+bool GoesWith(const TCommand& Command, const QString& Name)
+{
+    return std::any_of(Command.Companions.begin(), Command.Companions.end(),
+                       [&](const QCommandLineOption& Option) { return Option.names().first() == Name; });
+}
+
+// The usage error of a command line with two commands, an option given twice, a companion without
+// its command, or no command; empty when there is none.
+QString Misuse(const QCommandLineParser& Parser, const std::vector<const TCommand*>& Chosen)
+{
+    if (Chosen.size() > 1)
+        return QStringLiteral("%1 and %2 go one at a time.")
+            .arg(OptionName(Chosen[0]->Option), OptionName(Chosen[1]->Option));
+    const QStringList Given = Parser.optionNames();
+    for (const QString& Name : Given)
+        if (Given.count(Name) > 1 && !Repeatable.contains(Name))
+            return QStringLiteral("--%1 podano dwa razy").arg(Name);
+    for (const QString& Name : Given) {
+        QStringList Owners;
+        for (const TCommand& Command : Commands())
+            if (GoesWith(Command, Name))
+                Owners << OptionName(Command.Option);
+        if (!Owners.isEmpty() && (Chosen.empty() || !GoesWith(*Chosen[0], Name)))
+            return QStringLiteral("--%1 goes with %2.").arg(Name, Owners.join(QStringLiteral(" or ")));
+    }
+    if (Chosen.empty())
+        return QStringLiteral("Unexpected argument '%1': a FILE goes with --check.")
+            .arg(ArgumentText(Parser.positionalArguments().value(0)));
+    return {};
 }
 
 // The toolkit's own options, which QApplication takes out of the command line: flags, and options
@@ -140,6 +216,8 @@ int RunCommandLine(int argc, char** argv)
     QCoreApplication Application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tickerwell"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TICKERWELL_VERSION));
+    // The commands read their texts and write their messages in the locale's encoding.
+    std::setlocale(LC_ALL, "");
     QCommandLineParser Parser;
     SetUp(Parser);
     if (!Parser.parse(OwnArguments(argc, argv)))
@@ -157,17 +235,8 @@ int RunCommandLine(int argc, char** argv)
     for (const TCommand& Command : Commands())
         if (Parser.isSet(Command.Option))
             Chosen.push_back(&Command);
-    if (Chosen.size() > 1)
-        return UsageError(QStringLiteral("%1 and %2 go one at a time.")
-                              .arg(OptionName(Chosen[0]->Option), OptionName(Chosen[1]->Option)));
-    for (const TCommand& Command : Commands())
-        for (const QCommandLineOption& Companion : Command.Companions)
-            if (Parser.isSet(Companion) && (Chosen.empty() || Chosen[0] != &Command))
-                return UsageError(QStringLiteral("%1 goes with %2.")
-                                      .arg(OptionName(Companion), OptionName(Command.Option)));
-    if (Chosen.empty())
-        return UsageError(QStringLiteral("Unexpected argument '%1': a FILE goes with --check.")
-                              .arg(ArgumentText(Parser.positionalArguments().value(0))));
+    if (const QString Error = Misuse(Parser, Chosen); !Error.isEmpty())
+        return UsageError(Error);
     return Chosen[0]->Run(Parser);
 }
 

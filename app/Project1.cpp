@@ -3,7 +3,6 @@
 #include "CommandLine.h"
 #include "PageFolder.h"
 #include "SingleInstance.h"
-#include "SourceCommands.h"
 #include "TKW.h"
 #include "WebBrowser.h"
 
@@ -22,8 +21,6 @@ namespace {
 int main(int argc, char** argv)
 {
     // Options are handled before the application object exists, which needs a display.
-    if (AsksForSourceCommand(argc, argv))
-        End(RunSourceCommand(argc, argv));
     if (AsksForCommandLine(argc, argv))
         End(RunCommandLine(argc, argv));
     PreparePageViews();

@@ -1,6 +1,7 @@
 // The rules of a source, the check of an ignore rule and the rules' entries in the sources' file.
 #include "SourceRules.h"
 
+#include "OwnSources.h"
 #include "RuleSet.h"
 
 #include <QRegularExpression>
@@ -9,6 +10,7 @@ namespace {
 const QString IgnoreKey = QStringLiteral("ignore");
 const QString TriggerKey = QStringLiteral("trigger");
 const QString NewOnlyKey = QStringLiteral("new_only");
+const QStringList Keys{IgnoreKey, TriggerKey, NewOnlyKey};
 } // namespace
 
 TRuleError::TRuleError(const QString& Pattern, const QString& Error, qsizetype Offset)
@@ -54,4 +56,26 @@ TSourceRules RulesFromEntries(const TRuleEntries& Entries)
             Rules.Trigger.append(Value);
     }
     return Rules;
+}
+
+TSourceRules RulesOf(const TSourcesFile& File, int Id)
+{
+    TRuleEntries Entries;
+    for (const QString& Key : Keys)
+        for (const std::string& Value : File.Values(Id, Key.toStdString()))
+            Entries.append({Key, QString::fromStdString(Value)});
+    return RulesFromEntries(Entries);
+}
+
+void SetRules(TSourcesFile& File, int Id, const TSourceRules& Rules)
+{
+    const TRuleEntries Entries = RulesToEntries(Rules);
+    for (const QString& Key : Keys) {
+        std::vector<std::string> Values;
+        for (const auto& [EntryKey, Value] : Entries)
+            // The default, new passages only, is left out: rules left empty leave no keys behind.
+            if (EntryKey == Key && !(Key == NewOnlyKey && Rules.NewOnly))
+                Values.push_back(Value.toStdString());
+        File.SetValues(Id, Key.toStdString(), Values);
+    }
 }

@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <utility>
 
+class TSourcesFile;
+
 struct TSourceRules
 {
     QStringList Ignore;  // regular expressions, case insensitive: the text they match is no change
@@ -40,3 +42,9 @@ TRuleEntries RulesToEntries(const TSourceRules& Rules);
 // Reads the entries of RulesToEntries; other keys are left to the caller. Empty values are skipped,
 // and a "new_only" other than "0" or "false" counts as on. Expressions are not checked here.
 TSourceRules RulesFromEntries(const TRuleEntries& Entries);
+
+// The rules of source Id (1 to 5 for the five) as the sources' file holds them.
+TSourceRules RulesOf(const TSourcesFile& File, int Id);
+// Writes Rules into the section of Id, new_only only when off; the section's other keys stay as they
+// are.
+void SetRules(TSourcesFile& File, int Id, const TSourceRules& Rules);

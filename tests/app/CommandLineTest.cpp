@@ -22,7 +22,7 @@ TEST(CommandLine, EveryCommandIsInTheHelpAndEveryUsageErrorHasOneForm)
     } Cases[] = {
         {{"--check", "--history"}, "--check and --history go one at a time."},
         {{"--feed", "--set-source", "1"}, "--set-source and --feed go one at a time."},
-        {{"--start", "x"}, "--start goes with --set-source."},
+        {{"--start", "x"}, "--start goes with --set-source or --add-source."},
         {{"--feed", "x"}, "--feed takes no arguments."},
         {{"--set-source", "1", "--start", "a", "--start", "b"}, "--start podano dwa razy"},
         {{"--set-source", "1", "--end", "x", "extra"}, "nieznany argument „extra”"},

@@ -1,5 +1,6 @@
-// tickerwell --sources, --add-source, --remove-source and --set-source for one's own sources,
-// without a display: the lines printed, the file written and the exit statuses.
+// tickerwell --sources, --add-source, --remove-source, --set-source for one's own sources and the
+// rules of every source, without a display: the lines printed, the files written and the exit
+// statuses.
 #include "ProgramRun.h"
 
 #include <QFileInfo>
@@ -38,6 +39,7 @@ TEST(SourceCommands, AddListChangeAndRemoveSourcesOfOnesOwn)
         {{"--remove-source", "6"}, 1, ""},
         {{"--remove-source", "3"}, 2, ""},
         {{"--remove-source", "x"}, 2, ""},
+        {{"--remove-source", "07"}, 2, ""},
         {{"--add-source", "--caption", QString(41, 'c'), "--address", "http://c/"}, 2, ""},
         {{"--add-source", "--caption", "c", "--address", "ftp://c/"}, 2, ""},
         {{"--add-source", "--caption", "c"}, 2, ""},
@@ -95,4 +97,59 @@ TEST(SourceCommands, RemovalDeletesThePageFileAndABrokenOrFullFileIsRefused)
     EXPECT_EQ(Run.Status, 2);
     EXPECT_TRUE(Run.Err.contains("jest już 50 własnych źródeł")) << Lines(Run);
     EXPECT_EQ(Dir.Read("zrodla.ini"), Fifty);
+}
+
+TEST(SourceCommands, RulesAreSetListedAndClearedWithoutTouchingDaneTxt)
+{
+    TTempDir Dir;
+    const std::string Dane = "http://p/\r\n<a>\r\n</a>\r\n";
+    Dir.Write("dane.txt", Dane);
+    const QString Five = "1\tWirek & Borta\thttp://p/\ton\n";
+    const QString Others = "3\tStormer On-line\t\ton\n4\tdoakcji.pl\t\ton\n5\tIndeksy\t\ton\n";
+    const struct
+    {
+        QStringList Arguments;
+        int Status;
+        QString Out; // standard output; for a refusal, what standard error holds
+    } Steps[] = {
+        {{"--set-source", "2", "--ignore", "\\d+:\\d+", "--ignore=licznik \\d+", "--trigger", "straty netto"},
+         0,
+         ""},
+        {{"--add-source", "--caption", "Mój", "--address", "http://x/", "--trigger", "łódź", "--new-only",
+          "off"},
+         0,
+         "6\n"},
+        {{"--set-source", "2", "--ignore", "a", "--ignore", "(ab"},
+         2,
+         "missing closing parenthesis (pozycja 3)"},
+        {{"--set-source", "6", "--new-only", "maybe"}, 2, "--new-only przyjmuje on albo off"},
+        {{"--set-source", "1", "--caption", "x"}, 2, "tylko dla własnych źródeł"},
+        {{"--sources"},
+         0,
+         Five + "2\tStormer Futures\t\ton\tignore=\\d+:\\d+\tignore=licznik \\d+\ttrigger=straty netto\n" +
+             Others + "6\tMój\thttp://x/\ton\ttrigger=łódź\tnew-only=off\n"},
+        {{"--set-source", "2", "--trigger", ""}, 0, ""},
+        {{"--set-source", "6", "--new-only", "on", "--ignore", "", "--trigger", "zysk", "--trigger",
+          "strata"},
+         0,
+         ""},
+        {{"--sources"},
+         0,
+         Five + "2\tStormer Futures\t\ton\tignore=\\d+:\\d+\tignore=licznik \\d+\n" + Others +
+             "6\tMój\thttp://x/\ton\ttrigger=zysk\ttrigger=strata\n"},
+    };
+    for (const auto& Step : Steps) {
+        const std::string Before = Dir.Exists("zrodla.ini") ? Dir.Read("zrodla.ini") : "";
+        const TRun Run = RunProgram(Dir, Step.Arguments);
+        const std::string What = Step.Arguments.join(' ').toStdString();
+        EXPECT_EQ(Run.Status, Step.Status) << What << ": " << Lines(Run);
+        if (Step.Status == 0)
+            EXPECT_EQ(Run.Out, Step.Out) << What << ": " << Lines(Run);
+        else {
+            EXPECT_TRUE(Run.Err.contains(Step.Out)) << What << ": " << Lines(Run);
+            EXPECT_EQ(Dir.Read("zrodla.ini"), Before) << What << " wrote the file it refused";
+        }
+        EXPECT_EQ(Dir.Read("dane.txt"), Dane) << What << " wrote dane.txt";
+    }
+    EXPECT_FALSE(Dir.Exists("dane.txt.bak"));
 }
