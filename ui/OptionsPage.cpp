@@ -2,6 +2,7 @@
 #include "OptionsPage.h"
 
 #include "Autostart.h"
+#include "ChannelListBox.h"
 #include "HistoryStore.h"
 #include "ProgramSettings.h"
 
@@ -55,6 +56,7 @@ TOptionsPage::TOptionsPage(QAction* Notifications)
     Layout->addWidget(Note(QStringLiteral("Historia zmian każdej karty zachowuje do %1 wersji; starsze niż "
                                           "tyle dni usuwa, gdy zapisuje następną (najnowsza zostaje zawsze).")
                                .arg(THistoryStore::MaxVersions)));
+    Layout->addWidget(new TChannelListBox);
     Layout->addStretch(1);
 }
 

@@ -118,6 +118,11 @@ void TSectionHistory::AfterPending(std::function<void()> Done)
         Done();
 }
 
+QStringList TSectionHistory::NewPassages(int Source) const
+{
+    return FViews[Source]->Highlight();
+}
+
 void TSectionHistory::Kept(int Source, const TKept& Result)
 {
     if (!FSeen[Source])
