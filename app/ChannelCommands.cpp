@@ -3,7 +3,7 @@
 
 #include "Channel.h"
 #include "ChannelMessage.h"
-#include "ChannelSender.h"
+#include "Channels.h"
 #include "SecretStore.h"
 #include "Windows1250.h"
 
@@ -147,21 +147,11 @@ int Remove(const QStringList& Arguments)
 
 int Test()
 {
-    QSettings Settings = ChannelSettings();
-    const std::vector<TChannel> Channels = LoadChannels(Settings);
     bool All = true;
-    for (std::size_t I = 0; I < Channels.size(); ++I) {
-        if (!Channels[I].On)
-            continue;
-        const TSecretAnswer Secret =
-            TakesSecret(Channels[I]) ? ReadSecretNow(Channels[I].Key) : TSecretAnswer{true, {}, false, {}};
-        const TSendResult Result = Secret.Ok || !NeedsSecret(Channels[I])
-                                       ? SendToChannel(Channels[I], Secret.Secret, TestChanges())
-                                       : TSendResult{false, 0, QStringLiteral("brak hasła: ") + Secret.Error};
-        const QString Text = ResultText(Result, QDateTime::currentDateTime());
-        SaveLastResult(Settings, Channels[I].Key, Text);
-        Print(stdout, Describe(int(I) + 1, Channels[I]) + QStringLiteral(": ") + Text + QLatin1Char('\n'));
-        All = All && Result.Sent;
+    for (const TChannelOutcome& Outcome : SendNow(TestChanges())) {
+        Print(stdout, Describe(Outcome.Number, Outcome.Channel) + QStringLiteral(": ") + Outcome.Result +
+                          QLatin1Char('\n'));
+        All = All && Outcome.Sent;
     }
     return All ? 0 : 1;
 }

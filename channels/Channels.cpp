@@ -15,6 +15,26 @@ struct TChannels::TJob
     TRefreshChanges Changes;
 };
 
+std::vector<TChannelOutcome> SendNow(const TRefreshChanges& Changes)
+{
+    QSettings Settings = ChannelSettings();
+    const std::vector<TChannel> Channels = LoadChannels(Settings);
+    std::vector<TChannelOutcome> Outcomes;
+    for (std::size_t I = 0; I < Channels.size(); ++I) {
+        if (!Channels[I].On)
+            continue;
+        const TSecretAnswer Secret =
+            TakesSecret(Channels[I]) ? ReadSecretNow(Channels[I].Key) : TSecretAnswer{true, {}, false, {}};
+        const TSendResult Result = Secret.Ok || !NeedsSecret(Channels[I])
+                                       ? SendToChannel(Channels[I], Secret.Secret, Changes)
+                                       : TSendResult{false, 0, QStringLiteral("brak hasła: ") + Secret.Error};
+        const QString Text = ResultText(Result, QDateTime::currentDateTime());
+        SaveLastResult(Settings, Channels[I].Key, Text);
+        Outcomes.push_back({int(I) + 1, Channels[I], Result.Sent, Text});
+    }
+    return Outcomes;
+}
+
 TChannels::TChannels(QObject* Parent) : QObject(Parent), Thread(new QThread(this)), Worker(new QObject)
 {
     Worker->moveToThread(Thread);

@@ -12,6 +12,19 @@
 
 class QThread;
 
+// What one channel's send came to, for a caller that waits.
+struct TChannelOutcome
+{
+    int Number; // the channel's place in the list, from 1
+    TChannel Channel;
+    bool Sent;
+    QString Result; // "ostatnia wysyłka: ...", already kept in the settings
+};
+
+// Sends Changes through every channel of the settings that is on, one after the other, and waits:
+// for a run without a window, which must not end before its messages are out.
+std::vector<TChannelOutcome> SendNow(const TRefreshChanges& Changes);
+
 class TChannels : public QObject
 {
     Q_OBJECT

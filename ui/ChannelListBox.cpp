@@ -44,7 +44,10 @@ std::optional<std::pair<TChannel, QString>> AskChannel(QWidget* Parent)
     auto* Problem = new QLabel;
     Problem->setObjectName(QStringLiteral("ChannelProblem"));
     Problem->setWordWrap(true);
+    Address->setMinimumWidth(360);
     auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    Buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Dodaj"));
+    Buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Anuluj"));
     auto* Form = new QFormLayout(&Dialog);
     Form->addRow(QStringLiteral("Rodzaj"), Kind);
     Form->addRow(QStringLiteral("Adres"), Address);
@@ -105,8 +108,12 @@ TChannelListBox::TChannelListBox(QWidget* Parent)
     connect(AddButton, &QPushButton::clicked, this, &TChannelListBox::Add);
     connect(RemoveButton, &QPushButton::clicked, this, &TChannelListBox::Remove);
     connect(TestButton, &QPushButton::clicked, this, [this] {
-        if (QListWidgetItem* Item = List->currentItem())
-            Sender->SendTest(Item->data(Qt::UserRole).toString());
+        QListWidgetItem* Item = List->currentItem();
+        if (!Item)
+            return;
+        const QSignalBlocker Quiet(List);
+        Item->setText(Item->text().section(QLatin1Char('\n'), 0, 0) + QStringLiteral("\nwysyłanie próby…"));
+        Sender->SendTest(Item->data(Qt::UserRole).toString());
     });
     connect(List, &QListWidget::itemChanged, this,
             [this](QListWidgetItem* Item) { Toggle(List->row(Item), Item->checkState() == Qt::Checked); });
