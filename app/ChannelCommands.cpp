@@ -18,31 +18,31 @@
 #include <unistd.h>
 
 namespace {
-constexpr std::string_view Usage =
+constexpr std::string_view ChannelUsage =
     "tickerwell --channels | --add-channel ntfy|webhook|email ADDRESS [--to ADDR ...] "
     "[--user NAME] | --remove-channel N | --test-channels";
-constexpr std::string_view Commands[] = {"--channels", "--add-channel", "--remove-channel",
-                                         "--test-channels"};
+constexpr std::string_view ChannelCommandNames[] = {"--channels", "--add-channel", "--remove-channel",
+                                                    "--test-channels"};
 
-void Print(std::FILE* Stream, const QString& Text)
+void Say(std::FILE* Stream, const QString& Text)
 {
     std::fputs(Utf8ToLocale(Text.toStdString()).c_str(), Stream);
 }
 
-int Refuse(const QString& Message)
+int RefuseChannel(const QString& Message)
 {
-    Print(stderr, QStringLiteral("tickerwell: %1\nUżycie: %2\n")
-                      .arg(Message, QString::fromUtf8(Usage.data(), Usage.size())));
+    Say(stderr, QStringLiteral("tickerwell: %1\nUżycie: %2\n")
+                    .arg(Message, QString::fromUtf8(ChannelUsage.data(), ChannelUsage.size())));
     return 2;
 }
 
-int Fail(const QString& Message)
+int FailChannel(const QString& Message)
 {
-    Print(stderr, QStringLiteral("tickerwell: %1\n").arg(Message));
+    Say(stderr, QStringLiteral("tickerwell: %1\n").arg(Message));
     return 1;
 }
 
-QString Describe(int Number, const TChannel& Channel)
+QString DescribeChannel(int Number, const TChannel& Channel)
 {
     QString Line = QStringLiteral("%1. %2 %3").arg(Number).arg(KindName(Channel.Kind), Channel.Address);
     if (!Channel.To.isEmpty())
@@ -56,7 +56,7 @@ QString ReadSecretLine(const QString& Prompt)
     termios Saved{};
     const bool Terminal = isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &Saved) == 0;
     if (Terminal) {
-        Print(stderr, Prompt);
+        Say(stderr, Prompt);
         termios Quiet = Saved;
         Quiet.c_lflag &= ~tcflag_t(ECHO);
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &Quiet);
@@ -70,74 +70,73 @@ QString ReadSecretLine(const QString& Prompt)
     return QString::fromLocal8Bit(Line).trimmed();
 }
 
-int List()
+int ListChannels()
 {
     QSettings Settings = ChannelSettings();
     const std::vector<TChannel> Channels = LoadChannels(Settings);
     if (Channels.empty())
-        Print(stdout, QStringLiteral("Brak kanałów powiadomień.\n"));
+        Say(stdout, QStringLiteral("Brak kanałów powiadomień.\n"));
     for (std::size_t I = 0; I < Channels.size(); ++I)
-        Print(stdout, Describe(int(I) + 1, Channels[I]) +
-                          (Channels[I].On ? QStringLiteral(" włączony") : QStringLiteral(" wyłączony")) +
-                          (Channels[I].LastResult.isEmpty() ? QString()
-                                                            : QStringLiteral(", ") + Channels[I].LastResult) +
-                          QLatin1Char('\n'));
+        Say(stdout, DescribeChannel(int(I) + 1, Channels[I]) +
+                        (Channels[I].On ? QStringLiteral(" włączony") : QStringLiteral(" wyłączony")) +
+                        (Channels[I].LastResult.isEmpty() ? QString()
+                                                          : QStringLiteral(", ") + Channels[I].LastResult) +
+                        QLatin1Char('\n'));
     return 0;
 }
 
-int Add(const QStringList& Arguments)
+int AddChannel(const QStringList& Arguments)
 {
     if (Arguments.size() < 2)
-        return Refuse(QStringLiteral("--add-channel wymaga rodzaju i adresu"));
+        return RefuseChannel(QStringLiteral("--add-channel wymaga rodzaju i adresu"));
     const std::optional<TChannelKind> Kind = KindOf(Arguments[0]);
     if (!Kind)
-        return Refuse(
+        return RefuseChannel(
             QStringLiteral("nieznany rodzaj kanału „%1”: ntfy, webhook lub email").arg(Arguments[0]));
     TChannel Channel{
         *Kind, Arguments[1], {}, {}, true, {}, QUuid::createUuid().toString(QUuid::WithoutBraces)};
     for (qsizetype I = 2; I < Arguments.size(); I += 2) {
         if (I + 1 >= Arguments.size())
-            return Refuse(QStringLiteral("%1 wymaga wartości").arg(Arguments[I]));
+            return RefuseChannel(QStringLiteral("%1 wymaga wartości").arg(Arguments[I]));
         if (Arguments[I] == QLatin1String("--to") && *Kind == TChannelKind::Email)
             Channel.To << Arguments[I + 1];
         else if (Arguments[I] == QLatin1String("--user") && *Kind == TChannelKind::Email &&
                  Channel.User.isEmpty())
             Channel.User = Arguments[I + 1];
         else
-            return Refuse(QStringLiteral("nieznany argument „%1”").arg(Arguments[I]));
+            return RefuseChannel(QStringLiteral("nieznany argument „%1”").arg(Arguments[I]));
     }
     if (const QString Problem = ChannelProblem(Channel); !Problem.isEmpty())
-        return Refuse(Problem);
+        return RefuseChannel(Problem);
     if (TakesSecret(Channel)) {
         const QString Secret = ReadSecretLine(Channel.Kind == TChannelKind::Ntfy
                                                   ? QStringLiteral("Token dostępu (puste: bez tokenu): ")
                                                   : QStringLiteral("Hasło: "));
         if (Secret.isEmpty() && Channel.Kind == TChannelKind::Email)
-            return Fail(QStringLiteral("brak hasła na wejściu; kanał nie został dodany"));
+            return FailChannel(QStringLiteral("brak hasła na wejściu; kanał nie został dodany"));
         if (!Secret.isEmpty())
             if (const TSecretAnswer Answer = WriteSecretNow(Channel.Key, Secret); !Answer.Ok)
-                return Fail(Answer.Error +
-                            QStringLiteral("; hasło nie trafia do pliku, kanał nie został dodany"));
+                return FailChannel(Answer.Error +
+                                   QStringLiteral("; hasło nie trafia do pliku, kanał nie został dodany"));
     }
     QSettings Settings = ChannelSettings();
     std::vector<TChannel> Channels = LoadChannels(Settings);
     Channels.push_back(Channel);
     SaveChannels(Settings, Channels);
     if (Unencrypted(Channel))
-        Print(stderr,
-              QStringLiteral("tickerwell: uwaga: wiadomości do adresu http:// idą niezaszyfrowane\n"));
-    Print(stdout, QStringLiteral("Dodano kanał %1.\n").arg(Channels.size()));
+        Say(stderr, QStringLiteral("tickerwell: uwaga: wiadomości do adresu http:// idą niezaszyfrowane\n"));
+    Say(stdout, QStringLiteral("Dodano kanał %1.\n").arg(Channels.size()));
     return 0;
 }
 
-int Remove(const QStringList& Arguments)
+int RemoveChannel(const QStringList& Arguments)
 {
     QSettings Settings = ChannelSettings();
     std::vector<TChannel> Channels = LoadChannels(Settings);
     bool Number = Arguments.size() == 1;
     const int N = Number ? Arguments[0].toInt(&Number) : 0;
     if (!Number || N < 1 || N > int(Channels.size()))
-        return Refuse(
+        return RefuseChannel(
             QStringLiteral("--remove-channel wymaga numeru kanału od 1 do %1").arg(Channels.size()));
     RemoveSecretNow(Channels[N - 1].Key);
     Channels.erase(Channels.begin() + (N - 1));
@@ -145,12 +144,12 @@ int Remove(const QStringList& Arguments)
     return 0;
 }
 
-int Test()
+int TestChannels()
 {
     bool All = true;
     for (const TChannelOutcome& Outcome : SendNow(TestChanges())) {
-        Print(stdout, Describe(Outcome.Number, Outcome.Channel) + QStringLiteral(": ") + Outcome.Result +
-                          QLatin1Char('\n'));
+        Say(stdout, DescribeChannel(Outcome.Number, Outcome.Channel) + QStringLiteral(": ") + Outcome.Result +
+                        QLatin1Char('\n'));
         All = All && Outcome.Sent;
     }
     return All ? 0 : 1;
@@ -159,7 +158,8 @@ int Test()
 
 bool AsksForChannelCommand(int argc, char** argv)
 {
-    return argc > 1 && std::ranges::find(Commands, std::string_view(argv[1])) != std::end(Commands);
+    return argc > 1 &&
+           std::ranges::find(ChannelCommandNames, std::string_view(argv[1])) != std::end(ChannelCommandNames);
 }
 
 int RunChannelCommand(int argc, char** argv)
@@ -169,10 +169,10 @@ int RunChannelCommand(int argc, char** argv)
     QStringList Arguments = QCoreApplication::arguments().mid(1);
     const QString Command = Arguments.takeFirst();
     if (Command == QLatin1String("--add-channel"))
-        return Add(Arguments);
+        return AddChannel(Arguments);
     if (Command == QLatin1String("--remove-channel"))
-        return Remove(Arguments);
+        return RemoveChannel(Arguments);
     if (!Arguments.isEmpty())
-        return Refuse(QStringLiteral("%1 nie przyjmuje argumentów").arg(Command));
-    return Command == QLatin1String("--channels") ? List() : Test();
+        return RefuseChannel(QStringLiteral("%1 nie przyjmuje argumentów").arg(Command));
+    return Command == QLatin1String("--channels") ? ListChannels() : TestChannels();
 }

@@ -46,6 +46,9 @@ TChannels::~TChannels()
     Abort = true;
     Thread->quit();
     Thread->wait();
+    // A thread that never ran never hands the worker over for deletion.
+    if (!Thread->isFinished())
+        delete Worker;
 }
 
 void TChannels::Send(const TRefreshChanges& Changes)

@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 
 namespace {
-QLineEdit* Field(const char* Name, const QString& Hint)
+QLineEdit* ChannelField(const char* Name, const QString& Hint)
 {
     auto* Edit = new QLineEdit;
     Edit->setObjectName(QString::fromLatin1(Name));
@@ -36,10 +36,11 @@ std::optional<std::pair<TChannel, QString>> AskChannel(QWidget* Parent)
     Kind->setObjectName(QStringLiteral("ChannelKind"));
     Kind->addItems(
         {KindName(TChannelKind::Ntfy), KindName(TChannelKind::Webhook), KindName(TChannelKind::Email)});
-    QLineEdit* Address = Field("ChannelAddress", QStringLiteral("https://ntfy.sh/temat, smtps://serwer:465"));
-    QLineEdit* User = Field("ChannelUser", QStringLiteral("login serwera poczty"));
-    QLineEdit* To = Field("ChannelTo", QStringLiteral("adresy odbiorców, po przecinku"));
-    QLineEdit* Secret = Field("ChannelSecret", QStringLiteral("token ntfy lub hasło poczty"));
+    QLineEdit* Address =
+        ChannelField("ChannelAddress", QStringLiteral("https://ntfy.sh/temat, smtps://serwer:465"));
+    QLineEdit* User = ChannelField("ChannelUser", QStringLiteral("login serwera poczty"));
+    QLineEdit* To = ChannelField("ChannelTo", QStringLiteral("adresy odbiorców, po przecinku"));
+    QLineEdit* Secret = ChannelField("ChannelSecret", QStringLiteral("token ntfy lub hasło poczty"));
     Secret->setEchoMode(QLineEdit::Password);
     auto* Problem = new QLabel;
     Problem->setObjectName(QStringLiteral("ChannelProblem"));
