@@ -2,6 +2,7 @@
 #include "Channel.h"
 
 #include <QHostAddress>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QUuid>
 
@@ -62,6 +63,16 @@ QString ChannelProblem(const TChannel& Channel)
         return QStringLiteral("adres serwera poczty musi zaczynać się od smtps:// lub smtp://");
     if (Channel.To.isEmpty())
         return QStringLiteral("brak adresu odbiorcy (--to)");
+    // A plain address only: anything else could add headers or recipients of its own.
+    static const QRegularExpression Mailbox(QStringLiteral("^[^\\s<>@,]+@[^\\s<>@,]+$"));
+    for (const QString& To : Channel.To)
+        if (!Mailbox.match(To).hasMatch())
+            return QStringLiteral("nieprawidłowy adres odbiorcy: %1").arg(To);
+    // A login that looks like an address becomes the sender.
+    if (Channel.User.contains(QLatin1Char('@'))
+            ? !Mailbox.match(Channel.User).hasMatch()
+            : Channel.User.contains(QRegularExpression(QStringLiteral("\\s"))))
+        return QStringLiteral("nieprawidłowa nazwa użytkownika: %1").arg(Channel.User);
     return QString();
 }
 

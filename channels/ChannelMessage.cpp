@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QUrl>
 #include <QUuid>
 
 namespace {
@@ -70,7 +71,7 @@ THttpMessage NtfyMessage(const TRefreshChanges& Changes)
     THttpMessage Message{ChangeText(Changes).toUtf8(),
                          {{"Title", EncodedWords(ChangeSummary(Changes), " ")}}};
     if (!Changes.Sources.empty())
-        Message.Headers.append({"Click", Changes.Sources.front().Address.toUtf8()});
+        Message.Headers.append({"Click", QUrl(Changes.Sources.front().Address).toEncoded()});
     Message.Headers.append({"Tags", EncodedWords(Tags.join(QLatin1Char(',')), " ")});
     Message.Headers.append({QByteArray("Content-Type"), QByteArray("text/plain; charset=utf-8")});
     return Message;

@@ -137,6 +137,9 @@ TEST(ChannelSender, AddressesAreCheckedBeforeAnySendAndPlainMailOnlyGoesToALocal
               QStringLiteral("adres musi zaczynać się od http:// lub https://"));
     EXPECT_EQ(ChannelProblem({TChannelKind::Email, "smtps://mail.example.org"}),
               QStringLiteral("brak adresu odbiorcy (--to)"));
+    EXPECT_EQ(
+        ChannelProblem({TChannelKind::Email, "smtps://mail.example.org", {}, {"ty@example.org\r\nBcc: x@y"}}),
+        QStringLiteral("nieprawidłowy adres odbiorcy: ty@example.org\r\nBcc: x@y"));
     EXPECT_FALSE(ChannelProblem({TChannelKind::Ntfy, "ntfy.sh/temat"}).isEmpty());
     EXPECT_FALSE(ChannelProblem({TChannelKind::Email, "https://mail.example.org", {}, To}).isEmpty());
     EXPECT_TRUE(Unencrypted({TChannelKind::Webhook, "HTTP://192.168.1.5:8080/hook"}));
