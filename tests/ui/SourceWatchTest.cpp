@@ -246,12 +246,14 @@ TEST_F(TSourceWatchTest, OneRefreshTellsEveryChannelOnceAndAFailureShowsInTheTra
         {std::chrono::seconds(5), std::chrono::seconds(5), 3, std::chrono::milliseconds(10)});
     Server.Serve("/hook", {.Body = "{}"});
     Server.Serve("/down", {.Status = 500, .Body = "down"});
+    Server.Serve("/silent", {.Body = "never all of it", .Fault = TReply::TFault::Stall});
     QSettings Settings = ChannelSettings();
     SaveChannels(
         Settings,
         {{TChannelKind::Webhook, QString::fromStdString(Server.Url("/hook")), {}, {}, true, {}, "k1"},
          {TChannelKind::Ntfy, QString::fromStdString(Server.Url("/down")), {}, {}, true, {}, "k2"},
-         {TChannelKind::Ntfy, QString::fromStdString(Server.Url("/off")), {}, {}, false, {}, "k3"}});
+         {TChannelKind::Ntfy, QString::fromStdString(Server.Url("/off")), {}, {}, false, {}, "k3"},
+         {TChannelKind::Ntfy, QString::fromStdString(Server.Url("/silent")), {}, {}, true, {}, "k4"}});
     // The desktop's own switch does not silence the channels.
     Form->Notifications1->Action()->trigger();
     ASSERT_TRUE(RefreshAndWait());
@@ -260,6 +262,9 @@ TEST_F(TSourceWatchTest, OneRefreshTellsEveryChannelOnceAndAFailureShowsInTheTra
                      {.Body = PageOf(Source, "<p>nowe " + std::to_string(Source) + "</p>")});
     ASSERT_TRUE(RefreshAndWait());
     ASSERT_TRUE(WaitUntil([this] { return Form->NotificationIcon1->Hint() != "Tickerwell"; }));
+    // A channel whose server never answers holds up neither the window nor its closing.
+    ASSERT_TRUE(WaitUntil([this] { return Server.RequestCount("/silent") == 1; }));
+    ASSERT_TRUE(RefreshAndWait());
     Form->Notifications1->Action()->trigger();
     SaveChannels(Settings, {});
     SetDefaultSendLimits({});
