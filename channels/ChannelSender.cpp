@@ -5,8 +5,9 @@
 
 #include "ChannelMessage.h"
 
-#include <QUrl>
+#include <cstring>
 #include <curl/curl.h>
+#include <deque>
 #include <mutex>
 #include <thread>
 
@@ -89,7 +90,7 @@ QString TryOnce(const TChannel& Channel, const QString& Secret, const TRefreshCh
     const QByteArray SecretBytes = Secret.toUtf8();
     TUpload Upload;
     QByteArray From;
-    std::vector<QByteArray> Owned; // keeps the texts curl points at alive
+    std::deque<QByteArray> Owned; // keeps the texts curl points at alive, in place
     if (Channel.Kind == TChannelKind::Email) {
         curl_easy_setopt(Handle, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
         curl_easy_setopt(Handle, CURLOPT_USE_SSL, PlainRelay(Channel) ? CURLUSESSL_NONE : CURLUSESSL_ALL);

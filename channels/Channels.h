@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <atomic>
+#include <memory>
 #include <vector>
 
 class QThread;
