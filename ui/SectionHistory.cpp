@@ -68,6 +68,11 @@ void TSectionHistory::AfterPending(std::function<void()> Done)
     FRound->History().AfterPending(std::move(Done));
 }
 
+QStringList TSectionHistory::NewPassages(int Source) const
+{
+    return FViews[Source]->Highlight();
+}
+
 void TSectionHistory::Kept(const TRoundResult& Round)
 {
     // A round that stored nothing (a failed download or write) leaves the marks as they are.

@@ -37,6 +37,9 @@ public:
     void AfterPending(std::function<void()> Done);
     // Opens the history window of Source, or brings its open one to the front.
     void OpenWindow(int Source);
+    // The passages of Source new since its tab was last seen, and the count of those gone since.
+    QStringList NewPassages(int Source) const;
+    int RemovedPassages(int Source) const { return FRemoved[Source]; }
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;

@@ -95,6 +95,8 @@ void TSourceWatch::RefreshEnded()
     if (FPending.empty())
         return;
     std::sort(FPending.begin(), FPending.end());
+    if (Changed)
+        Changed(FPending);
     if (!WindowShown())
         Signal(true);
     if (FNotificationsOn) {

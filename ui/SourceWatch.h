@@ -52,6 +52,9 @@ public:
     // Finds the first new passage of the changed Sources for the notification's second line, and
     // hands it (empty for none) to Done, possibly later; may be unset.
     std::function<void(const std::vector<int>& Sources, std::function<void(const QString&)> Done)> News;
+    // Receives the changed Sources of a refresh that the desktop is told of, whether its
+    // notifications are on or not; may be unset.
+    std::function<void(const std::vector<int>& Sources)> Changed;
 
 signals:
     // The source's tab mark and tooltip show its state anew.

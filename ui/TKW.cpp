@@ -2,6 +2,7 @@
 #include "TKW.h"
 
 #include "Application.h"
+#include "ChannelHooks.h"
 #include "Configuration.h"
 #include "LongTimeText.h"
 #include "NtfyIcon.h"
@@ -127,6 +128,7 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     N1 = PopupMenu1->Add(QStringLiteral("-"));
     Exit1 = PopupMenu1->Add(QStringLiteral("Ex&it"), [this](QObject*) { Exit1Click(); });
     NotificationIcon1->SetHint(QStringLiteral("Tickerwell"));
+    InstallChannels(Watch, History, NotificationIcon1, LinkLabels);
     NotificationIcon1->SetHideOnTaskbar(true);
     NotificationIcon1->Icon()->LoadFromFile(QStringLiteral(":/icons/Tickerwell.ico"));
     NotificationIcon1->SetPopupMenu(PopupMenu1);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cctype>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -108,6 +109,12 @@ public:
         std::lock_guard Lock(S->Mutex);
         return S->Log;
     }
+    // The requests received so far, head and body, in arrival order.
+    std::vector<std::string> WholeRequests() const
+    {
+        std::lock_guard Lock(S->Mutex);
+        return S->Whole;
+    }
     int RequestCount(const std::string& Path) const
     {
         const auto Log = Requests();
@@ -155,6 +162,7 @@ private:
         std::uint64_t Releases = 0;
         std::map<std::string, TReply> Replies;
         std::vector<std::string> Log;
+        std::vector<std::string> Whole;
 
         ~TState() { close(Listener); }
 
@@ -173,8 +181,25 @@ private:
                                 (Count = Client.Receive(Head.data() + Got, Head.size() - Got)) > 0;)
                 Got += std::size_t(Count);
             const std::size_t From = Head.find(' ') + 1;
-            if (Head.find("\r\n\r\n") != std::string::npos)
-                S->Respond(Client, Head.substr(From, Head.find(' ', From) - From));
+            const std::size_t End = Head.find("\r\n\r\n");
+            if (End == std::string::npos)
+                return;
+            // The body the request announces, so that a POST is recorded whole.
+            Head.resize(Got);
+            std::string Lower = Head.substr(0, End);
+            std::transform(Lower.begin(), Lower.end(), Lower.begin(),
+                           [](unsigned char C) { return std::tolower(C); });
+            const std::size_t Length = Lower.find("\r\ncontent-length:");
+            const std::size_t Total =
+                End + 4 + (Length == std::string::npos ? 0 : std::stoul(Lower.substr(Length + 17)));
+            char Buffer[4096];
+            for (ssize_t Count; Head.size() < Total && (Count = Client.Receive(Buffer, sizeof Buffer)) > 0;)
+                Head.append(Buffer, std::size_t(Count));
+            {
+                std::lock_guard Lock(S->Mutex);
+                S->Whole.push_back(Head);
+            }
+            S->Respond(Client, Head.substr(From, Head.find(' ', From) - From));
         }
 
         void Respond(const TConnection& Client, const std::string& Target)

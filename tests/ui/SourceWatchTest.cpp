@@ -1,6 +1,8 @@
 // Tab marks, tooltips, notifications and the signalling tray icon, with the notifications going to
 // a recording notification service on a private session bus that the test starts.
 #include "SourceWatch.h"
+#include "Channel.h"
+#include "ChannelSender.h"
 #include "ClosedPort.h"
 #include "FormFixture.h"
 #include "NtfyIcon.h"
@@ -10,6 +12,8 @@
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QIcon>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSettings>
 
 namespace {
@@ -248,6 +252,55 @@ TEST_F(TSourceWatchTest, WithoutTheServiceTheTrayBalloonTellsAndItsClickBringsTh
     EXPECT_TRUE(Form->isVisible());
     EXPECT_EQ(Form->PageControl1->currentIndex(), 2);
     EXPECT_EQ(Mark(2), TSourceMark::None);
+}
+
+TEST_F(TSourceWatchTest, OneRefreshTellsEveryChannelOnceAndAFailureShowsInTheTray)
+{
+    SetDefaultSendLimits(
+        {std::chrono::seconds(5), std::chrono::seconds(5), 3, std::chrono::milliseconds(10)});
+    Server.Serve("/hook", {.Body = "{}"});
+    Server.Serve("/down", {.Status = 500, .Body = "down"});
+    Server.Serve("/silent", {.Body = "never all of it", .Fault = TReply::TFault::Stall});
+    QSettings Settings = ChannelSettings();
+    SaveChannels(
+        Settings,
+        {{TChannelKind::Webhook, QString::fromStdString(Server.Url("/hook")), {}, {}, true, {}, "k1"},
+         {TChannelKind::Ntfy, QString::fromStdString(Server.Url("/down")), {}, {}, true, {}, "k2"},
+         {TChannelKind::Ntfy, QString::fromStdString(Server.Url("/off")), {}, {}, false, {}, "k3"},
+         {TChannelKind::Ntfy, QString::fromStdString(Server.Url("/silent")), {}, {}, true, {}, "k4"}});
+    // The desktop's own switch does not silence the channels.
+    Form->Notifications1->Action()->trigger();
+    ASSERT_TRUE(RefreshAndWait());
+    for (int Source : {1, 2, 3})
+        Server.Serve("/s" + std::to_string(Source),
+                     {.Body = PageOf(Source, "<p>nowe " + std::to_string(Source) + "</p>")});
+    ASSERT_TRUE(RefreshAndWait());
+    ASSERT_TRUE(WaitUntil([this] { return Form->NotificationIcon1->Hint() != "Tickerwell"; }));
+    // A channel whose server never answers holds up neither the window nor its closing.
+    ASSERT_TRUE(WaitUntil([this] { return Server.RequestCount("/silent") == 1; }));
+    ASSERT_TRUE(RefreshAndWait());
+    Form->Notifications1->Action()->trigger();
+    SaveChannels(Settings, {});
+    SetDefaultSendLimits({});
+    EXPECT_EQ(Server.RequestCount("/hook"), 1);
+    EXPECT_EQ(Server.RequestCount("/down"), 3);
+    EXPECT_EQ(Server.RequestCount("/off"), 0) << "a channel that is off";
+    EXPECT_TRUE(Form->NotificationIcon1->Hint().startsWith(
+        "Tickerwell\nostatnia wysyłka: błąd: serwer odpowiedział kodem 500, "))
+        << Form->NotificationIcon1->Hint().toStdString();
+    std::string Hook;
+    for (const std::string& Request : Server.WholeRequests())
+        if (Request.starts_with("POST /hook "))
+            Hook = Request.substr(Request.find("\r\n\r\n") + 4);
+    const QJsonArray Changes = QJsonDocument::fromJson(QByteArray::fromStdString(Hook))["changes"].toArray();
+    ASSERT_EQ(Changes.size(), 3) << Hook;
+    for (int I = 0; I < 3; ++I) {
+        EXPECT_EQ(Changes[I]["source"].toInt(), I + 2) << Hook;
+        EXPECT_EQ(Changes[I]["address"].toString().toStdString(), Server.Url("/s" + std::to_string(I + 1)));
+        EXPECT_EQ(Changes[I]["added"].toArray().toVariantList(),
+                  QVariantList{"nowe " + QString::number(I + 1)})
+            << Hook;
+    }
 }
 } // namespace
 

@@ -2,6 +2,7 @@
 #include "OptionsPage.h"
 
 #include "Autostart.h"
+#include "ChannelListBox.h"
 #include "HistoryStore.h"
 #include "ProgramSettings.h"
 #include "ScheduleOptions.h"
@@ -58,6 +59,7 @@ TOptionsPage::TOptionsPage(QAction* Notifications)
                                           "tyle dni usuwa, gdy zapisuje następną (najnowsza zostaje zawsze).")
                                .arg(THistoryStore::MaxVersions)));
     Layout->addWidget(Schedule);
+    Layout->addWidget(new TChannelListBox);
     Layout->addStretch(1);
 }
 

@@ -1,0 +1,30 @@
+// Hands each refresh's changes to the channels once the history has compared them.
+#include "ChannelHooks.h"
+
+#include "Channels.h"
+#include "NtfyIcon.h"
+#include "SectionHistory.h"
+#include "SourceWatch.h"
+
+#include <QLabel>
+
+void InstallChannels(TSourceWatch* Watch, TSectionHistory* History, TNotificationIcon* Tray,
+                     const std::array<QLabel*, SourceCount>& Links)
+{
+    auto* Channels = new TChannels(Watch);
+    Watch->Changed = [History, Links, Channels](const std::vector<int>& Sources) {
+        History->AfterPending([History, Links, Channels, Sources] {
+            TRefreshChanges Changes{QDateTime::currentDateTime(), {}};
+            for (int Source : Sources)
+                Changes.Sources.push_back({Source + 1, QString::fromUtf8(SourceTable[Source].Caption),
+                                           Links[Source]->text(), History->NewPassages(Source),
+                                           History->RemovedPassages(Source), std::nullopt});
+            Channels->Send(Changes);
+        });
+    };
+    // The tooltip names the last failed channel until a send goes through again.
+    QObject::connect(Channels, &TChannels::Finished, Tray,
+                     [Tray, Hint = Tray->Hint()](const QString&, bool Sent, const QString& Result) {
+                         Tray->SetHint(Sent ? Hint : Hint + QLatin1Char('\n') + Result);
+                     });
+}
