@@ -277,7 +277,8 @@ void THistoryStore::Prune(int Source)
 }
 
 TAddResult THistoryStore::Add(int Source, const QByteArray& Bytes, qint64 Time,
-                              const std::optional<TBaseline>& Baseline, const QString& Address)
+                              const std::optional<TBaseline>& Baseline, const QString& Address,
+                              const std::function<bool(const QStringList&, const QStringList&)>& Same)
 {
     TAddResult Result;
     Result.Passages = PassagesOf(Source, Bytes);
@@ -302,7 +303,7 @@ TAddResult THistoryStore::Add(int Source, const QByteArray& Bytes, qint64 Time,
         }
         Result.First = Newest.Id == 0;
         Result.Previous = Newest.Passages;
-        if (Newest.Id == 0 || Newest.Bytes != Bytes) {
+        if (Newest.Id == 0 || (Newest.Bytes != Bytes && !(Same && Same(Newest.Passages, Result.Passages)))) {
             const TPassageChange Change = ComparePassages(Newest.Passages, Result.Passages);
             const qint64 Id = *Insert(Source, Bytes, Time, Change.Added, Change.Removed, Address);
             Newest = TNewest{Id, Bytes, Result.Passages};

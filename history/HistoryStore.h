@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <optional>
 #include <sys/types.h>
 #include <utility>
@@ -83,9 +84,11 @@ public:
     // open (another copy moved it aside).
     // Baseline is stored first when the source has no version yet. Keeps at most MaxVersions per
     // source and drops those older than the days kept, except the newest. Address is the source's
-    // address, kept for the feed of changes, which is written anew beside the database.
+    // address, kept for the feed of changes, which is written anew beside the database. Where Same
+    // holds for the newest version's passages and those of Bytes, Bytes count as that version too.
     TAddResult Add(int Source, const QByteArray& Bytes, qint64 Time,
-                   const std::optional<TBaseline>& Baseline = {}, const QString& Address = {});
+                   const std::optional<TBaseline>& Baseline = {}, const QString& Address = {},
+                   const std::function<bool(const QStringList&, const QStringList&)>& Same = {});
     // How many days back versions are kept from the next stored version on.
     void SetKeepDays(int Days) { FKeepDays = Days; }
 

@@ -2,11 +2,14 @@
 #include "SourceRound.h"
 
 #include "History.h"
+#include "OwnSources.h"
 #include "PageFile.h"
 #include "PageWorker.h"
 #include "PassageDiff.h"
+#include "Passages.h"
 #include "ProgramSettings.h"
 #include "Sciager.h"
+#include "SourceRules.h"
 #include "TextRoutines.h"
 #include "Windows1250.h"
 
@@ -17,6 +20,35 @@
 #include <QPointer>
 #include <memory>
 #include <system_error>
+
+namespace {
+// The rules' verdict on a page file's change, from the passages of the file it replaced: a change
+// that only touches ignored text is none.
+void Decide(TRoundResult& Result, const TRuleSet& Rules, const QByteArray& Before)
+{
+    Result.Decision = DecideChange(PagePassages(std::string_view(Before.data(), Before.size())),
+                                   PagePassages(Result.Page.FileBytes), Rules);
+    Result.Changed = Result.Decision->Verdict != TRuleVerdict::NoChange;
+}
+} // namespace
+
+std::shared_ptr<const TRuleSet> RulesNow(int Source)
+{
+    if (Source == IndexSource)
+        return nullptr;
+    try {
+        const TSourceRules Rules = RulesOf(LoadSourcesFile(OwnSourcesFileName), Source + 1);
+        // Without rules every change counts and notifies, as it always has.
+        if (Rules == TSourceRules{})
+            return nullptr;
+        return std::make_shared<const TRuleSet>(Rules);
+    } catch (const ESourcesFile& Error) {
+        qWarning("tickerwell: %s", Error.what());
+    } catch (const TRuleError& Error) {
+        qWarning("tickerwell: %s: %s", qUtf8Printable(Error.Pattern), qUtf8Printable(Error.Error));
+    }
+    return nullptr;
+}
 
 QString TRoundResult::Failure() const
 {
@@ -84,11 +116,14 @@ void TSourceRound::Complete(const TRoundRequest& Request, TSciager* Sender, cons
             Result.ContentType = Sender->ContentType();
         }
     }
-    const bool Keeps = !Result.Failed() && Request.Mode == TRoundMode::Keep && Write(Result);
+    // Read at every refresh, as the configuration is.
+    const std::shared_ptr<const TRuleSet> Rules =
+        !Result.Failed() && Request.Mode == TRoundMode::Keep ? RulesNow(Request.Source) : nullptr;
+    const bool Keeps = !Result.Failed() && Request.Mode == TRoundMode::Keep && Write(Result, Rules.get());
     // The version goes to the history before Ended runs, so that a wait for the history asked for
     // there (a refresh's end) covers it.
     if (Keeps)
-        Keep(Result, FromWindows1250(Request.Address), Done);
+        Keep(Result, FromWindows1250(Request.Address), Rules, Done);
     if (Ended)
         Ended(Result);
     if (!Keeps && Done)
@@ -96,8 +131,8 @@ void TSourceRound::Complete(const TRoundRequest& Request, TSciager* Sender, cons
 }
 
 // Replaces the page file: the fragment page, or the index page unless it came empty. False, with the
-// reason, when it cannot be saved.
-bool TSourceRound::Write(TRoundResult& Result)
+// reason, when it cannot be saved. The bytes written are the page's whatever the rules say.
+bool TSourceRound::Write(TRoundResult& Result, const TRuleSet* Rules)
 {
     const int Source = Result.Source;
     Result.PagePath = FPageFolder() + std::string(SourceTable[Source].PageFileName);
@@ -115,7 +150,12 @@ bool TSourceRound::Write(TRoundResult& Result)
     }
     try {
         if (Source != IndexSource) {
+            QFile Previous(QFile::decodeName(Result.PagePath.c_str()));
+            const QByteArray Before =
+                Rules && Previous.open(QIODevice::ReadOnly) ? Previous.readAll() : QByteArray();
             Result.Changed = WritePageFile(Result.PagePath, Result.Page.FileBytes);
+            if (Result.Changed && Rules)
+                Decide(Result, *Rules, Before);
             return true;
         }
         if (!Result.Page.FileBytes.empty())
@@ -134,7 +174,9 @@ bool TSourceRound::Write(TRoundResult& Result)
 
 // Stores the version off this thread (the index source's version is its quotes address), with the
 // source's address for the feed of changes, and counts its news, then runs Done with the whole result.
-void TSourceRound::Keep(TRoundResult Result, const QString& Address, const TDone& Done)
+// An ignored-only change stores no version; the news counted leave ignored text out.
+void TSourceRound::Keep(TRoundResult Result, const QString& Address, std::shared_ptr<const TRuleSet> Rules,
+                        const TDone& Done)
 {
     const int Source = Result.Source;
     std::optional<TBaseline> Baseline = std::exchange(FBaseline[Source], std::nullopt);
@@ -145,12 +187,27 @@ void TSourceRound::Keep(TRoundResult Result, const QString& Address, const TDone
     const int Days = HistoryDays();
     auto Shared = std::make_shared<TRoundResult>(std::move(Result));
     History().Run<TKeptVersion>(
-        [Source, Version, Baseline = std::move(Baseline), Since, Days, Address](THistoryStore& Store) {
+        [Source, Version, Baseline = std::move(Baseline), Since, Days, Address, Rules](THistoryStore& Store) {
             Store.SetKeepDays(Days);
+            std::function<bool(const QStringList&, const QStringList&)> Same;
+            if (Rules)
+                Same = [Rules](const QStringList& Previous, const QStringList& New) {
+                    return DecideChange(Previous, New, *Rules).Verdict == TRuleVerdict::NoChange;
+                };
             TKeptVersion Kept{
-                Store.Add(Source, Version, QDateTime::currentSecsSinceEpoch(), Baseline, Address)};
+                Store.Add(Source, Version, QDateTime::currentSecsSinceEpoch(), Baseline, Address, Same)};
             // A first version, or one the history could not compare, has nothing to be new against.
-            if (Since || (!Kept.Added.First && Kept.Added.Error.isEmpty())) {
+            if (Rules) {
+                Kept.Triggers = Rules->Words();
+                if (Since || (!Kept.Added.First && Kept.Added.Error.isEmpty())) {
+                    const TRuleDecision Change =
+                        DecideChange(Since.value_or(Kept.Added.Previous), Kept.Added.Passages, *Rules);
+                    Kept.New = Change.Added;
+                    Kept.Removed = Change.Removed;
+                    Kept.Trigger = Change.Trigger;
+                    Kept.TriggerPassage = Change.TriggerPassage;
+                }
+            } else if (Since || (!Kept.Added.First && Kept.Added.Error.isEmpty())) {
                 const TPassageChange Change =
                     ComparePassages(Since.value_or(Kept.Added.Previous), Kept.Added.Passages);
                 Kept.New = Change.Added;

@@ -5,6 +5,7 @@
 
 #include "DownloadOutcome.h"
 #include "HistoryStore.h"
+#include "RuleDecision.h"
 #include "SourcePage.h"
 #include "SourceTable.h"
 
@@ -14,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -21,6 +23,10 @@
 
 class THistory;
 class TSciager;
+
+// The rules of Source as zrodla.ini in the working directory holds them (read anew at every call);
+// none when it sets none, for the index source, or when they cannot be read or compiled.
+std::shared_ptr<const TRuleSet> RulesNow(int Source);
 
 enum class TRoundMode : std::uint8_t
 {
@@ -51,6 +57,9 @@ struct TKeptVersion
     TAddResult Added;
     QStringList New;
     int Removed = 0;
+    QString Trigger;        // the first trigger word found in New, as the rules list it
+    QString TriggerPassage; // the passage of New holding it; empty when none does
+    QStringList Triggers;   // the source's trigger words
 };
 
 struct TRoundResult
@@ -60,8 +69,11 @@ struct TRoundResult
     // Why the round failed, in Polish: the download's failure ("HTTP 404") or the page file that
     // could not be saved ("Nie można zapisać 2stormerfut.htm"); empty when it did not fail.
     QString Reason;
-    // The page differs from the one it replaces (the index source: its quotes address does).
+    // The page differs from the one it replaces (the index source: its quotes address does), outside
+    // the text the source's rules ignore.
     bool Changed = false;
+    // What the source's rules made of a change; none where they are not set or nothing changed.
+    std::optional<TRuleDecision> Decision;
     TSourcePage Page;
     std::string PagePath;             // the page file, Keep mode
     TDownloadOutcome Download;        // how the transfer ended
@@ -70,6 +82,8 @@ struct TRoundResult
     std::optional<TKeptVersion> Kept; // once the history has the version (Keep mode, page shown)
 
     bool Failed() const { return Outcome != TRoundOutcome::Done; }
+    // A change the user is told of: not one the rules keep quiet.
+    bool Notifies() const { return Changed && (!Decision || Decision->Verdict == TRuleVerdict::Notify); }
     // The failure as the tab's tooltip names it: "Błąd pobierania: HTTP 404", "Błąd zapisu: ...".
     QString Failure() const;
 };
@@ -111,8 +125,9 @@ public:
 
 private:
     void Complete(const TRoundRequest& Request, TSciager* Sender, const TDone& Ended, const TDone& Done);
-    bool Write(TRoundResult& Result);
-    void Keep(TRoundResult Result, const QString& Address, const TDone& Done);
+    bool Write(TRoundResult& Result, const TRuleSet* Rules);
+    void Keep(TRoundResult Result, const QString& Address, std::shared_ptr<const TRuleSet> Rules,
+              const TDone& Done);
 
     std::function<std::string()> FPageFolder;
     QString FHistoryPath;

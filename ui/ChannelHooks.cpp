@@ -8,6 +8,14 @@
 
 #include <QLabel>
 
+namespace {
+std::optional<QString> TriggerOf(const TSectionHistory* History, int Source)
+{
+    const QString Word = History->Trigger(Source);
+    return Word.isEmpty() ? std::nullopt : std::optional(Word);
+}
+} // namespace
+
 void InstallChannels(TSourceWatch* Watch, TSectionHistory* History, TNotificationIcon* Tray,
                      const std::array<QLabel*, SourceCount>& Links)
 {
@@ -18,7 +26,7 @@ void InstallChannels(TSourceWatch* Watch, TSectionHistory* History, TNotificatio
             for (int Source : Sources)
                 Changes.Sources.push_back({Source + 1, QString::fromUtf8(SourceTable[Source].Caption),
                                            Links[Source]->text(), History->NewPassages(Source),
-                                           History->RemovedPassages(Source), std::nullopt});
+                                           History->RemovedPassages(Source), TriggerOf(History, Source)});
             Channels->Send(Changes);
         });
     };

@@ -92,9 +92,12 @@ void TSectionHistory::Kept(const TRoundResult& Round)
                                        .arg(Result.Added.MovedAside));
     // The quotes page is the live site: nothing of it is marked.
     const bool Marks = Source != IndexSource;
-    FNews[Source] = Marks ? Result.New.value(0) : QString();
+    FNews[Source] = !Marks                             ? QString()
+                    : !Result.TriggerPassage.isEmpty() ? Result.TriggerPassage
+                                                       : Result.New.value(0);
+    FTrigger[Source] = Marks ? Result.Trigger : QString();
     FRemoved[Source] = Marks ? Result.Removed : 0;
-    FViews[Source]->SetHighlight(Marks ? Result.New : QStringList());
+    FViews[Source]->SetHighlight(Marks ? Result.New : QStringList(), Result.Triggers);
     ShowNote(Source);
     if (Visible(Source))
         FSeen[Source] = FShown[Source];
@@ -112,6 +115,7 @@ void TSectionHistory::Leave(int Source)
 {
     FViews[Source]->SetHighlight({});
     FNews[Source].clear();
+    FTrigger[Source].clear();
     FRemoved[Source] = 0;
     ShowNote(Source);
 }

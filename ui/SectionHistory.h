@@ -40,6 +40,8 @@ public:
     // The passages of Source new since its tab was last seen, and the count of those gone since.
     QStringList NewPassages(int Source) const;
     int RemovedPassages(int Source) const { return FRemoved[Source]; }
+    // The trigger word of Source's news since its tab was last seen; empty when they hold none.
+    QString Trigger(int Source) const { return FTrigger[Source]; }
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -60,7 +62,9 @@ private:
     std::array<QStringList, SourceCount> FShown;               // passages of the version in the tab
     std::array<int, SourceCount> FRemoved{};
     std::array<QString, SourceCount> FError;
-    std::array<QString, SourceCount> FNews; // the first passage new since the tab was last seen
+    std::array<QString, SourceCount> FNews; // the first passage new since the tab was last seen, or
+                                            // the one holding a trigger word
+    std::array<QString, SourceCount> FTrigger;
     std::array<QPointer<THistoryWindow>, SourceCount> FWindows;
 };
 

@@ -78,11 +78,11 @@ void TSourceWatch::Failed(int Source, const QString& Time, const QString& Reason
     ShowState(Source);
 }
 
-void TSourceWatch::Shown(int Source, const QString& Time, bool Changed, const QString& Warning)
+void TSourceWatch::Shown(int Source, const QString& Time, bool Changed, const QString& Warning, bool Notifies)
 {
     FStates[Source].Succeed(Time, Warning, Changed);
     Speak(Source, FStreaks[Source].Succeeded());
-    if (Changed && std::ranges::find(FPending, Source) == FPending.end())
+    if (Changed && Notifies && std::ranges::find(FPending, Source) == FPending.end())
         FPending.push_back(Source);
     Look();
     ShowState(Source);

@@ -27,9 +27,9 @@ public:
     TSourceWatch(QWidget* Window, QTabWidget* Tabs, TNotificationIcon* Tray);
 
     // A completed attempt of Source at Time: failed for Reason, or shown (changed or not, with a
-    // warning about its page or none).
+    // warning about its page or none). A change that does not notify marks its tab quietly.
     void Failed(int Source, const QString& Time, const QString& Reason);
-    void Shown(int Source, const QString& Time, bool Changed, const QString& Warning);
+    void Shown(int Source, const QString& Time, bool Changed, const QString& Warning, bool Notifies = true);
     // Every source is idle again: sends one notification of the changes the user cannot see.
     void RefreshEnded();
     // The window or its current tab may have come into view: a shown tab's change is seen, and the

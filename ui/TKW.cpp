@@ -383,7 +383,7 @@ void TForm1::ShowPage(const TRoundResult& Result)
     if (Shown)
         InfoLabel->setText(LastUpdatePrefix + LastUpdate[Source]);
     Watch->Shown(Source, Time, Result.Changed,
-                 Source == IndexSource ? QString() : MarkerWarning(Result.Page.Markers));
+                 Source == IndexSource ? QString() : MarkerWarning(Result.Page.Markers), Result.Notifies());
 }
 
 void TForm1::PageControl1Change()

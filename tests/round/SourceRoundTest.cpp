@@ -156,3 +156,42 @@ TEST_F(TSourceRounds, FailuresKeepTheLastGoodFileAndNameTheirReason)
     EXPECT_NE(Downloaded.Page.Fragment.find("new"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_empty(Empty.Path()));
 }
+
+// The source's rules in zrodla.ini: a change of ignored text alone is none and stores nothing, the
+// page file still gets the page's bytes; a real change beside it counts, and notifies only with a
+// trigger word; a change that only removes passages is kept quietly.
+TEST_F(TSourceRounds, RulesDecideWhatCountsAndWhatNotifies)
+{
+    const TWorkingDirectory Working(Data.Path());
+    Data.Write("zrodla.ini", "[1]\nignore = Aktualizacja: \\d\\d:\\d\\d\ntrigger = zysk\n");
+    const TRoundRequest Request{0, Server.Url("/p"), "<s>", "</s>"};
+    const struct
+    {
+        const char* Section;
+        bool Changed;
+        bool Stored;
+        bool Notifies;
+        const char* Trigger;
+    } Steps[] = {
+        {"<p>Aktualizacja: 10:00</p><p>Spadki</p>", false, true, false, ""},
+        {"<p>Aktualizacja: 10:05</p><p>Spadki</p>", false, false, false, ""},
+        {"<p>Aktualizacja: 10:10</p><p>Spadki</p><p>Wzrosty</p>", true, true, false, ""},
+        {"<p>Aktualizacja: 10:15</p><p>Spadki</p><p>Wzrosty</p><p>Rekordowy ZYSK banku</p>", true, true, true,
+         "Rekordowy ZYSK banku"},
+        {"<p>Aktualizacja: 10:20</p><p>Wzrosty</p><p>Rekordowy ZYSK banku</p>", true, true, false, ""},
+    };
+    for (const auto& Step : Steps) {
+        SCOPED_TRACE(Step.Section);
+        Server.Serve("/p", {.Body = std::string("a <s>") + Step.Section + "</s> b"});
+        const TRoundResult Result = Run({Request})[0];
+        ASSERT_FALSE(Result.Failed()) << Result.Failure().toStdString();
+        EXPECT_EQ(Folder.Read(std::string(SourceTable[0].PageFileName)), Result.Page.FileBytes)
+            << "the page file holds the page as downloaded";
+        EXPECT_EQ(Result.Changed, Step.Changed);
+        EXPECT_EQ(Result.Notifies(), Step.Notifies);
+        ASSERT_TRUE(Result.Kept);
+        EXPECT_EQ(Result.Kept->Added.Stored, Step.Stored) << "a new version in the history";
+        EXPECT_EQ(Result.Kept->TriggerPassage, QString::fromUtf8(Step.Trigger));
+        EXPECT_EQ(Result.Kept->Trigger, *Step.Trigger ? QStringLiteral("zysk") : QString());
+    }
+}

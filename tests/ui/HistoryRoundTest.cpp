@@ -181,3 +181,39 @@ TEST_F(THistoryRound, ADamagedOrUnwritableHistoryCostsNoPage)
     qputenv("XDG_DATA_HOME", Before);
 }
 } // namespace
+
+// A trigger word inside a marked passage is set in bold on a stronger yellow, on the screen too;
+// a word inside a longer one is not marked.
+TEST_F(THistoryRound, TriggerWordsStandOutInsideTheMarkedPassages)
+{
+    OnlyFirstSource();
+    WriteConfiguration();
+    WorkDir.Write("zrodla.ini", "[1]\ntrigger = zysk netto\n");
+    Server.Serve("/s0", {.Body = PageOf(0, "<p>Rynek otwarty.</p>")});
+    ASSERT_TRUE(RefreshAndWait("/s0", 1));
+    ASSERT_TRUE(Settled());
+    ASSERT_TRUE(WaitUntil([&] { return View(0)->Loaded(); }));
+    int Highlighted = -1;
+    QObject::connect(View(0), &TWebBrowser::Highlighted, Form.get(),
+                     [&](int Marked) { Highlighted = Marked; });
+
+    Server.Serve("/s0",
+                 {.Body = PageOf(0, "<p>Rynek otwarty.</p><p style=\"font-size:48px\">Bank: ZYSK  netto w "
+                                    "g\xf3r\xea, nadzysk netto bez zmian.</p>")});
+    ASSERT_TRUE(RefreshAndWait("/s0", 2));
+    ASSERT_TRUE(Settled());
+    ASSERT_TRUE(WaitUntil([&] { return Highlighted >= 0; })) << "the page was never marked";
+    EXPECT_EQ(
+        Evaluate(View(0), QStringLiteral("Array.from(document.querySelectorAll('b.tkw-trigger'), e => "
+                                         "e.textContent + ' ' + getComputedStyle(e).fontWeight).join('|')")),
+        QStringLiteral("ZYSK  netto 700"));
+    const QRgb Strong = qRgb(0xff, 0xd2, 0x4d);
+    EXPECT_TRUE(WaitUntil([&] {
+        const QImage Shot = View(0)->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (int Y = 0; Y < Shot.height(); ++Y)
+            for (int X = 0; X < Shot.width(); ++X)
+                if (Shot.pixel(X, Y) == Strong)
+                    return true;
+        return false;
+    })) << "no #ffd24d on the view";
+}

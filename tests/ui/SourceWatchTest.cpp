@@ -169,6 +169,23 @@ TEST_F(TSourceWatchTest, TheNotificationQuotesTheFirstNewPassageAsText)
     EXPECT_EQ(Service->Notes[1].toStdString(), "Tickerwell: Nowe komentarze: Stormer Futures\n" + Full);
 }
 
+// With trigger words, a change without one marks its tab and sends nothing; one holding a word
+// notifies, quoting the passage that holds it rather than the first new one.
+TEST_F(TSourceWatchTest, WithTriggerWordsOnlyAChangeHoldingOneNotifies)
+{
+    WorkDir.Write("zrodla.ini", "[2]\ntrigger = zysk\n");
+    ASSERT_TRUE(RefreshAndWait());
+    Server.Serve("/s1", {.Body = PageOf(1, "<p>Spadki</p>")});
+    ASSERT_TRUE(RefreshAndWait());
+    EXPECT_EQ(Mark(1), TSourceMark::Changed) << "a change without a trigger word is marked all the same";
+    EXPECT_EQ(NotesAfterAWhile(), 0);
+
+    Server.Serve("/s1", {.Body = PageOf(1, "<p>Spadki</p><p>Wzrosty</p><p>Rekordowy zysk</p>")});
+    ASSERT_TRUE(RefreshAndWait());
+    ASSERT_TRUE(WaitUntil([] { return Service->Notes.size() == 1; }));
+    EXPECT_EQ(Service->Notes[0], "Tickerwell: Nowe komentarze: Stormer Futures\nRekordowy zysk");
+}
+
 TEST_F(TSourceWatchTest, FailuresWarnWithTheirReasonKeepThePageAndTheThirdInARowNotifiesOnce)
 {
     OnlyFirstSource();

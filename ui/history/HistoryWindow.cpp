@@ -5,6 +5,7 @@
 #include "PageFile.h"
 #include "PassageDiff.h"
 #include "Passages.h"
+#include "SourceRound.h"
 #include "SourceTable.h"
 #include "WebBrowser.h"
 
@@ -142,7 +143,9 @@ void THistoryWindow::Select(int Row)
             FSelected = Shown.Bytes;
             FSelectedId = Shown.Id;
             SaveButton->setEnabled(true);
-            VersionView->SetHighlight(Shown.New);
+            // The source's trigger words as they are now, marked more strongly in the new passages.
+            const std::shared_ptr<const TRuleSet> Rules = RulesNow(FSource);
+            VersionView->SetHighlight(Shown.New, Rules ? Rules->Words() : QStringList());
             if (!Page) {
                 VersionView->Navigate(QString::fromLatin1(Shown.Bytes));
                 return;

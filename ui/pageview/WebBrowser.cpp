@@ -111,11 +111,12 @@ void TWebBrowser::Back()
         QMetaObject::invokeMethod(Viewer, "back");
 }
 
-void TWebBrowser::SetHighlight(const QStringList& Passages)
+void TWebBrowser::SetHighlight(const QStringList& Passages, const QStringList& Words)
 {
     if (Passages.isEmpty() && FHighlight.isEmpty())
         return;
     FHighlight = Passages;
+    FWords = Words;
     if (PageReady)
         ApplyHighlight();
 }
@@ -136,10 +137,11 @@ void TWebBrowser::PageLoaded(bool Ok)
 
 void TWebBrowser::ApplyHighlight()
 {
-    RunScript(HighlightScript(FHighlight), [Self = QPointer<TWebBrowser>(this)](const QVariant& Marked) {
-        if (Self)
-            emit Self->Highlighted(Marked.toInt());
-    });
+    RunScript(HighlightScript(FHighlight, FWords),
+              [Self = QPointer<TWebBrowser>(this)](const QVariant& Marked) {
+                  if (Self)
+                      emit Self->Highlighted(Marked.toInt());
+              });
 }
 
 // The viewer takes its mouse input in a child it creates; the back button is taken there, before

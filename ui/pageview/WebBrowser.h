@@ -31,8 +31,9 @@ public:
     void Back();
 
     // Marks Passages as new on the page shown, and on every page loaded from now on, with a style
-    // and a script run in the view; the page's bytes stay as they are. None clears the marks.
-    void SetHighlight(const QStringList& Passages);
+    // and a script run in the view; the page's bytes stay as they are. None clears the marks. The
+    // trigger Words inside them are marked more strongly.
+    void SetHighlight(const QStringList& Passages, const QStringList& Words = {});
     const QStringList& Highlight() const { return FHighlight; }
     // Runs Script in the page shown, in a world of its own apart from the page's scripts; Done gets
     // its result. Does nothing before a page has loaded.
@@ -58,6 +59,7 @@ private:
     bool Pending = false;
     bool PageReady = false; // the last load has finished
     QStringList FHighlight;
+    QStringList FWords;
 };
 
 // Prepares the application for page views; call before the application object is created.
