@@ -5,6 +5,7 @@
 #include "ConfigFileWarnings.h"
 #include "Configuration.h"
 #include "PageFolder.h"
+#include "Passages.h"
 #include "SourcePage.h"
 #include "SourceRound.h"
 #include "SourceTable.h"
@@ -119,6 +120,23 @@ std::string MarkerLine(const char* Name, int FileLine, std::string_view Marker, 
     return Line + "znaleziony w bajcie " + std::to_string(Position) + "\n";
 }
 
+// What the source's rules make of its section now; empty when it has none.
+std::string RulesLine(int Index, const TSourcePage& Page)
+{
+    const std::shared_ptr<const TRuleSet> Rules = RulesNow(Index);
+    if (!Rules)
+        return {};
+    const QStringList Passages = PagePassages(Page.FileBytes);
+    const TRulesReport Report = ReportRules(Passages, *Rules);
+    std::string Line = std::string(Indent) +
+                       "reguły: pominięte fragmenty: " + std::to_string(Report.Ignored.size()) + " z " +
+                       std::to_string(Passages.size());
+    if (Rules->HasTriggers())
+        Line += "; słowa kluczowe na stronie: " +
+                (Report.Words.isEmpty() ? std::string("brak") : Report.Words.join(", ").toStdString());
+    return Line + "\n";
+}
+
 // Appends the block of one source to Report; true when the source is in order.
 bool ReportSource(int Index, const TSourceCheck& Source, std::string& Report)
 {
@@ -156,6 +174,7 @@ bool ReportSource(int Index, const TSourceCheck& Source, std::string& Report)
         Report += std::string(Indent) + "fragment: bajtów: " + std::to_string(Page.Fragment.size()) + "\n";
         for (const std::string& Line : VisibleLines(Page.Fragment))
             Report += std::string(Indent) + Indent + "„" + Line + "”\n";
+        Report += RulesLine(Index, Page);
     }
     Report += std::string(Indent) + "wynik: " + (Good ? "dobrze" : "BŁĄD") + "\n\n";
     return Good;

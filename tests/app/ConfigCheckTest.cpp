@@ -25,11 +25,13 @@ TEST(ConfigCheck, ReportsEverySourceInABlockOfItsOwn)
                               Source(Closed.Url("/x"), "<p>", "</p>") +
                               Source(Server.Url("/nostart"), "<!-- S -->", "<!-- E -->") +
                               Source(Server.Url("/index"), "", ""));
+    Dir.Write("zrodla.ini", "[1]\nignore = linia\ntrigger = druga\ntrigger = trzecia\n");
     const TRun Run = RunProgram(Dir, {QStringLiteral("--check")});
     EXPECT_EQ(Run.Status, 1);
     const QStringList Expected[] = {
         {"[1] Wirek & Borta", "HTTP 200", "początek (wiersz 2): znaleziony w bajcie 9",
-         "koniec (wiersz 3): znaleziony w bajcie 58", "„Pierwsza linia”", "„Druga”", "wynik: dobrze"},
+         "koniec (wiersz 3): znaleziony w bajcie 58", "„Pierwsza linia”", "„Druga”",
+         "reguły: pominięte fragmenty: 1 z 2; słowa kluczowe na stronie: druga\n    wynik: dobrze"},
         {"[2] Stormer Futures", "HTTP 404", "wynik: BŁĄD"},
         {"[3] Stormer On-line", "połączenie odrzucone", "wynik: BŁĄD"},
         {"[4] doakcji.pl", "początek (wiersz 11): nie znaleziony", "koniec (wiersz 12): znaleziony",
@@ -43,6 +45,7 @@ TEST(ConfigCheck, ReportsEverySourceInABlockOfItsOwn)
                 << Run.Out.toStdString();
     EXPECT_TRUE(Run.Out.contains(QStringLiteral("Źródła z błędami: 2, 3, 4.")));
     EXPECT_FALSE(Run.Out.contains(QStringLiteral("UWAGA")));
+    EXPECT_FALSE(Run.Block(4).contains(QStringLiteral("reguły"))) << "a source without rules";
 }
 
 TEST(ConfigCheck, StatusZeroForAGoodFileTwoForAnUnreadableOneAndWarningsAboutTheFile)

@@ -6,6 +6,8 @@
 #include "ClosedPort.h"
 #include "EmptyTabPanel.h"
 #include "FormFixture.h"
+#include "OwnSources.h"
+#include "SourceRules.h"
 #include "SourcePage.h"
 
 #include <QLabel>
@@ -155,6 +157,36 @@ TEST_F(TSettings, SourceSetUpFromItsAddressIsCutWhereTheUserPointed)
 
     ASSERT_TRUE(RefreshAndWait("/page", 2));
     EXPECT_EQ(PageFile(0), Expected) << "the refresh writes the page the preview showed";
+}
+
+// The rules group: a bad expression is named at once and refused on saving; the check shows what
+// the rules make of the page fetched; "Zapisz" keeps them in zrodla.ini.
+TEST_F(TSettings, RulesAreCheckedAgainstThePageFetchedAndSaved)
+{
+    Server.Serve("/page", {.Body = "<body><p>Kurs o 10:05</p><p>Rekordowy zysk</p><p>Bez zmian</p></body>"});
+    WorkDir.Write("dane.txt", Server.Url("/page") + "\r\n<body>\r\n</body>\r\n" + std::string(24, '\n'));
+    OnlyFirstSource();
+    Form->activateWindow();
+    EXPECT_TRUE(WaitUntil([this] { return Form->isActiveWindow(); }));
+    QTest::keyClick(Form.get(), Qt::Key_Comma, Qt::ControlModifier);
+    ASSERT_TRUE(WaitUntil([this] { return Dialog() != nullptr; }));
+    Control<QPushButton>("Download")->click();
+    ASSERT_TRUE(WaitUntil([this] { return Text("Outcome").startsWith("HTTP 200"); }));
+
+    Control<QPlainTextEdit>("IgnoreRules")->setPlainText("\\d\\d:\\d\\d\n(");
+    EXPECT_TRUE(Text("RulesCheck").startsWith("Błędne wyrażenie „(”")) << Text("RulesCheck").toStdString();
+    Control<QPushButton>("Save")->click();
+    EXPECT_TRUE(Text("SaveError").contains("błędne wyrażenie „(”")) << Text("SaveError").toStdString();
+    EXPECT_FALSE(WorkDir.Exists("zrodla.ini"));
+
+    Control<QPlainTextEdit>("IgnoreRules")->setPlainText("\\d\\d:\\d\\d");
+    Control<QPlainTextEdit>("TriggerWords")->setPlainText("zysk\nstrata");
+    EXPECT_EQ(Text("RulesCheck"),
+              "Pominięte: 1: „Kurs o 10:05”\nZ kluczowymi słowami: 1: „Rekordowy zysk” (zysk)");
+    Control<QPushButton>("Save")->click();
+    ASSERT_TRUE(WaitUntil([this] { return Dialog() == nullptr; })) << Text("SaveError").toStdString();
+    EXPECT_EQ(RulesOf(LoadSourcesFile(WorkDir.Dir() + "zrodla.ini"), 1),
+              (TSourceRules{{"\\d\\d:\\d\\d"}, {"zysk", "strata"}, true}));
 }
 
 TEST_F(TSettings, EmptyTabSaysWhyAndOpensTheDialogOnItsSource)

@@ -7,6 +7,7 @@
 #include "OptionsPage.h"
 #include "PagePreview.h"
 #include "PageSourceView.h"
+#include "RulesGroup.h"
 #include "Sciager.h"
 #include "SourcePage.h"
 #include "SourceRound.h"
@@ -201,6 +202,8 @@ QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions)
     Right->addLayout(Form);
     Right->addLayout(DownloadRow);
     Right->addWidget(Split, 1);
+    Rules = new TRulesGroup;
+    Right->addWidget(Rules);
     auto* Layout = new QHBoxLayout(Page);
     Layout->addWidget(Sources);
     Layout->addLayout(Right, 1);
@@ -408,6 +411,7 @@ void TSettingsDialog::ShowPreview(const TSourcePage& Built)
     } else {
         Preview->ShowPage(QString::fromLatin1(SourceTable[FSource].PageFileName), Built.FileBytes);
     }
+    Rules->ShowSource(FSource, Setups[FSource].Page.empty() ? std::string() : Built.FileBytes);
 }
 
 void TSettingsDialog::Save()
@@ -427,6 +431,7 @@ void TSettingsDialog::Save()
             Changes[Source] = TSourceLines{Setup.Values[0], Setup.Values[1], Setup.Values[2]};
     }
     try {
+        Rules->Save();
         if (std::ranges::any_of(Changes, [](const auto& Change) { return Change.has_value(); })) {
             SaveSources(ConfigurationFileName, Changes);
             for (int Source = 0; Source < SourceCount; ++Source)

@@ -21,6 +21,7 @@ class QPushButton;
 class TOptionsPage;
 class TPagePreview;
 class TPageSourceView;
+class TRulesGroup;
 class TSciager;
 class TSourceRound;
 struct TMarkerPositions;
@@ -87,6 +88,7 @@ private:
     std::array<QLabel*, 2> PickNotes;
     std::array<QPushButton*, 2> LengthenButtons;
     TPagePreview* Preview;
+    TRulesGroup* Rules;
     QLabel* FileWarning;
     QLabel* SaveError;
     TOptionsPage* Options;
