@@ -230,7 +230,7 @@ void TSettingsDialog::ShowSource(bool PageToo)
          std::initializer_list<QWidget*>{Fields[1], Fields[2], PickButtons[0], PickButtons[1]})
         Widget->setEnabled(!Index);
     IndexNote->setVisible(Index);
-    DownloadButton->setEnabled(!Setup.Worker);
+    DownloadButton->setEnabled(CanDownload());
     OutcomeLabel->setText(Setup.Outcome);
     if (PageToo)
         PageSource->SetText(QString::fromStdU16String(Setup.View.Text));
@@ -260,6 +260,7 @@ void TSettingsDialog::FieldEdited(int Field)
     RefusalLabels[Field]->setText(Refusal);
     RefusalLabels[Field]->setVisible(!Refusal.isEmpty());
     Setup.Typed[Field] = Fields[Field]->text();
+    DownloadButton->setEnabled(CanDownload());
     if (!Bytes || !Refusal.isEmpty())
         return;
     Setup.Values[Field] = *Bytes;
@@ -269,7 +270,7 @@ void TSettingsDialog::FieldEdited(int Field)
 void TSettingsDialog::Download()
 {
     TSetup& Setup = Setups[FSource];
-    if (Setup.Worker)
+    if (!CanDownload())
         return;
     TSciager* Worker = NewPageWorker(Setup.Values[0]);
     const QPointer<TSettingsDialog> Self(this);
@@ -289,6 +290,14 @@ void TSettingsDialog::Download()
     Setup.Outcome = QStringLiteral("Pobieranie…");
     OutcomeLabel->setText(Setup.Outcome);
     DownloadButton->setEnabled(false);
+}
+
+// No download runs for the source, and its address is not refused: a refused address would
+// download the address before it.
+bool TSettingsDialog::CanDownload() const
+{
+    const TSetup& Setup = Setups[FSource];
+    return !Setup.Worker && Setup.Refusals[0].isEmpty();
 }
 
 void TSettingsDialog::Downloaded(int Source, TSciager* Sender)

@@ -65,6 +65,7 @@ private:
     void ShowSource(bool PageToo = true);
     void FieldEdited(int Field);
     void Lengthen(int Marker);
+    bool CanDownload() const;
     void Downloaded(int Source, TSciager* Sender);
     void ShowMarkers();
     void ShowPreview(const TSourcePage& Built);

@@ -29,6 +29,16 @@ protected:
     }
     QString Text(const char* Label) const { return Control<QLabel>(Label)->text(); }
 
+    // Opens the dialog with its key, as the user does.
+    bool OpenDialog()
+    {
+        Form->activateWindow();
+        if (!WaitUntil([this] { return Form->isActiveWindow(); }))
+            return false;
+        QTest::keyClick(Form.get(), Qt::Key_Comma, Qt::ControlModifier);
+        return WaitUntil([this] { return Dialog() != nullptr; });
+    }
+
     // Selects the Occurrence-th Text in the page source, as the mouse would.
     void Select(const QString& Text, int Occurrence = 0)
     {
@@ -161,4 +171,32 @@ TEST_F(TSettings, EmptyTabSaysWhyAndOpensTheDialogOnItsSource)
     EXPECT_TRUE(WaitUntil([this] { return Dialog() == nullptr; }));
     EXPECT_EQ(WorkDir.Read("dane.txt"), File) << "Anuluj changes nothing";
     EXPECT_FALSE(WorkDir.Exists("dane.txt.bak"));
+}
+
+TEST_F(TSettings, RefusedAddressIsNotDownloadedAndSessionIdIsShownAsText)
+{
+    Server.Serve("/index", {.Body = IndexPageOf("<b>s1</b>")});
+    WorkDir.Write("dane.txt", "http://old/\r\n");
+    ASSERT_TRUE(OpenDialog());
+    Dialog()->SelectSource(IndexSource);
+    auto* Address = Control<QLineEdit>("Address");
+    auto* Download = Control<QPushButton>("Download");
+    Address->setText(QString::fromStdString(Server.Url("/index")));
+    Address->setFocus();
+    QTest::sendKeyEvent(QTest::Click, Address, Qt::Key_unknown, QStringLiteral("☃"), Qt::NoModifier);
+    EXPECT_FALSE(Download->isEnabled()) << "Pobierz stays off while the address is refused";
+    QTest::keyClick(Address, Qt::Key_Return);
+    EXPECT_EQ(Text("Outcome"), "") << "Enter downloads nothing while the address is refused";
+
+    QTest::keyClick(Address, Qt::Key_Backspace);
+    EXPECT_TRUE(Download->isEnabled());
+    QTest::keyClick(Address, Qt::Key_Return);
+    ASSERT_TRUE(WaitUntil([this] { return Text("Outcome").startsWith("HTTP 200"); }))
+        << Text("Outcome").toStdString();
+    EXPECT_EQ(Server.RequestCount("/index"), 1);
+    // The id comes from the page: the label shows its markup as it is.
+    auto* Info = Control<QLabel>("PreviewInfo");
+    EXPECT_TRUE(Info->text().startsWith("Sesja: <b>s1</b>\n")) << Info->text().toStdString();
+    EXPECT_EQ(Info->textFormat(), Qt::PlainText);
+    Control<QPushButton>("Cancel")->click();
 }
