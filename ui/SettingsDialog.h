@@ -7,6 +7,7 @@
 #include "ConfigurationWriter.h"
 #include "MarkerPick.h"
 #include "PageCharset.h"
+#include "SourceEdits.h"
 #include "SourceTable.h"
 
 #include <QDialog>
@@ -21,8 +22,8 @@ class QPushButton;
 class TOptionsPage;
 class TPagePreview;
 class TPageSourceView;
+class TSaveConflict;
 class TSciager;
-struct TMarkerPositions;
 struct TSourcePage;
 
 class TSettingsDialog : public QDialog
@@ -69,11 +70,13 @@ private:
     void Downloaded(int Source, TSciager* Sender);
     void ShowMarkers();
     void ShowPreview(const TSourcePage& Built);
-    QString MarkerNote(int Marker, const TMarkerPositions& At) const;
+    // Settles the fields asked about in SaveConflict with the dialog's values or the file's, and
+    // saves again.
+    void SettleConflicts(bool TakeFile);
 
     int FSource = -1;
     std::array<TSetup, SourceCount> Setups;
-    std::array<std::array<std::string, 3>, SourceCount> Loaded; // the values as the file had them
+    TSourceValues Loaded; // the values as the file had them when read
 
     QListWidget* Sources;
     std::array<QLineEdit*, 3> Fields;
@@ -88,5 +91,6 @@ private:
     TPagePreview* Preview;
     QLabel* FileWarning;
     QLabel* SaveError;
+    TSaveConflict* Conflict;
     TOptionsPage* Options;
 };

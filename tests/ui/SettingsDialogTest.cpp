@@ -200,3 +200,48 @@ TEST_F(TSettings, RefusedAddressIsNotDownloadedAndSessionIdIsShownAsText)
     EXPECT_EQ(Info->textFormat(), Qt::PlainText);
     Control<QPushButton>("Cancel")->click();
 }
+
+TEST_F(TSettings, SaveKeepsWhatChangedInTheFileAndAsksAboutFieldsChangedOnBothSides)
+{
+    const auto File = [](const std::string& Source0, const std::string& Source1) {
+        return Source0 + "\r\n" + Source1 + "\r\nhttp://s2/\r\n<s2>\r\n</s2>\r\n";
+    };
+    WorkDir.Write("dane.txt", File("http://s0/\r\n<s0>\r\n</s0>", "http://s1/\r\n<s1>\r\n</s1>"));
+    ASSERT_TRUE(OpenDialog());
+    auto* Address = Control<QLineEdit>("Address");
+    Address->selectAll();
+    QTest::keyClicks(Address, QStringLiteral("http://mine/"));
+    // Another copy changes other fields meanwhile: they stay as it wrote them.
+    WorkDir.Write("dane.txt", File("http://s0/\r\n<new0>\r\n</s0>", "http://other/\r\n<s1>\r\n</s1>"));
+    Control<QPushButton>("Save")->click();
+    ASSERT_TRUE(WaitUntil([this] { return Dialog() == nullptr; }));
+    EXPECT_EQ(WorkDir.Read("dane.txt"),
+              File("http://mine/\r\n<new0>\r\n</s0>", "http://other/\r\n<s1>\r\n</s1>"));
+
+    // A field changed on both sides: nothing is written until the user chooses.
+    for (const char* Choice : {"KeepMine", "TakeFile"}) {
+        const std::string Before = File("http://s0/\r\n<s0>\r\n</s0>", "http://s1/\r\n<s1>\r\n</s1>");
+        WorkDir.Write("dane.txt", Before);
+        ASSERT_TRUE(OpenDialog());
+        auto* End = Control<QLineEdit>("EndMarker");
+        End->selectAll();
+        QTest::keyClicks(End, QStringLiteral("</mine>"));
+        std::string Theirs = Before;
+        Theirs.replace(Theirs.find("</s0>"), 5, "</theirs>");
+        Theirs.replace(Theirs.find("<s1>"), 4, "<t1>");
+        WorkDir.Write("dane.txt", Theirs);
+        Control<QPushButton>("Save")->click();
+        EXPECT_TRUE(Control<QWidget>("SaveConflict")->isVisible());
+        const QString Question = Text("ConflictQuestion");
+        EXPECT_TRUE(Question.contains(QString::fromUtf8(SourceTable[0].Caption) + ": koniec") &&
+                    !Question.contains("adres"))
+            << Question.toStdString();
+        EXPECT_EQ(WorkDir.Read("dane.txt"), Theirs) << "nothing written before the choice";
+        Control<QPushButton>(Choice)->click();
+        ASSERT_TRUE(WaitUntil([this] { return Dialog() == nullptr; })) << Choice;
+        std::string Expected = Theirs;
+        if (std::string_view(Choice) == "KeepMine")
+            Expected.replace(Expected.find("</theirs>"), 9, "</mine>");
+        EXPECT_EQ(WorkDir.Read("dane.txt"), Expected) << Choice;
+    }
+}
