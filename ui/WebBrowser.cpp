@@ -38,8 +38,11 @@ void ShareOpenGLContext()
 
 using TCreatePageViewer = QWidget* (*)(QWidget*);
 using TRunPageScript = void (*)(QWidget*, const QString&, const std::function<void(const QVariant&)>&);
+using TSetPageScript = void (*)(QWidget*, const QString&, const QString&);
 TCreatePageViewer Create = nullptr;
 TRunPageScript RunPageScript = nullptr;
+TSetPageScript SetPageScript = nullptr;
+constexpr std::chrono::milliseconds HighlightRetry(50);
 
 // A new viewer from the page viewer plugin beside the program.
 QWidget* CreateViewer(QWidget* Parent)
@@ -49,7 +52,8 @@ QWidget* CreateViewer(QWidget* Parent)
         QLibrary Plugin(QCoreApplication::applicationDirPath() + QStringLiteral("/tkw_pageviewer.so"));
         Create = reinterpret_cast<TCreatePageViewer>(Plugin.resolve("CreatePageViewer"));
         RunPageScript = reinterpret_cast<TRunPageScript>(Plugin.resolve("RunPageScript"));
-        if (!Create || !RunPageScript)
+        SetPageScript = reinterpret_cast<TSetPageScript>(Plugin.resolve("SetPageScript"));
+        if (!Create || !RunPageScript || !SetPageScript)
             throw std::runtime_error("Cannot load the page viewer: " + Plugin.errorString().toStdString());
     }
     return Create(Parent);
@@ -97,6 +101,7 @@ void TWebBrowser::Load()
         Viewer = CreateViewer(this);
         Viewer->installEventFilter(this);
         connect(Viewer, SIGNAL(loadFinished(bool)), this, SLOT(PageLoaded(bool)));
+        SetDocumentHighlight();
         auto* Layout = new QVBoxLayout(this);
         Layout->setContentsMargins(0, 0, 0, 0);
         Layout->addWidget(Viewer);
@@ -116,8 +121,19 @@ void TWebBrowser::SetHighlight(const QStringList& Passages)
     if (Passages.isEmpty() && FHighlight.isEmpty())
         return;
     FHighlight = Passages;
+    SetDocumentHighlight();
     if (PageReady)
         ApplyHighlight();
+}
+
+// Every document the viewer loads marks its passages itself once parsed: the viewer does not
+// report every load (a second load of the same address while the first is under way has no
+// signals of its own), and a script run from here may meet a document still being replaced.
+void TWebBrowser::SetDocumentHighlight()
+{
+    if (Viewer)
+        SetPageScript(Viewer, QStringLiteral("tkw-highlight"),
+                      FHighlight.isEmpty() ? QString() : HighlightScript(FHighlight));
 }
 
 void TWebBrowser::RunScript(const QString& Script, std::function<void(const QVariant&)> Done)
@@ -134,12 +150,25 @@ void TWebBrowser::PageLoaded(bool Ok)
         ApplyHighlight();
 }
 
+// Marks the page shown now and reports the count; a document not parsed yet is tried again
+// shortly, until the marks are there or other marks are asked for.
 void TWebBrowser::ApplyHighlight()
 {
-    RunScript(HighlightScript(FHighlight), [Self = QPointer<TWebBrowser>(this)](const QVariant& Marked) {
-        if (Self)
-            emit Self->Highlighted(Marked.toInt());
-    });
+    const int Generation = ++HighlightGeneration;
+    RunScript(HighlightScript(FHighlight),
+              [Self = QPointer<TWebBrowser>(this), Generation](const QVariant& Marked) {
+                  if (!Self || Generation != Self->HighlightGeneration)
+                      return;
+                  bool Counted = false;
+                  const int Count = Marked.toInt(&Counted);
+                  if (Counted && Count >= 0)
+                      emit Self->Highlighted(Count);
+                  else
+                      QTimer::singleShot(HighlightRetry, Self, [Self, Generation] {
+                          if (Self && Generation == Self->HighlightGeneration)
+                              Self->ApplyHighlight();
+                      });
+              });
 }
 
 // The viewer takes its mouse input in a child it creates; the back button is taken there, before

@@ -52,12 +52,14 @@ private slots:
 private:
     void Load();
     void ApplyHighlight();
+    void SetDocumentHighlight();
 
     QWidget* Viewer = nullptr;
     QUrl FAddress;
     bool Pending = false;
     bool PageReady = false; // the last load has finished
     QStringList FHighlight;
+    int HighlightGeneration = 0; // the last application of the marks; earlier ones stop
 };
 
 // Prepares the application for page views; call before the application object is created.
