@@ -8,6 +8,7 @@
 #include <QLibrary>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QOpenGLWidget>
 #include <QPointer>
 #include <QShortcut>
 #include <QTimer>
@@ -24,9 +25,9 @@ namespace {
 constexpr std::chrono::milliseconds EngineStartDelay(100);
 
 // Qt WebEngine hands its pages to the viewer through the application's shared OpenGL context. The
-// public route, Qt::AA_ShareOpenGLContexts, makes it when the application starts and so loads OpenGL
-// with every start, also of a program that stays in the tray; Qt's own setter, the one private call
-// of the program, makes it here instead, just before the web engine is loaded.
+// public route, Qt::AA_ShareOpenGLContexts, makes it when any application object starts; Qt's own
+// setter, the one private call of the program, makes it here instead, when the first page view is
+// made, before the window that holds it makes its own context.
 void ShareOpenGLContext()
 {
     if (QOpenGLContext::globalShareContext())
@@ -62,6 +63,15 @@ QWidget* CreateViewer(QWidget* Parent)
 
 TWebBrowser::TWebBrowser(QWidget* Parent) : QWidget(Parent)
 {
+    // Qt gives a window the OpenGL surface that the viewer draws on only when it makes the window,
+    // and makes it again, as a new native window, when the viewer comes later. A hidden OpenGL
+    // widget of no size, which never draws, makes every window holding a page view so from the
+    // start; the shared context must exist before the window's own.
+    ShareOpenGLContext();
+    auto* Surface = new QOpenGLWidget(this);
+    Surface->setObjectName(QStringLiteral("PageViewSurface"));
+    Surface->setFixedSize(0, 0);
+    Surface->hide();
     // Anywhere in the window, as in a browser: the focus is often on the window itself, for
     // instance once the viewer has replaced its page's renderer after a link to another site. Only
     // the view of the tab shown takes the shortcut.

@@ -76,6 +76,7 @@ TEST_F(TSettings, SourceSetUpFromItsAddressIsCutWhereTheUserPointed)
     ASSERT_TRUE(WaitUntil([this] { return Dialog() != nullptr; })) << "Ctrl+, opens the dialog";
     EXPECT_EQ(Dialog()->windowTitle(), "Ustawienia — Tickerwell");
     EXPECT_EQ(Dialog()->Source(), 0);
+    const WId Shown = Dialog()->winId();
     auto* Address = Control<QLineEdit>("Address");
     EXPECT_EQ(Address->text(), "http://old/");
     Address->selectAll();
@@ -84,6 +85,8 @@ TEST_F(TSettings, SourceSetUpFromItsAddressIsCutWhereTheUserPointed)
     ASSERT_TRUE(WaitUntil([this] { return Text("Outcome").startsWith("HTTP 200"); }))
         << Text("Outcome").toStdString();
     EXPECT_TRUE(Text("Outcome").contains("utf-8"));
+    ASSERT_TRUE(PageShown(Control<TWebBrowser>("Preview")));
+    EXPECT_EQ(Dialog()->winId(), Shown) << "the dialog was made again for its preview";
     Dialog()->activateWindow();
     EXPECT_TRUE(WaitUntil([this] { return Dialog()->isActiveWindow(); }));
     Control<QPlainTextEdit>("PageSource")->setFocus();
