@@ -59,7 +59,7 @@ TEST(Highlight, MarksPassagesWithReferencesOnThePageLoadedLastAfterQuickNavigati
             View.SetHighlight(Passages);
             ProcessEventsFor(Round * 50);
         }
-        EXPECT_TRUE(WaitUntil([&] { return Marked(View) == Passages.join('|'); }))
+        EXPECT_TRUE(WaitUntil([&] { return Marked(View) == Passages.join('|'); }, 90))
             << "round " << Round << ": " << Marked(View).toStdString();
         View.SetHighlight({});
     }
