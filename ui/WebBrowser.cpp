@@ -43,7 +43,9 @@ using TSetPageScript = void (*)(QWidget*, const QString&, const QString&);
 TCreatePageViewer Create = nullptr;
 TRunPageScript RunPageScript = nullptr;
 TSetPageScript SetPageScript = nullptr;
+// A document not parsed yet is asked again this often, for at most about a minute.
 constexpr std::chrono::milliseconds HighlightRetry(50);
+constexpr int HighlightTries = 1200;
 
 // A new viewer from the page viewer plugin beside the program.
 QWidget* CreateViewer(QWidget* Parent)
@@ -161,22 +163,22 @@ void TWebBrowser::PageLoaded(bool Ok)
 }
 
 // Marks the page shown now and reports the count; a document not parsed yet is tried again
-// shortly, until the marks are there or other marks are asked for.
-void TWebBrowser::ApplyHighlight()
+// shortly, until the marks are there, other marks are asked for or the tries run out.
+void TWebBrowser::ApplyHighlight(int Try)
 {
     const int Generation = ++HighlightGeneration;
     RunScript(HighlightScript(FHighlight),
-              [Self = QPointer<TWebBrowser>(this), Generation](const QVariant& Marked) {
+              [Self = QPointer<TWebBrowser>(this), Generation, Try](const QVariant& Marked) {
                   if (!Self || Generation != Self->HighlightGeneration)
                       return;
                   bool Counted = false;
                   const int Count = Marked.toInt(&Counted);
                   if (Counted && Count >= 0)
                       emit Self->Highlighted(Count);
-                  else
-                      QTimer::singleShot(HighlightRetry, Self, [Self, Generation] {
+                  else if (Try < HighlightTries)
+                      QTimer::singleShot(HighlightRetry, Self, [Self, Generation, Try] {
                           if (Self && Generation == Self->HighlightGeneration)
-                              Self->ApplyHighlight();
+                              Self->ApplyHighlight(Try + 1);
                       });
               });
 }

@@ -51,7 +51,7 @@ private slots:
 
 private:
     void Load();
-    void ApplyHighlight();
+    void ApplyHighlight(int Try = 0);
     void SetDocumentHighlight();
 
     QWidget* Viewer = nullptr;
