@@ -5,6 +5,6 @@
 
 // A script that marks the block elements whose text is one of Passages (compared as PagePassages
 // reads them) with a yellow background and an amber bar on the left, after removing earlier marks,
-// and returns how many it marked. Inside the marked passages the trigger Words found are set in bold
-// on a stronger yellow.
+// and returns how many it marked, or -1 when the view's document is not parsed yet. Inside the marked
+// passages the trigger Words found are set in bold on a stronger yellow.
 QString HighlightScript(const QStringList& Passages, const QStringList& Words = {});

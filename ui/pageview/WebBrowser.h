@@ -52,7 +52,8 @@ private slots:
 
 private:
     void Load();
-    void ApplyHighlight();
+    void ApplyHighlight(int Try = 0);
+    void SetDocumentHighlight();
 
     QWidget* Viewer = nullptr;
     QUrl FAddress;
@@ -60,6 +61,7 @@ private:
     bool PageReady = false; // the last load has finished
     QStringList FHighlight;
     QStringList FWords;
+    int HighlightGeneration = 0; // the last application of the marks; earlier ones stop
 };
 
 // Prepares the application for page views; call before the application object is created.
