@@ -287,6 +287,7 @@ TEST_F(TSourceWatchTest, OneRefreshTellsEveryChannelOnceAndAFailureShowsInTheTra
          {TChannelKind::Ntfy, QString::fromStdString(Server.Url("/silent")), {}, {}, true, {}, "k4"}});
     // The desktop's own switch does not silence the channels.
     Form->Notifications1->Action()->trigger();
+    WorkDir.Write("zrodla.ini", "[3]\ntrigger = nowe\n");
     ASSERT_TRUE(RefreshAndWait());
     for (int Source : {1, 2, 3})
         Server.Serve("/s" + std::to_string(Source),
@@ -317,6 +318,7 @@ TEST_F(TSourceWatchTest, OneRefreshTellsEveryChannelOnceAndAFailureShowsInTheTra
         EXPECT_EQ(Changes[I]["added"].toArray().toVariantList(),
                   QVariantList{"nowe " + QString::number(I + 1)})
             << Hook;
+        EXPECT_EQ(Changes[I]["trigger"], I == 1 ? QJsonValue("nowe") : QJsonValue()) << "the word of a rule";
     }
 }
 } // namespace
