@@ -7,6 +7,7 @@
 #include "NtfyIcon.h"
 #include "PageFile.h"
 #include "PageFolder.h"
+#include "PageViewRest.h"
 #include "PageWorker.h"
 #include "PaintCoalescer.h"
 #include "PopupMenu.h"
@@ -74,6 +75,7 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     Timer1->setInterval(TimerInterval);
     Watch = new TSourceWatch(this, PageControl1, NotificationIcon1);
     TabMenu = new TTabMenu(PageControl1);
+    Rest = new TPageViewRest(PageControl1, PageViews);
     Watch->OnShowSource = [this](int Source) {
         BringBack();
         PageControl1->setCurrentIndex(Source);
@@ -420,6 +422,13 @@ void TForm1::Label4Click()
     OpenAddress(QStringLiteral("mailto:") + MailAddress + QStringLiteral("?subject=Tickerwell project"));
 }
 
+// To the tray, where the page views give their memory back.
+void TForm1::AppMinimize()
+{
+    if (NotificationIcon1->HideMainForm())
+        Rest->ToTray();
+}
+
 // Back from the tray in the same mode and size, in front of other windows.
 void TForm1::BringBack()
 {
@@ -427,5 +436,6 @@ void TForm1::BringBack()
     show();
     raise();
     activateWindow();
+    Rest->Back();
     Watch->Look();
 }

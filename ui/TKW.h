@@ -18,6 +18,7 @@
 
 class QTimer;
 class TMenuItem;
+class TPageViewRest;
 class TPopupMenu;
 class TSciager;
 class TSectionHistory;
@@ -46,7 +47,7 @@ public:
     void Label7Click() { OpenAddress(Label7->text()); }
     void Label8Click() { OpenAddress(Label8->text()); }
     void Label9Click() { OpenAddress(Label9->text()); }
-    void AppMinimize() { NotificationIcon1->HideMainForm(); }
+    void AppMinimize();
     void NotificationIcon1Click() { BringBack(); }
     void Open1Click() { BringBack(); }
     void Exit1Click() { QCoreApplication::quit(); }
@@ -73,6 +74,8 @@ public:
     TSectionHistory* History;
     // The page tabs' context menu, whose items act on the tab clicked.
     TTabMenu* TabMenu;
+    // The page views' rest while unseen: frozen tabs, and discarded views in the tray.
+    TPageViewRest* Rest;
     std::array<TSciager*, SourceCount> Worker{};
     std::array<bool, SourceCount> Busy{};
     std::array<std::string, SourceCount> StartMarker;

@@ -38,8 +38,10 @@ void ShareOpenGLContext()
 
 using TCreatePageViewer = QWidget* (*)(QWidget*);
 using TRunPageScript = void (*)(QWidget*, const QString&, const std::function<void(const QVariant&)>&);
+using TSetPageLifecycle = void (*)(QWidget*, int);
 TCreatePageViewer Create = nullptr;
 TRunPageScript RunPageScript = nullptr;
+TSetPageLifecycle SetPageLifecycle = nullptr;
 
 // A new viewer from the page viewer plugin beside the program.
 QWidget* CreateViewer(QWidget* Parent)
@@ -49,7 +51,8 @@ QWidget* CreateViewer(QWidget* Parent)
         QLibrary Plugin(QCoreApplication::applicationDirPath() + QStringLiteral("/tkw_pageviewer.so"));
         Create = reinterpret_cast<TCreatePageViewer>(Plugin.resolve("CreatePageViewer"));
         RunPageScript = reinterpret_cast<TRunPageScript>(Plugin.resolve("RunPageScript"));
-        if (!Create || !RunPageScript)
+        SetPageLifecycle = reinterpret_cast<TSetPageLifecycle>(Plugin.resolve("SetPageLifecycle"));
+        if (!Create || !RunPageScript || !SetPageLifecycle)
             throw std::runtime_error("Cannot load the page viewer: " + Plugin.errorString().toStdString());
     }
     return Create(Parent);
@@ -89,7 +92,7 @@ void TWebBrowser::showEvent(QShowEvent* Event)
 
 void TWebBrowser::Load()
 {
-    if (!Pending)
+    if (!Pending || FLife != TLife::Active)
         return;
     Pending = false;
     PageReady = false;
@@ -116,13 +119,14 @@ void TWebBrowser::SetHighlight(const QStringList& Passages)
     if (Passages.isEmpty() && FHighlight.isEmpty())
         return;
     FHighlight = Passages;
-    if (PageReady)
+    MarksDue = FLife != TLife::Active;
+    if (PageReady && !MarksDue)
         ApplyHighlight();
 }
 
 void TWebBrowser::RunScript(const QString& Script, std::function<void(const QVariant&)> Done)
 {
-    if (Viewer && PageReady)
+    if (Viewer && PageReady && FLife == TLife::Active)
         RunPageScript(
             Viewer, Script, Done ? Done : [](const QVariant&) {});
 }
@@ -140,6 +144,38 @@ void TWebBrowser::ApplyHighlight()
         if (Self)
             emit Self->Highlighted(Marked.toInt());
     });
+}
+
+void TWebBrowser::SetLife(TLife Life)
+{
+    const TLife Was = FLife;
+    if (Life == Was)
+        return;
+    FLife = Life;
+    if (!Viewer) {
+        Load();
+        return;
+    }
+    if (Life == TLife::Active) {
+        Wake(Was);
+        return;
+    }
+    // A discarded page is loaded anew when it wakes; its marks go on once that load has finished.
+    if (Life == TLife::Discarded)
+        PageReady = false;
+    SetPageLifecycle(Viewer, static_cast<int>(Life));
+}
+
+// An address handed over while asleep is loaded now; otherwise a frozen page goes on where it
+// stopped and a discarded one reloads the address it was on.
+void TWebBrowser::Wake(TLife Was)
+{
+    SetPageLifecycle(Viewer, static_cast<int>(TLife::Active));
+    if (Pending)
+        Load();
+    else if (Was == TLife::Frozen && PageReady && MarksDue)
+        ApplyHighlight();
+    MarksDue = false;
 }
 
 // The viewer takes its mouse input in a child it creates; the back button is taken there, before

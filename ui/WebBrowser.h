@@ -38,6 +38,19 @@ public:
     // its result. Does nothing before a page has loaded.
     void RunScript(const QString& Script, std::function<void(const QVariant&)> Done = {});
 
+    // What the page may keep while no one sees it. Frozen: its timers and scripts stop. Discarded:
+    // the renderer's memory is given back. A view that is not Active loads nothing and runs no
+    // script; it remembers the address handed to it. Active again, it shows that address, or else
+    // reloads the page it was on, with its marks.
+    enum class TLife
+    {
+        Active,
+        Frozen,
+        Discarded
+    };
+    void SetLife(TLife Life);
+    TLife Life() const { return FLife; }
+
 signals:
     // The page shown has loaded and its marks are applied.
     void Highlighted(int Marked);
@@ -52,12 +65,15 @@ private slots:
 private:
     void Load();
     void ApplyHighlight();
+    void Wake(TLife Was);
 
     QWidget* Viewer = nullptr;
     QUrl FAddress;
     bool Pending = false;
     bool PageReady = false; // the last load has finished
     QStringList FHighlight;
+    TLife FLife = TLife::Active;
+    bool MarksDue = false; // the marks changed while the page slept
 };
 
 // Prepares the application for page views; call before the application object is created.
