@@ -10,7 +10,8 @@ TPageViewRest::TPageViewRest(QTabWidget* Tabs, const std::array<TWebBrowser*, So
     : QObject(Tabs), FTabs(Tabs), FViews(Views)
 {
     connect(Tabs, &QTabWidget::currentChanged, this, &TPageViewRest::Settle);
-    // "Show tabs" hides and shows the whole tab control.
+    // The tab control is shown with the window, whichever way it comes back from the tray, and
+    // hidden and shown by "Show tabs".
     Tabs->installEventFilter(this);
 }
 

@@ -17,9 +17,8 @@ public:
     TPageViewRest(QTabWidget* Tabs, const std::array<TWebBrowser*, SourceCount>& Views);
 
     // The window has gone to the tray: every view is discarded. Does nothing while it is shown.
+    // Once the window is shown again, the tab shown wakes at once, the others when they are shown.
     void ToTray();
-    // The window is shown again: the tab shown wakes at once, the others when they are shown.
-    void Back() { Settle(); }
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;

@@ -436,6 +436,5 @@ void TForm1::BringBack()
     show();
     raise();
     activateWindow();
-    Rest->Back();
     Watch->Look();
 }
