@@ -20,17 +20,19 @@ export XDG_DATA_HOME="$work/data"
 bare=
 trap 'kill $bare $XVFB_PID 2>/dev/null || true; rm -rf "$work"' EXIT
 
-# PSS in MiB of process $1 and all its descendants.
+# PSS and private memory in MiB of process $1 and all its descendants.
 pss_tree() {
-  local all=("$1") i=0 kb=0 child
+  local all=("$1") i=0 kb=0 private=0 child
   while [ $i -lt ${#all[@]} ]; do
     for child in $(pgrep -P "${all[$i]}" || true); do all+=("$child"); done
     i=$((i + 1))
   done
   for pid in "${all[@]}"; do
     kb=$((kb + $(awk '/^Pss:/ { print $2 }' "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)))
+    private=$((private + $(awk '/^Private/ { n += $2 } END { print n + 0 }' "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)))
   done
-  awk -v kb="$kb" -v n="${#all[@]}" 'BEGIN { printf "%.0f MiB in %d processes", kb / 1024, n }'
+  awk -v kb="$kb" -v p="$private" -v n="${#all[@]}" \
+    'BEGIN { printf "%.0f MiB in %d processes, private %.0f MiB", kb / 1024, n, p / 1024 }'
 }
 
 echo "Tray benchmark, $(nproc) cores; QTWEBENGINE_CHROMIUM_FLAGS=${QTWEBENGINE_CHROMIUM_FLAGS:-}"

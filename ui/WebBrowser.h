@@ -35,7 +35,7 @@ public:
     void SetHighlight(const QStringList& Passages);
     const QStringList& Highlight() const { return FHighlight; }
     // Runs Script in the page shown, in a world of its own apart from the page's scripts; Done gets
-    // its result. Does nothing before a page has loaded.
+    // its result. Does nothing before a page has loaded, nor while the view is not Active.
     void RunScript(const QString& Script, std::function<void(const QVariant&)> Done = {});
 
     // What the page may keep while no one sees it. Frozen: its timers and scripts stop. Discarded:
