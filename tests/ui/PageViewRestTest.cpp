@@ -7,6 +7,14 @@
 #include <QWebEngineView>
 #include <optional>
 
+// Failing checks name the page's state.
+inline void PrintTo(QWebEnginePage::LifecycleState State, std::ostream* Out)
+{
+    *Out << (State == QWebEnginePage::LifecycleState::Active   ? "Active"
+             : State == QWebEnginePage::LifecycleState::Frozen ? "Frozen"
+                                                               : "Discarded");
+}
+
 namespace {
 using TLifecycle = QWebEnginePage::LifecycleState;
 
