@@ -33,11 +33,12 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return Result.has_value(); })) << "the page ran no script";
         return Result.value_or(QString());
     }
-    // Waits until Source's view shows Url with its document loaded.
+    // Waits until Source's view shows Url with its document loaded (the document's own address: the
+    // view names the address it loads before its document is there).
     bool Shows(int Source, const QUrl& Url)
     {
         return WaitUntil([&] {
-            return Viewer(Source)->url() == Url && Evaluate(Source, "document.readyState") == "complete";
+            return QUrl(Evaluate(Source, "document.readyState == 'complete' ? location.href : ''")) == Url;
         });
     }
     QUrl PageUrl(int Source) const
