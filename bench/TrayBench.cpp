@@ -65,7 +65,7 @@ long Field(const std::filesystem::path& File, const std::string& Name)
 struct TProcess
 {
     double PssMiB = 0;
-    double UssMiB = 0;            // its private pages
+    double DirtyMiB = 0;          // its private dirty pages: what it alone holds, whatever else runs
     double CpuSeconds = 0;        // user and system time
     std::map<int, long> Switches; // context switches by thread
 };
@@ -73,7 +73,7 @@ struct TProcess
 struct TTreeFigures
 {
     double PssMiB = 0;
-    double UssMiB = 0;
+    double DirtyMiB = 0;
     std::map<int, TProcess> Each; // by process id; the program has the lowest
 };
 
@@ -82,9 +82,7 @@ TProcess MeasureProcess(int Pid)
     const std::filesystem::path Dir = "/proc/" + std::to_string(Pid);
     TProcess Figures;
     Figures.PssMiB = Field(Dir / "smaps_rollup", "Pss:") / 1024.0;
-    Figures.UssMiB =
-        (Field(Dir / "smaps_rollup", "Private_Clean:") + Field(Dir / "smaps_rollup", "Private_Dirty:")) /
-        1024.0;
+    Figures.DirtyMiB = Field(Dir / "smaps_rollup", "Private_Dirty:") / 1024.0;
     std::ifstream Stat(Dir / "stat");
     const std::string Text((std::istreambuf_iterator<char>(Stat)), {});
     std::istringstream Rest(Text.substr(Text.rfind(')') + 2));
@@ -107,7 +105,7 @@ TTreeFigures Measure()
     for (int Pid : ProcessTree(getpid())) {
         const TProcess Process = MeasureProcess(Pid);
         Figures.PssMiB += Process.PssMiB;
-        Figures.UssMiB += Process.UssMiB;
+        Figures.DirtyMiB += Process.DirtyMiB;
         Figures.Each[Pid] = Process;
     }
     return Figures;
@@ -119,8 +117,8 @@ std::string Memory(const TTreeFigures& Figures)
     for (const auto& [Pid, Process] : Figures.Each)
         Each += (Each.empty() ? "" : " + ") + std::to_string(std::lround(Process.PssMiB));
     char Text[200];
-    std::snprintf(Text, sizeof Text, "%.0f MiB in %zu processes (%s), private %.0f MiB", Figures.PssMiB,
-                  Figures.Each.size(), Each.c_str(), Figures.UssMiB);
+    std::snprintf(Text, sizeof Text, "%.0f MiB in %zu processes (%s), private dirty %.0f MiB", Figures.PssMiB,
+                  Figures.Each.size(), Each.c_str(), Figures.DirtyMiB);
     return Text;
 }
 

@@ -20,7 +20,7 @@ export XDG_DATA_HOME="$work/data"
 bare=
 trap 'kill $bare $XVFB_PID 2>/dev/null || true; rm -rf "$work"' EXIT
 
-# PSS and private memory in MiB of process $1 and all its descendants.
+# PSS and private dirty memory in MiB of process $1 and all its descendants.
 pss_tree() {
   local all=("$1") i=0 kb=0 private=0 child
   while [ $i -lt ${#all[@]} ]; do
@@ -29,17 +29,18 @@ pss_tree() {
   done
   for pid in "${all[@]}"; do
     kb=$((kb + $(awk '/^Pss:/ { print $2 }' "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)))
-    private=$((private + $(awk '/^Private/ { n += $2 } END { print n + 0 }' "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)))
+    private=$((private + $(awk '/^Private_Dirty:/ { print $2 }' "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)))
   done
   awk -v kb="$kb" -v p="$private" -v n="${#all[@]}" \
-    'BEGIN { printf "%.0f MiB in %d processes, private %.0f MiB", kb / 1024, n, p / 1024 }'
+    'BEGIN { printf "%.0f MiB in %d processes, private dirty %.0f MiB", kb / 1024, n, p / 1024 }'
 }
 
 echo "Tray benchmark, $(nproc) cores; QTWEBENGINE_CHROMIUM_FLAGS=${QTWEBENGINE_CHROMIUM_FLAGS:-}"
 mkdir -p "$work/pages"
 "$build/bench/tkw_tray_bench" --dir "$work/pages" --refreshes "$refreshes"
 
-# The same page file in a bare Qt web view.
+# The same page file in a bare Qt web view; Chromium's sandbox refuses to run as root.
+[ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
 "$build/bench/tkw_bare_webview" "$work/pages/1wirek&borta.htm" >"$work/bare.log" 2>&1 &
 bare=$!
 for _ in $(seq 600); do grep -q loaded "$work/bare.log" && break; sleep 0.1; done
