@@ -7,6 +7,7 @@
 #include "LongTimeText.h"
 #include "NtfyIcon.h"
 #include "PageFolder.h"
+#include "PageViewRest.h"
 #include "PaintCoalescer.h"
 #include "PopupMenu.h"
 #include "RefreshRequests.h"
@@ -78,6 +79,7 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     auto* Schedule = new TRefreshSchedule(Timer1, NotificationIcon1);
     Watch = new TSourceWatch(this, PageControl1, NotificationIcon1);
     TabMenu = new TTabMenu(PageControl1);
+    Rest = new TPageViewRest(PageControl1, PageViews);
     Watch->OnShowSource = [this](int Source) {
         BringBack();
         PageControl1->setCurrentIndex(Source);
@@ -431,6 +433,13 @@ void TForm1::Label3Click()
 void TForm1::Label4Click()
 {
     OpenAddress(QStringLiteral("mailto:") + MailAddress + QStringLiteral("?subject=Tickerwell project"));
+}
+
+// To the tray, where the page views give their memory back.
+void TForm1::AppMinimize()
+{
+    if (NotificationIcon1->HideMainForm())
+        Rest->ToTray();
 }
 
 // Back from the tray in the same mode and size, in front of other windows.

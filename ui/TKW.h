@@ -20,6 +20,7 @@
 
 class QTimer;
 class TMenuItem;
+class TPageViewRest;
 class TPopupMenu;
 class TRefreshRequests;
 class TSciager;
@@ -50,7 +51,7 @@ public:
     void Label7Click() { OpenAddress(Label7->text()); }
     void Label8Click() { OpenAddress(Label8->text()); }
     void Label9Click() { OpenAddress(Label9->text()); }
-    void AppMinimize() { NotificationIcon1->HideMainForm(); }
+    void AppMinimize();
     void NotificationIcon1Click() { BringBack(); }
     void Open1Click() { BringBack(); }
     void Exit1Click() { QCoreApplication::quit(); }
@@ -84,6 +85,8 @@ public:
     TRefreshRequests* Requests;
     // Each source's round: its worker, page file and history.
     TSourceRound* Round;
+    // The page views' rest while unseen: frozen tabs, and discarded views in the tray.
+    TPageViewRest* Rest;
     std::array<TSciager*, SourceCount> Worker{};
     std::array<bool, SourceCount> Busy{};
     std::array<std::string, SourceCount> StartMarker;

@@ -1,0 +1,31 @@
+// TPageViewRest: the window's page views rest where no one sees them. The view of the tab shown is
+// active; the other tabs' views are frozen; while the window waits in the tray every view is
+// discarded, so that the renderer's memory goes back to the system.
+#pragma once
+
+#include "SourceTable.h"
+
+#include <QObject>
+#include <array>
+
+class QTabWidget;
+class TWebBrowser;
+
+class TPageViewRest : public QObject
+{
+public:
+    TPageViewRest(QTabWidget* Tabs, const std::array<TWebBrowser*, SourceCount>& Views);
+
+    // The window has gone to the tray: every view is discarded. Does nothing while it is shown.
+    // Once the window is shown again, the tab shown wakes at once, the others when they are shown.
+    void ToTray();
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    void Settle();
+
+    QTabWidget* FTabs;
+    std::array<TWebBrowser*, SourceCount> FViews;
+};
