@@ -18,6 +18,7 @@
 #include "SourceRound.h"
 #include "SourceWatch.h"
 #include "TabMenu.h"
+#include "TrayHint.h"
 #include "WindowFrame.h"
 #include "Windows1250.h"
 
@@ -129,7 +130,7 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     InstallSettings({this, PageControl1, Notifications1->Action()}, {PopupMenu1, TabMenu, Watch, PageViews});
     N1 = PopupMenu1->Add(QStringLiteral("-"));
     Exit1 = PopupMenu1->Add(QStringLiteral("Ex&it"), [this](QObject*) { Exit1Click(); });
-    NotificationIcon1->SetHint(QStringLiteral("Tickerwell"));
+    TTrayHint::Of(NotificationIcon1)->Set(THintLine::Name, QStringLiteral("Tickerwell"));
     InstallChannels(Watch, History, NotificationIcon1, LinkLabels);
     NotificationIcon1->SetHideOnTaskbar(true);
     NotificationIcon1->Icon()->LoadFromFile(QStringLiteral(":/icons/Tickerwell.ico"));
