@@ -19,10 +19,11 @@
 #include <cstdio>
 
 namespace {
-// A round whose change the desktop would be told of: its section changed and holds new passages.
+// A round whose change the desktop would be told of: its section changed and holds new passages, and
+// the source's rules let it notify.
 bool Notifies(const TRoundResult& Result)
 {
-    return Result.Changed && Result.Kept && !Result.Kept->New.isEmpty();
+    return Result.Notifies() && Result.Kept && !Result.Kept->New.isEmpty();
 }
 
 // The refresh's changes go out as one message per channel that is on. Sending waits, so that the
@@ -34,10 +35,10 @@ void TellChannels(const std::vector<TRoundResult>& Results,
     TRefreshChanges Changes{QDateTime::currentDateTime(), {}};
     for (const TRoundResult& Result : Results)
         if (Notifies(Result))
-            Changes.Sources.push_back({Result.Source + 1,
-                                       QString::fromUtf8(SourceTable[Result.Source].Caption),
-                                       QString::fromStdString(Addresses[Result.Source]), Result.Kept->New,
-                                       Result.Kept->Removed, std::nullopt});
+            Changes.Sources.push_back(
+                {Result.Source + 1, QString::fromUtf8(SourceTable[Result.Source].Caption),
+                 QString::fromStdString(Addresses[Result.Source]), Result.Kept->New, Result.Kept->Removed,
+                 Result.Kept->Trigger.isEmpty() ? std::nullopt : std::optional(Result.Kept->Trigger)});
     if (Changes.Sources.empty())
         return;
     for (const TChannelOutcome& Outcome : SendNow(Changes))
