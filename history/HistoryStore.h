@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <map>
 #include <optional>
 #include <sys/types.h>
 #include <utility>
@@ -131,5 +132,5 @@ private:
     QString FMovedAside;
     QString FUntoldAside;                           // moved aside, not yet in a TAddResult
     std::optional<std::pair<dev_t, ino_t>> FOpened; // device and inode of the file opened
-    std::array<std::optional<TNewest>, SourceCount> FNewest;
+    std::map<int, std::optional<TNewest>> FNewest;
 };

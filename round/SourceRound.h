@@ -11,15 +11,19 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 class THistory;
+
+// The most downloads of one's own sources that run at once; the rest wait their turn.
+inline constexpr int MaxOwnDownloads = 8;
 class TSciager;
 
 enum class TRoundMode : std::uint8_t
@@ -28,6 +32,8 @@ enum class TRoundMode : std::uint8_t
     Download // download and build only: nothing is written
 };
 
+// Source is the index of the source: 0 to 4 for the five, whose address and markers are bytes as
+// dane.txt holds them; from 5 for one's own (id = index + 1), whose address and texts are UTF-8.
 struct TRoundRequest
 {
     int Source = 0;
@@ -96,7 +102,8 @@ public:
                      TDone Done = {});
 
     // Runs the rounds of Requests side by side in an event loop of its own and returns their whole
-    // results in the order of Requests. A worker that cannot start fails its round.
+    // results in the order of Requests; at most MaxOwnDownloads of one's own sources at once. A worker
+    // that cannot start fails its round.
     std::vector<TRoundResult> Run(const std::vector<TRoundRequest>& Requests);
 
     // The passages whose news a source's next version is counted against, asked for when its page
@@ -111,6 +118,8 @@ public:
 
 private:
     void Complete(const TRoundRequest& Request, TSciager* Sender, const TDone& Ended, const TDone& Done);
+    static void BuildOwnPage(const TRoundRequest& Request, const std::string& Start, const std::string& End,
+                             TSciager* Sender, TRoundResult& Result);
     bool Write(TRoundResult& Result);
     void Keep(TRoundResult Result, const QString& Address, const TDone& Done);
 
@@ -119,7 +128,7 @@ private:
     THistory* FHistory = nullptr;
     // Read once per source: the page file found on disk before the first round, for the history's
     // baseline and the index source's previous quotes address.
-    std::array<bool, SourceCount> FPrepared{};
-    std::array<std::optional<TBaseline>, SourceCount> FBaseline;
-    std::array<std::string, SourceCount> FQuotes;
+    std::set<int> FPrepared;
+    std::map<int, std::optional<TBaseline>> FBaseline;
+    std::map<int, std::string> FQuotes;
 };
