@@ -6,6 +6,7 @@
 #include "Configuration.h"
 #include "LongTimeText.h"
 #include "NtfyIcon.h"
+#include "OwnTabs.h"
 #include "PageFolder.h"
 #include "PaintCoalescer.h"
 #include "PopupMenu.h"
@@ -15,9 +16,11 @@
 #include "SectionHistory.h"
 #include "SettingsHooks.h"
 #include "SourceRound.h"
+#include "SourceTabs.h"
 #include "SourceWatch.h"
 #include "TabMenu.h"
 #include "WindowFrame.h"
+#include "WindowKeys.h"
 #include "Windows1250.h"
 
 #include <QAction>
@@ -25,7 +28,6 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QScopedValueRollback>
-#include <QShortcut>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -79,12 +81,15 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     TabMenu = new TTabMenu(PageControl1);
     Watch->OnShowSource = [this](int Source) {
         BringBack();
-        PageControl1->setCurrentIndex(Source);
+        PageControl1->setCurrentIndex(TabOfSource(PageControl1, Source));
     };
     Round = new TSourceRound([this] { return ProgramDir; }, this);
     Round->MarkersAtEnd = [this](int Source) { return std::pair{StartMarker[Source], EndMarker[Source]}; };
     History = new TSectionHistory(this, PageControl1, PageViews, Watch, Round);
-    TabMenu->Add(QStringLiteral("Historia zmian..."), [this](int Source) { History->OpenWindow(Source); });
+    TabMenu->Add(QStringLiteral("Historia zmian..."),
+                 [this](int Tab) { History->OpenWindow(SourceOfTab(PageControl1, Tab)); });
+    OwnTabs = new TOwnTabs({this, PageControl1, InfoLabel, Round, Watch, History, TabMenu,
+                            [this] { return ProgramDir; }, LastUpdatePrefix, [this] { EndRefreshIfIdle(); }});
     Requests = new TRefreshRequests(History, this);
 
     connect(Button1, &QPushButton::clicked, this, [this] { GuardedRefresh(false); });
@@ -103,15 +108,7 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     Wire(Label7, &TClickLabel::clicked, this, [this] { Label7Click(); });
     Wire(Label8, &TClickLabel::clicked, this, [this] { Label8Click(); });
     Wire(Label9, &TClickLabel::clicked, this, [this] { Label9Click(); });
-    // Keys beside the mouse: F5 presses Button1, Ctrl+1 to Ctrl+5 pick the tabs and Ctrl+Q ends the
-    // program as "Ex&it" does.
-    connect(new QShortcut(Qt::Key_F5, this), &QShortcut::activated, Button1, &QPushButton::click);
-    for (int Source = 0; Source < SourceCount; ++Source)
-        connect(new QShortcut(Qt::CTRL | Qt::Key(Qt::Key_1 + Source), this), &QShortcut::activated, this,
-                [this, Source] { PageControl1->setCurrentIndex(Source); });
-    Wire(new QShortcut(Qt::CTRL | Qt::Key_Q, this), &QShortcut::activated, this, [this] { Exit1Click(); });
-    Wire(new QShortcut(Qt::CTRL | Qt::Key_H, this), &QShortcut::activated, this,
-         [this] { History->OpenWindow(PageControl1->currentIndex()); });
+    InstallWindowKeys(this);
     for (QWidget* TabSheet : TabSheets)
         TabSheet->installEventFilter(this);
     Wire(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
@@ -212,6 +209,8 @@ void TForm1::ArrangeControls()
         PageViews[Source]->resize(std::abs(W - 48), std::abs(H - 148));
         TabSheets[Source]->resize(std::abs(W - 32), std::abs(H - 123));
     }
+    if (OwnTabs)
+        OwnTabs->Arrange(W, H, PageControl1->y() + PageControl1->height() - 107);
 }
 
 void TForm1::CheckBox2Click()
@@ -310,6 +309,8 @@ void TForm1::Timer1Timer()
     if (Launches(3, CheckBox6))
         LaunchWorker(3, Addresses[3]);
     PageControl1->setEnabled(true);
+    if (!Requested) // one's own follow; a broken sources file is told once the five are under way
+        OwnTabs->Refresh();
 }
 
 void TForm1::LaunchWorker(int Source, const std::string& Address)
@@ -345,7 +346,12 @@ void TForm1::CompleteDownload(const TRoundResult& Result)
         Watch->Failed(Source, LongTimeText(), Result.Failure());
     else
         ShowPage(Result);
-    if (std::none_of(Busy.begin(), Busy.end(), [](bool Flag) { return Flag; })) {
+    EndRefreshIfIdle();
+}
+
+void TForm1::EndRefreshIfIdle()
+{
+    if (std::none_of(Busy.begin(), Busy.end(), [](bool Flag) { return Flag; }) && !OwnTabs->Busy()) {
         Watch->RefreshEnded();
         Requests->Idle();
     }
@@ -392,10 +398,10 @@ void TForm1::PageControl1Change()
         if (Busy[Source])
             Worker[Source]->ShowProgress = false;
     const int Active = PageControl1->currentIndex();
-    if (Busy[Active]) {
+    if (!OwnTabs->ShowStatus(Active) && Busy[Active]) {
         InfoLabel->setText(Worker[Active]->StatusText);
         Worker[Active]->ShowProgress = true;
-    } else {
+    } else if (Active < SourceCount) {
         InfoLabel->setText(LastUpdatePrefix + LastUpdate[Active]);
     }
     Watch->Look();

@@ -20,6 +20,7 @@
 
 class QTimer;
 class TMenuItem;
+class TOwnTabs;
 class TPopupMenu;
 class TRefreshRequests;
 class TSciager;
@@ -84,6 +85,8 @@ public:
     TRefreshRequests* Requests;
     // Each source's round: its worker, page file and history.
     TSourceRound* Round;
+    // The tabs of one's own sources, after the fifth.
+    TOwnTabs* OwnTabs = nullptr;
     std::array<TSciager*, SourceCount> Worker{};
     std::array<bool, SourceCount> Busy{};
     std::array<std::string, SourceCount> StartMarker;
@@ -114,6 +117,7 @@ private:
     void GuardedRefresh(bool Tick);
     void OpenAddress(const QString& Address);
     void BringBack();
+    void EndRefreshIfIdle();
 
     // The designed controls of each source, by source index.
     std::array<QWidget*, SourceCount> TabSheets;

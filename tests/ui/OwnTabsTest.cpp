@@ -1,0 +1,148 @@
+// The window with sources of one's own beside the five: their tabs in the file's order, Ctrl+6, their
+// page and history, a broken sources file told while the five refresh, and removal from the tab menu.
+#include "OwnTabs.h"
+#include "FormFixture.h"
+#include "History.h"
+#include "HistoryStore.h"
+#include "HistoryWindow.h"
+#include "OwnSources.h"
+#include "SourceRound.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+class TOwnTabsTest : public TFormFixture
+{
+protected:
+    // Ids 6 to 13, 7 off; each page's section is between <o> and </o>.
+    void WriteSources()
+    {
+        std::string File;
+        for (int Id = 6; Id <= 13; ++Id) {
+            const std::string Number = std::to_string(Id);
+            Server.Serve("/own" + Number,
+                         {.Body = "<o>własna " + Number + "</o>", .ContentType = "text/html"});
+            File += "[" + Number + "]\ncaption = " + (Id == 8 ? "A & B" : "Własne " + Number) +
+                    "\naddress = " + Server.Url("/own" + Number) +
+                    "\nstart = <o>\nend = </o>\non = " + (Id == 7 ? "no" : "yes") + "\n";
+        }
+        WorkDir.Write(OwnSourcesFileName, "next-id = 14\n" + File);
+    }
+    bool RefreshAll()
+    {
+        Refresh();
+        return WaitUntil([this] { return AllIdle() && !Form->OwnTabs->Busy(); });
+    }
+    QStringList TabTexts() const
+    {
+        QStringList Texts;
+        for (int Tab = 0; Tab < Form->PageControl1->count(); ++Tab)
+            Texts << Form->PageControl1->tabText(Tab);
+        return Texts;
+    }
+};
+} // namespace
+
+TEST_F(TOwnTabsTest, TabsFollowTheFileAndWorkAsTheFiveDo)
+{
+    WriteConfiguration();
+    ServePages();
+    WriteSources();
+    ASSERT_TRUE(RefreshAll());
+    const QStringList Five = TabTexts().mid(0, SourceCount);
+    EXPECT_EQ(TabTexts().mid(SourceCount), (QStringList{"Własne 6", "A && B", "Własne 9", "Własne 10",
+                                                        "Własne 11", "Własne 12", "Własne 13"}));
+    EXPECT_TRUE(Form->PageControl1->usesScrollButtons());
+    EXPECT_NE(ProgramDir.Read("zrodlo13.htm").find("<o>własna 13</o>"), std::string::npos);
+    EXPECT_FALSE(ProgramDir.Exists("zrodlo7.htm"));
+
+    // Ctrl+6 shows the sixth tab, its page file and its status line; Ctrl+H its history.
+    Form->activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return Form->isActiveWindow(); }));
+    QTest::keyClick(Form.get(), Qt::Key_6, Qt::ControlModifier);
+    ASSERT_EQ(Form->PageControl1->currentIndex(), 5);
+    auto* Sixth = Form->PageControl1->widget(5)->findChild<TWebBrowser*>();
+    ASSERT_NE(Sixth, nullptr);
+    EXPECT_EQ(Sixth->Address(),
+              QUrl::fromLocalFile(QString::fromStdString(ProgramDir.Dir() + "zrodlo6.htm")));
+    EXPECT_TRUE(WaitUntil([&] { return Sixth->Loaded(); })) << "the view is made when first shown";
+    EXPECT_TRUE(Form->InfoLabel->text().startsWith(TForm1::LastUpdatePrefix))
+        << Form->InfoLabel->text().toStdString();
+    EXPECT_FALSE(Form->PageControl1->tabToolTip(5).isEmpty());
+    Form->activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return Form->isActiveWindow(); }));
+    QTest::keyClick(Form.get(), Qt::Key_H, Qt::ControlModifier);
+    THistoryWindow* Window = Form->findChild<THistoryWindow*>();
+    ASSERT_NE(Window, nullptr);
+    EXPECT_EQ(Window->windowTitle(), QStringLiteral("Historia zmian — Własne 6"));
+    EXPECT_TRUE(WaitUntil([&] { return Window->Versions->count() == 1; }));
+    Window->close();
+
+    // A renamed source keeps its tab; one turned off loses it; a broken file is told, the five refresh.
+    WorkDir.Write(OwnSourcesFileName, "[6]\ncaption = Nowa nazwa\naddress = " + Server.Url("/own6") +
+                                          "\nstart = <o>\nend = </o>\n[8]\ncaption = A & B\naddress = " +
+                                          Server.Url("/own8") + "\nstart = <o>\nend = </o>\n");
+    ASSERT_TRUE(RefreshAll());
+    EXPECT_EQ(TabTexts(), Five + QStringList({"Nowa nazwa", "A && B"}));
+    WorkDir.Write(OwnSourcesFileName, "[6\n");
+    const int Asked = Server.RequestCount("/s0");
+    ASSERT_TRUE(RefreshAll());
+    EXPECT_EQ(Server.RequestCount("/s0"), Asked + 1) << "the five refresh beside a broken file";
+    ASSERT_EQ(Boxes.Texts.size(), 1);
+    EXPECT_TRUE(Boxes.Texts[0].contains(QStringLiteral("zrodla.ini"))) << Boxes.Texts[0].toStdString();
+}
+
+TEST_F(TOwnTabsTest, TheTabMenuRemovesASourceOfOnesOwnAfterAskingAndKeepsItsHistory)
+{
+    WriteConfiguration();
+    ServePages();
+    WriteSources();
+    ASSERT_TRUE(RefreshAll());
+    QTabBar* Bar = Form->PageControl1->tabBar();
+    const auto MenuOn = [&](int Tab) {
+        const QPoint At = Bar->tabRect(Tab).center();
+        QContextMenuEvent Click(QContextMenuEvent::Mouse, At, Bar->mapToGlobal(At));
+        QApplication::sendEvent(Bar, &Click);
+        QMenu* Menu = Form->PageControl1->findChild<QMenu*>();
+        EXPECT_TRUE(Menu && Menu->isVisible()) << "no menu on the tab";
+        return Menu;
+    };
+    QMenu* Menu = MenuOn(0);
+    ASSERT_NE(Menu, nullptr);
+    EXPECT_FALSE(Menu->actions().value(1)->isVisible()) << "the five cannot be removed";
+    Menu->close();
+
+    // The question names the caption; its answer is Yes.
+    Form->PageControl1->setCurrentIndex(6);
+    Menu = MenuOn(6);
+    ASSERT_NE(Menu, nullptr);
+    QAction* Remove = Menu->actions().value(1);
+    ASSERT_TRUE(Remove && Remove->isVisible());
+    QString Question;
+    QTimer::singleShot(0, [&] {
+        auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(Box, nullptr);
+        Question = Box->text();
+        Box->button(QMessageBox::Yes)->click();
+    });
+    Remove->trigger();
+    Menu->close();
+    EXPECT_TRUE(Question.contains(QStringLiteral("„A & B”"))) << Question.toStdString();
+    EXPECT_EQ(Form->PageControl1->count(), 11);
+    EXPECT_FALSE(ProgramDir.Exists("zrodlo8.htm"));
+    EXPECT_EQ(WorkDir.Read(OwnSourcesFileName).find("[8]"), std::string::npos);
+    ASSERT_TRUE(RefreshAll());
+    EXPECT_EQ(Form->PageControl1->count(), 11) << "removed for good";
+    std::optional<std::size_t> Kept;
+    Form->Round->History().Run<std::size_t>([](THistoryStore& Store) { return Store.Versions(7).size(); },
+                                            [&](std::size_t Count) { Kept = Count; });
+    ASSERT_TRUE(WaitUntil([&] { return Kept.has_value(); }));
+    EXPECT_EQ(*Kept, 1u) << "its history stays";
+}
