@@ -311,13 +311,8 @@ TAddResult THistoryStore::Add(int Source, const QByteArray& Bytes, qint64 Time,
             Result.Removed = Change.Removed;
         }
         FNewest[Source] = Newest;
-        if (Result.Stored) {
+        if (Result.Stored)
             Prune(Source);
-            // Written under the write lock, so that two copies' feeds land in the order of their
-            // versions; a feed that cannot be written costs the version nothing.
-            if (const QString Error = WriteFeed(*this, FeedPath(FPath)); !Error.isEmpty())
-                qWarning("tickerwell: %s", qUtf8Printable(Error));
-        }
         if (!Exec(QStringLiteral("COMMIT")))
             throw QSqlError(QString(), FError);
     } catch (const QSqlError& Error) {
@@ -327,6 +322,12 @@ TAddResult THistoryStore::Add(int Source, const QByteArray& Bytes, qint64 Time,
         Result.Stored = false;
         Result.Error = FError;
     }
+    // Written after the write lock is let go, so that another copy's versions never wait for it: the
+    // feed is made from the database as it stands, and a feed that cannot be written costs the
+    // version nothing.
+    if (Result.Stored)
+        if (const QString Error = WriteFeed(*this, FeedPath(FPath)); !Error.isEmpty())
+            qWarning("tickerwell: %s", qUtf8Printable(Error));
     return Result;
 }
 

@@ -1,8 +1,9 @@
 // A lenient reading of a page's elements, closing them where a browser would, to find its passages.
 #include "Passages.h"
 
+#include "CharacterReferences.h"
+
 #include <QByteArrayView>
-#include <QHash>
 #include <QStringDecoder>
 #include <algorithm>
 #include <cctype>
@@ -51,52 +52,6 @@ bool ClosesParagraph(const QString& Name)
                                    "h1",      "h2",      "h3",         "h4",      "h5",    "h6",       "hr",
                                    "ol",      "p",       "pre",        "section", "table", "ul"};
     return Names.contains(Name);
-}
-
-QString DecodeEntity(const QString& Name)
-{
-    static const QHash<QString, char16_t> Named{
-        {"amp", u'&'},     {"lt", u'<'},     {"gt", u'>'},     {"quot", u'"'},  {"apos", u'\''},
-        {"nbsp", u'\xa0'}, {"oacute", u'ó'}, {"Oacute", u'Ó'}, {"laquo", u'«'}, {"raquo", u'»'},
-        {"copy", u'©'},    {"reg", u'®'},    {"ndash", u'–'},  {"mdash", u'—'}, {"hellip", u'…'},
-        {"bdquo", u'„'},   {"rdquo", u'”'},  {"ldquo", u'“'},  {"lsquo", u'‘'}, {"rsquo", u'’'},
-        {"euro", u'€'},    {"deg", u'°'},    {"middot", u'·'}, {"bull", u'•'},  {"times", u'×'},
-        {"sect", u'§'},    {"shy", u'\xad'},
-    };
-    if (Name.startsWith(QLatin1Char('#'))) {
-        bool Ok = false;
-        const uint Code = Name.size() > 1 && (Name[1] == QLatin1Char('x') || Name[1] == QLatin1Char('X'))
-                              ? Name.mid(2).toUInt(&Ok, 16)
-                              : Name.mid(1).toUInt(&Ok, 10);
-        if (Ok && Code > 0 && Code <= 0x10FFFF) {
-            const char32_t Point = Code;
-            return QString::fromUcs4(&Point, 1);
-        }
-        return {};
-    }
-    const auto Found = Named.constFind(Name);
-    return Found == Named.constEnd() ? QString() : QString(QChar(*Found));
-}
-
-QString DecodeEntities(QStringView Text)
-{
-    QString Out;
-    Out.reserve(Text.size());
-    for (qsizetype I = 0; I < Text.size(); ++I) {
-        if (Text[I] == QLatin1Char('&')) {
-            const qsizetype End = Text.indexOf(QLatin1Char(';'), I + 1);
-            if (End > I + 1 && End - I <= 12) {
-                const QString Decoded = DecodeEntity(Text.mid(I + 1, End - I - 1).toString());
-                if (!Decoded.isEmpty()) {
-                    Out += Decoded;
-                    I = End;
-                    continue;
-                }
-            }
-        }
-        Out += Text[I];
-    }
-    return Out;
 }
 
 // The page as text, read in the character set its meta element names.
@@ -236,7 +191,23 @@ qsizetype TagEnd(const QString& Text, qsizetype From)
 
 QString CollapseSpaces(const QString& Text)
 {
-    return Text.simplified();
+    // The white space of JavaScript's \s, which the highlight script collapses: Unicode's spaces
+    // and line ends and the zero-width no-break space, but not U+0085.
+    const auto IsSpace = [](QChar C) { return (C.isSpace() && C != QChar(0x85)) || C == QChar(0xFEFF); };
+    QString Out;
+    Out.reserve(Text.size());
+    bool Gap = false;
+    for (const QChar C : Text) {
+        if (IsSpace(C)) {
+            Gap = !Out.isEmpty();
+            continue;
+        }
+        if (Gap)
+            Out += QLatin1Char(' ');
+        Gap = false;
+        Out += C;
+    }
+    return Out;
 }
 
 QStringList PagePassages(std::string_view Page)
@@ -249,7 +220,7 @@ QStringList PagePassages(std::string_view Page)
         const qsizetype Lt = Text.indexOf(QLatin1Char('<'), I);
         const qsizetype Stop = Lt < 0 ? Text.size() : Lt;
         if (Stop > I)
-            Reader.Text(DecodeEntities(QStringView(Text).sliced(I, Stop - I)));
+            Reader.Text(DecodeCharacterReferences(QStringView(Text).sliced(I, Stop - I)));
         if (Lt < 0)
             break;
         if (Text.mid(Lt, 4) == QLatin1String("<!--")) {

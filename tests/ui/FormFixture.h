@@ -15,6 +15,7 @@
 
 #include <QWindow>
 #include <gtest/gtest.h>
+#include <memory>
 
 // Failing checks show texts and addresses as text.
 inline void PrintTo(const QString& Text, std::ostream* Out)
@@ -115,6 +116,15 @@ protected:
     long FilesInProgramDir() const
     {
         return std::distance(std::filesystem::directory_iterator(ProgramDir.Path()), {});
+    }
+    // Waits until View shows a page that has loaded and runs scripts.
+    static bool PageShown(TWebBrowser* View)
+    {
+        const auto Ran = std::make_shared<bool>(false);
+        return WaitUntil([&] {
+            View->RunScript(QStringLiteral("1"), [Ran](const QVariant&) { *Ran = true; });
+            return *Ran;
+        });
     }
     TWebBrowser* View(int Source) const
     {

@@ -89,12 +89,15 @@ TEST_F(THistoryRound, MarksTheChangedParagraphThenListsAndShowsBothVersions)
     Menu->close();
     THistoryWindow* Window = Form->findChild<THistoryWindow*>();
     ASSERT_NE(Window, nullptr);
+    const WId Shown = Window->winId();
     EXPECT_EQ(Window->windowTitle(), QStringLiteral("Historia zmian — Wirek & Borta"));
     ASSERT_TRUE(WaitUntil([&] {
         return Window->Versions->count() == 2 && Window->Selected() == PageFileOf(0, Second).c_str();
     }));
     EXPECT_TRUE(Window->Versions->item(0)->text().endsWith(QStringLiteral("+1 / −1")));
     EXPECT_EQ(Window->VersionView->Highlight(), QStringList{QStringLiteral("WIG & mWIG w górę.")});
+    ASSERT_TRUE(PageShown(Window->VersionView));
+    EXPECT_EQ(Window->winId(), Shown) << "the history window was made again for its page view";
     // Its keys work once it has the keyboard, as a person sees it take it.
     Window->activateWindow();
     ASSERT_TRUE(WaitUntil([&] { return Window->isActiveWindow(); }))

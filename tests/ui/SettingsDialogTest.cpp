@@ -31,6 +31,16 @@ protected:
     }
     QString Text(const char* Label) const { return Control<QLabel>(Label)->text(); }
 
+    // Opens the dialog with its key, the window's own: it works while the window is the active one.
+    bool OpenDialog()
+    {
+        Form->activateWindow();
+        if (!WaitUntil([this] { return Form->isActiveWindow(); }))
+            return false;
+        QTest::keyClick(Form.get(), Qt::Key_Comma, Qt::ControlModifier);
+        return WaitUntil([this] { return Dialog() != nullptr; });
+    }
+
     // Selects the Occurrence-th Text in the page source, as the mouse would.
     void Select(const QString& Text, int Occurrence = 0)
     {
@@ -86,13 +96,10 @@ TEST_F(TSettings, SourceSetUpFromItsAddressIsCutWhereTheUserPointed)
     WorkDir.Write("dane.txt", Old);
     OnlyFirstSource();
 
-    // The key is the window's own: it works while the window is the active one.
-    Form->activateWindow();
-    EXPECT_TRUE(WaitUntil([this] { return Form->isActiveWindow(); }));
-    QTest::keyClick(Form.get(), Qt::Key_Comma, Qt::ControlModifier);
-    ASSERT_TRUE(WaitUntil([this] { return Dialog() != nullptr; })) << "Ctrl+, opens the dialog";
+    ASSERT_TRUE(OpenDialog()) << "Ctrl+, opens the dialog";
     EXPECT_EQ(Dialog()->windowTitle(), "Ustawienia — Tickerwell");
     EXPECT_EQ(Dialog()->Source(), 0);
+    const WId Shown = Dialog()->winId();
     auto* Address = Control<QLineEdit>("Address");
     EXPECT_EQ(Address->text(), "http://old/");
     Address->selectAll();
@@ -101,6 +108,8 @@ TEST_F(TSettings, SourceSetUpFromItsAddressIsCutWhereTheUserPointed)
     ASSERT_TRUE(WaitUntil([this] { return Text("Outcome").startsWith("HTTP 200"); }))
         << Text("Outcome").toStdString();
     EXPECT_TRUE(Text("Outcome").contains("utf-8"));
+    ASSERT_TRUE(PageShown(Control<TWebBrowser>("Preview")));
+    EXPECT_EQ(Dialog()->winId(), Shown) << "the dialog was made again for its preview";
     Dialog()->activateWindow();
     EXPECT_TRUE(WaitUntil([this] { return Dialog()->isActiveWindow(); }));
     Control<QPlainTextEdit>("PageSource")->setFocus();
@@ -188,4 +197,76 @@ TEST_F(TSettings, EmptyTabSaysWhyAndOpensTheDialogOnItsSource)
     EXPECT_TRUE(WaitUntil([this] { return Dialog() == nullptr; }));
     EXPECT_EQ(WorkDir.Read("dane.txt"), File) << "Anuluj changes nothing";
     EXPECT_FALSE(WorkDir.Exists("dane.txt.bak"));
+}
+
+TEST_F(TSettings, RefusedAddressIsNotDownloadedAndSessionIdIsShownAsText)
+{
+    Server.Serve("/index", {.Body = IndexPageOf("<b>s1</b>")});
+    WorkDir.Write("dane.txt", "http://old/\r\n");
+    ASSERT_TRUE(OpenDialog());
+    Dialog()->SelectSource(IndexSource);
+    auto* Address = Control<QLineEdit>("Address");
+    auto* Download = Control<QPushButton>("Download");
+    Address->setText(QString::fromStdString(Server.Url("/index")));
+    Address->setFocus();
+    QTest::sendKeyEvent(QTest::Click, Address, Qt::Key_unknown, QStringLiteral("☃"), Qt::NoModifier);
+    EXPECT_FALSE(Download->isEnabled()) << "Pobierz stays off while the address is refused";
+    QTest::keyClick(Address, Qt::Key_Return);
+    EXPECT_EQ(Text("Outcome"), "") << "Enter downloads nothing while the address is refused";
+
+    QTest::keyClick(Address, Qt::Key_Backspace);
+    EXPECT_TRUE(Download->isEnabled());
+    QTest::keyClick(Address, Qt::Key_Return);
+    ASSERT_TRUE(WaitUntil([this] { return Text("Outcome").startsWith("HTTP 200"); }))
+        << Text("Outcome").toStdString();
+    EXPECT_EQ(Server.RequestCount("/index"), 1);
+    // The id comes from the page: the label shows its markup as it is.
+    auto* Info = Control<QLabel>("PreviewInfo");
+    EXPECT_TRUE(Info->text().startsWith("Sesja: <b>s1</b>\n")) << Info->text().toStdString();
+    EXPECT_EQ(Info->textFormat(), Qt::PlainText);
+}
+
+TEST_F(TSettings, SaveKeepsWhatChangedInTheFileAndAsksAboutFieldsChangedOnBothSides)
+{
+    const auto File = [](const std::string& Source0, const std::string& Source1) {
+        return Source0 + "\r\n" + Source1 + "\r\nhttp://s2/\r\n<s2>\r\n</s2>\r\n";
+    };
+    WorkDir.Write("dane.txt", File("http://s0/\r\n<s0>\r\n</s0>", "http://s1/\r\n<s1>\r\n</s1>"));
+    ASSERT_TRUE(OpenDialog());
+    auto* Address = Control<QLineEdit>("Address");
+    Address->selectAll();
+    QTest::keyClicks(Address, QStringLiteral("http://mine/"));
+    // Another copy changes other fields meanwhile: they stay as it wrote them.
+    WorkDir.Write("dane.txt", File("http://s0/\r\n<new0>\r\n</s0>", "http://other/\r\n<s1>\r\n</s1>"));
+    Control<QPushButton>("Save")->click();
+    ASSERT_TRUE(WaitUntil([this] { return Dialog() == nullptr; }));
+    EXPECT_EQ(WorkDir.Read("dane.txt"),
+              File("http://mine/\r\n<new0>\r\n</s0>", "http://other/\r\n<s1>\r\n</s1>"));
+
+    // A field changed on both sides: nothing is written until the user chooses.
+    for (const char* Choice : {"KeepMine", "TakeFile"}) {
+        const std::string Before = File("http://s0/\r\n<s0>\r\n</s0>", "http://s1/\r\n<s1>\r\n</s1>");
+        WorkDir.Write("dane.txt", Before);
+        ASSERT_TRUE(OpenDialog());
+        auto* End = Control<QLineEdit>("EndMarker");
+        End->selectAll();
+        QTest::keyClicks(End, QStringLiteral("</mine>"));
+        std::string Theirs = Before;
+        Theirs.replace(Theirs.find("</s0>"), 5, "</theirs>");
+        Theirs.replace(Theirs.find("<s1>"), 4, "<t1>");
+        WorkDir.Write("dane.txt", Theirs);
+        Control<QPushButton>("Save")->click();
+        EXPECT_TRUE(Control<QWidget>("SaveConflict")->isVisible());
+        const QString Question = Text("ConflictQuestion");
+        EXPECT_TRUE(Question.contains(QString::fromUtf8(SourceTable[0].Caption) + ": koniec") &&
+                    !Question.contains("adres"))
+            << Question.toStdString();
+        EXPECT_EQ(WorkDir.Read("dane.txt"), Theirs) << "nothing written before the choice";
+        Control<QPushButton>(Choice)->click();
+        ASSERT_TRUE(WaitUntil([this] { return Dialog() == nullptr; })) << Choice;
+        std::string Expected = Theirs;
+        if (std::string_view(Choice) == "KeepMine")
+            Expected.replace(Expected.find("</theirs>"), 9, "</mine>");
+        EXPECT_EQ(WorkDir.Read("dane.txt"), Expected) << Choice;
+    }
 }

@@ -79,6 +79,16 @@ TEST_F(TWindow, PageViewsLoadOnceShownAndGoBackOnTheMouseBackButton)
     EXPECT_TRUE(WaitUntil([&] { return Viewer->url() == QUrl::fromLocalFile(First); }));
 }
 
+TEST_F(TWindow, KeepsItsNativeWindowWhenItsFirstPageViewAppears)
+{
+    const WId Shown = Form->winId();
+    WriteConfiguration();
+    ServePages();
+    ASSERT_TRUE(RefreshAndWait());
+    ASSERT_TRUE(PageShown(View(0)));
+    EXPECT_EQ(Form->winId(), Shown) << "the window was made again for its page view";
+}
+
 TEST(ErrorBox, FullStopRuleAndCaption)
 {
     // A text gets a full stop unless its last character sorts at or below one.

@@ -5,9 +5,12 @@
 #include <QJsonDocument>
 
 namespace {
-// The same elements PagePassages reads: paragraphs, items, rows and headings holding none of
-// these, and divs and spans holding only text outside them.
+// The same elements and text PagePassages reads: paragraphs, items, rows and headings holding none
+// of these, and divs and spans holding only text outside them; the browser has decoded the text.
 const char* const Script = R"((function (texts) {
+  // A document still being replaced or parsed: -1, nothing marked.
+  if (!document.documentElement || document.readyState === 'loading')
+    return -1;
   var wanted = new Set(texts);
   var structural = 'p,li,tr,h1,h2,h3,h4,h5,h6';
   document.querySelectorAll('.tkw-new').forEach(function (e) { e.classList.remove('tkw-new'); });
@@ -22,13 +25,24 @@ const char* const Script = R"((function (texts) {
   }
   if (wanted.size === 0)
     return 0;
+  // The text a block shows: its text nodes outside scripts and style sheets.
+  function text(e) {
+    if (!e.querySelector('script,style'))
+      return e.textContent;
+    var shown = '';
+    var walker = document.createTreeWalker(e, NodeFilter.SHOW_TEXT);
+    for (var node = walker.nextNode(); node; node = walker.nextNode())
+      if (!node.parentElement.closest('script,style'))
+        shown += node.data;
+    return shown;
+  }
   var marked = 0;
   document.querySelectorAll(structural + ',div,span').forEach(function (e) {
     var loose = e.tagName === 'DIV' || e.tagName === 'SPAN';
     if (loose ? e.childElementCount > 0 || (e.parentElement && e.parentElement.closest(structural))
               : e.querySelector(structural))
       return;
-    if (wanted.has(e.textContent.replace(/\s+/g, ' ').trim())) {
+    if (wanted.has(text(e).replace(/\s+/g, ' ').trim())) {
       e.classList.add('tkw-new');
       ++marked;
     }

@@ -3,6 +3,7 @@
 // web engine in memory.
 #include <QWebEnginePage>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <functional>
@@ -25,4 +26,22 @@ extern "C" Q_DECL_EXPORT void RunPageScript(QWidget* Viewer, const QString& Scri
 {
     static_cast<QWebEngineView*>(Viewer)->page()->runJavaScript(Script, QWebEngineScript::ApplicationWorld,
                                                                 Done);
+}
+
+// Makes Source the script named Name that Viewer's page runs in every document it loads, once the
+// document is parsed, in the same world as RunPageScript; an empty Source removes it.
+extern "C" Q_DECL_EXPORT void SetPageScript(QWidget* Viewer, const QString& Name, const QString& Source)
+{
+    QWebEngineScriptCollection& Scripts = static_cast<QWebEngineView*>(Viewer)->page()->scripts();
+    for (const QWebEngineScript& Old : Scripts.find(Name))
+        Scripts.remove(Old);
+    if (Source.isEmpty())
+        return;
+    QWebEngineScript Script;
+    Script.setName(Name);
+    Script.setSourceCode(Source);
+    Script.setInjectionPoint(QWebEngineScript::DocumentReady);
+    Script.setWorldId(QWebEngineScript::ApplicationWorld);
+    Script.setRunsOnSubFrames(false);
+    Scripts.insert(Script);
 }

@@ -8,6 +8,7 @@
 #include <QLibrary>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QOpenGLWidget>
 #include <QPointer>
 #include <QShortcut>
 #include <QTimer>
@@ -24,9 +25,9 @@ namespace {
 constexpr std::chrono::milliseconds EngineStartDelay(100);
 
 // Qt WebEngine hands its pages to the viewer through the application's shared OpenGL context. The
-// public route, Qt::AA_ShareOpenGLContexts, makes it when the application starts and so loads OpenGL
-// with every start, also of a program that stays in the tray; Qt's own setter, the one private call
-// of the program, makes it here instead, just before the web engine is loaded.
+// public route, Qt::AA_ShareOpenGLContexts, makes it when any application object starts; Qt's own
+// setter, the one private call of the program, makes it here instead, when the first page view is
+// made, before the window that holds it makes its own context.
 void ShareOpenGLContext()
 {
     if (QOpenGLContext::globalShareContext())
@@ -38,8 +39,13 @@ void ShareOpenGLContext()
 
 using TCreatePageViewer = QWidget* (*)(QWidget*);
 using TRunPageScript = void (*)(QWidget*, const QString&, const std::function<void(const QVariant&)>&);
+using TSetPageScript = void (*)(QWidget*, const QString&, const QString&);
 TCreatePageViewer Create = nullptr;
 TRunPageScript RunPageScript = nullptr;
+TSetPageScript SetPageScript = nullptr;
+// A document not parsed yet is asked again this often, for at most about a minute.
+constexpr std::chrono::milliseconds HighlightRetry(50);
+constexpr int HighlightTries = 1200;
 
 // A new viewer from the page viewer plugin beside the program.
 QWidget* CreateViewer(QWidget* Parent)
@@ -49,7 +55,8 @@ QWidget* CreateViewer(QWidget* Parent)
         QLibrary Plugin(QCoreApplication::applicationDirPath() + QStringLiteral("/tkw_pageviewer.so"));
         Create = reinterpret_cast<TCreatePageViewer>(Plugin.resolve("CreatePageViewer"));
         RunPageScript = reinterpret_cast<TRunPageScript>(Plugin.resolve("RunPageScript"));
-        if (!Create || !RunPageScript)
+        SetPageScript = reinterpret_cast<TSetPageScript>(Plugin.resolve("SetPageScript"));
+        if (!Create || !RunPageScript || !SetPageScript)
             throw std::runtime_error("Cannot load the page viewer: " + Plugin.errorString().toStdString());
     }
     return Create(Parent);
@@ -58,6 +65,15 @@ QWidget* CreateViewer(QWidget* Parent)
 
 TWebBrowser::TWebBrowser(QWidget* Parent) : QWidget(Parent)
 {
+    // Qt gives a window the OpenGL surface that the viewer draws on only when it makes the window,
+    // and makes it again, as a new native window, when the viewer comes later. A hidden OpenGL
+    // widget of no size, which never draws, makes every window holding a page view so from the
+    // start; the shared context must exist before the window's own.
+    ShareOpenGLContext();
+    auto* Surface = new QOpenGLWidget(this);
+    Surface->setObjectName(QStringLiteral("PageViewSurface"));
+    Surface->setFixedSize(0, 0);
+    Surface->hide();
     // Anywhere in the window, as in a browser: the focus is often on the window itself, for
     // instance once the viewer has replaced its page's renderer after a link to another site. Only
     // the view of the tab shown takes the shortcut.
@@ -97,6 +113,7 @@ void TWebBrowser::Load()
         Viewer = CreateViewer(this);
         Viewer->installEventFilter(this);
         connect(Viewer, SIGNAL(loadFinished(bool)), this, SLOT(PageLoaded(bool)));
+        SetDocumentHighlight();
         auto* Layout = new QVBoxLayout(this);
         Layout->setContentsMargins(0, 0, 0, 0);
         Layout->addWidget(Viewer);
@@ -116,8 +133,19 @@ void TWebBrowser::SetHighlight(const QStringList& Passages)
     if (Passages.isEmpty() && FHighlight.isEmpty())
         return;
     FHighlight = Passages;
+    SetDocumentHighlight();
     if (PageReady)
         ApplyHighlight();
+}
+
+// Every document the viewer loads marks its passages itself once parsed: the viewer does not
+// report every load (a second load of the same address while the first is under way has no
+// signals of its own), and a script run from here may meet a document still being replaced.
+void TWebBrowser::SetDocumentHighlight()
+{
+    if (Viewer)
+        SetPageScript(Viewer, QStringLiteral("tkw-highlight"),
+                      FHighlight.isEmpty() ? QString() : HighlightScript(FHighlight));
 }
 
 void TWebBrowser::RunScript(const QString& Script, std::function<void(const QVariant&)> Done)
@@ -134,12 +162,25 @@ void TWebBrowser::PageLoaded(bool Ok)
         ApplyHighlight();
 }
 
-void TWebBrowser::ApplyHighlight()
+// Marks the page shown now and reports the count; a document not parsed yet is tried again
+// shortly, until the marks are there, other marks are asked for or the tries run out.
+void TWebBrowser::ApplyHighlight(int Try)
 {
-    RunScript(HighlightScript(FHighlight), [Self = QPointer<TWebBrowser>(this)](const QVariant& Marked) {
-        if (Self)
-            emit Self->Highlighted(Marked.toInt());
-    });
+    const int Generation = ++HighlightGeneration;
+    RunScript(HighlightScript(FHighlight),
+              [Self = QPointer<TWebBrowser>(this), Generation, Try](const QVariant& Marked) {
+                  if (!Self || Generation != Self->HighlightGeneration)
+                      return;
+                  bool Counted = false;
+                  const int Count = Marked.toInt(&Counted);
+                  if (Counted && Count >= 0)
+                      emit Self->Highlighted(Count);
+                  else if (Try < HighlightTries)
+                      QTimer::singleShot(HighlightRetry, Self, [Self, Generation, Try] {
+                          if (Self && Generation == Self->HighlightGeneration)
+                              Self->ApplyHighlight(Try + 1);
+                      });
+              });
 }
 
 // The viewer takes its mouse input in a child it creates; the back button is taken there, before

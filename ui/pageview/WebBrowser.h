@@ -51,13 +51,15 @@ private slots:
 
 private:
     void Load();
-    void ApplyHighlight();
+    void ApplyHighlight(int Try = 0);
+    void SetDocumentHighlight();
 
     QWidget* Viewer = nullptr;
     QUrl FAddress;
     bool Pending = false;
     bool PageReady = false; // the last load has finished
     QStringList FHighlight;
+    int HighlightGeneration = 0; // the last application of the marks; earlier ones stop
 };
 
 // Prepares the application for page views; call before the application object is created.

@@ -10,6 +10,8 @@
 TPagePreview::TPagePreview() : Info(new QLabel), View(new TWebBrowser)
 {
     Info->setObjectName(QStringLiteral("PreviewInfo"));
+    // The session id shown here comes from the page: never read as markup.
+    Info->setTextFormat(Qt::PlainText);
     Info->setWordWrap(true);
     Info->setTextInteractionFlags(Qt::TextSelectableByMouse);
     View->setObjectName(QStringLiteral("Preview"));

@@ -4,9 +4,11 @@
 #include "Application.h"
 #include "ConfigFileWarnings.h"
 #include "Configuration.h"
+#include "MarkerNote.h"
 #include "OptionsPage.h"
 #include "PagePreview.h"
 #include "PageSourceView.h"
+#include "SaveConflict.h"
 #include "Sciager.h"
 #include "SourcePage.h"
 #include "SourceRound.h"
@@ -60,10 +62,7 @@ TSettingsDialog::TSettingsDialog(QWidget* Window, const QStringList& Captions, Q
 
     QString FileNote;
     try {
-        LoadConfiguration(ConfigurationFileName,
-                          [this](int Source, TConfigField Field, const std::string& Value) {
-                              Setups[Source].Values[static_cast<int>(Field)] = Value;
-                          });
+        ReadSourceValues(ConfigurationFileName, Loaded);
         for (const std::string& Warning : ConfigFileWarnings(FileHead(ConfigurationFileName)))
             FileNote += QStringLiteral("Uwaga: ") + QString::fromStdString(Warning) + QLatin1Char('\n');
     } catch (const EInOutError& Failure) {
@@ -73,7 +72,7 @@ TSettingsDialog::TSettingsDialog(QWidget* Window, const QStringList& Captions, Q
                              TApplication::ErrorBoxText(QString::fromUtf8(Failure.what()));
     }
     for (int Source = 0; Source < SourceCount; ++Source)
-        Loaded[Source] = Setups[Source].Values;
+        Setups[Source].Values = Loaded[Source];
 
     auto* Pages = new QTabWidget;
     Pages->addTab(BuildSourcesPage(Captions), QStringLiteral("Źródła"));
@@ -86,6 +85,9 @@ TSettingsDialog::TSettingsDialog(QWidget* Window, const QStringList& Captions, Q
     SaveError = NoteLabel(Error);
     SaveError->setObjectName(QStringLiteral("SaveError"));
     SaveError->hide();
+    Conflict = new TSaveConflict(Captions);
+    connect(Conflict, &TSaveConflict::KeepMine, this, [this] { SettleConflicts(false); });
+    connect(Conflict, &TSaveConflict::TakeFile, this, [this] { SettleConflicts(true); });
     // No button is the default: Enter in a field searches or downloads, and never saves by surprise.
     auto* SaveButton = new QPushButton(QStringLiteral("Zapisz"));
     SaveButton->setObjectName(QStringLiteral("Save"));
@@ -102,6 +104,7 @@ TSettingsDialog::TSettingsDialog(QWidget* Window, const QStringList& Captions, Q
     Layout->addWidget(Pages, 1);
     Layout->addWidget(FileWarning);
     Layout->addWidget(SaveError);
+    Layout->addWidget(Conflict);
     Layout->addLayout(Buttons);
     for (QPushButton* Button : findChildren<QPushButton*>())
         Button->setAutoDefault(false);
@@ -231,7 +234,7 @@ void TSettingsDialog::ShowSource(bool PageToo)
          std::initializer_list<QWidget*>{Fields[1], Fields[2], PickButtons[0], PickButtons[1]})
         Widget->setEnabled(!Index);
     IndexNote->setVisible(Index);
-    DownloadButton->setEnabled(!Setup.Worker);
+    DownloadButton->setEnabled(CanDownload());
     OutcomeLabel->setText(Setup.Outcome);
     if (PageToo)
         PageSource->SetText(QString::fromStdU16String(Setup.View.Text));
@@ -261,6 +264,7 @@ void TSettingsDialog::FieldEdited(int Field)
     RefusalLabels[Field]->setText(Refusal);
     RefusalLabels[Field]->setVisible(!Refusal.isEmpty());
     Setup.Typed[Field] = Fields[Field]->text();
+    DownloadButton->setEnabled(CanDownload());
     if (!Bytes || !Refusal.isEmpty())
         return;
     Setup.Values[Field] = *Bytes;
@@ -270,7 +274,7 @@ void TSettingsDialog::FieldEdited(int Field)
 void TSettingsDialog::Download()
 {
     TSetup& Setup = Setups[FSource];
-    if (Setup.Worker)
+    if (!CanDownload())
         return;
     try {
         Setup.Worker = DownloadRound->Launch(
@@ -283,6 +287,14 @@ void TSettingsDialog::Download()
     Setup.Outcome = QStringLiteral("Pobieranie…");
     OutcomeLabel->setText(Setup.Outcome);
     DownloadButton->setEnabled(false);
+}
+
+// No download runs for the source, and its address is not refused: a refused address would
+// download the address before it.
+bool TSettingsDialog::CanDownload() const
+{
+    const TSetup& Setup = Setups[FSource];
+    return !Setup.Worker && Setup.Refusals[0].isEmpty();
 }
 
 void TSettingsDialog::Downloaded(const TRoundResult& Result)
@@ -344,35 +356,6 @@ void TSettingsDialog::Lengthen(int Marker)
     ShowSource(false);
 }
 
-// Where the cut finds the marker, and whether that is where it was picked.
-QString TSettingsDialog::MarkerNote(int Marker, const TMarkerPositions& At) const
-{
-    const TSetup& Setup = Setups[FSource];
-    const std::string& Value = Setup.Values[Marker + 1];
-    if (Setup.Page.empty())
-        return Value.empty() ? QStringLiteral("pusty znacznik") : QString();
-    if (Value.empty())
-        return QStringLiteral("pusty znacznik");
-    const std::ptrdiff_t Found = Marker == 0 ? At.Start : At.End;
-    if (Found == 0)
-        return QStringLiteral("nie znaleziony na stronie");
-    QString Note = QStringLiteral("znaleziony w bajcie %1").arg(Found);
-    const std::optional<TMarkerPick>& Pick = Setup.Picks[Marker];
-    if (Pick && Pick->Marker == Value) {
-        if (Pick->CutToLine)
-            Note += QStringLiteral("; zaznaczenie obejmowało kilka wierszy, znacznik to jego %1 wiersz")
-                        .arg(Marker == 0 ? QStringLiteral("pierwszy") : QStringLiteral("ostatni"));
-        if (Found != Pick->Selected)
-            Note += QStringLiteral("; to wcześniejsze wystąpienie, zaznaczone jest w bajcie %1")
-                        .arg(Pick->Selected) +
-                    (Pick->Lengthened.empty() ? QStringLiteral(", a w obrębie wiersza nie da się go wydłużyć")
-                                              : QString());
-        else
-            Note += QStringLiteral(", tam gdzie zaznaczono");
-    }
-    return Note;
-}
-
 void TSettingsDialog::ShowMarkers()
 {
     const bool Index = FSource == IndexSource;
@@ -382,7 +365,10 @@ void TSettingsDialog::ShowMarkers()
                                   ? TSourcePage{}
                                   : BuildSourcePage(FSource, Setup.Page, Setup.Values[1], Setup.Values[2]);
     for (int Marker = 0; Marker < 2; ++Marker) {
-        PickNotes[Marker]->setText(Index ? QString() : MarkerNote(Marker, Built.Markers));
+        PickNotes[Marker]->setText(Index ? QString()
+                                         : MarkerNote(Marker, Setup.Values[Marker + 1], !Setup.Page.empty(),
+                                                      Marker == 0 ? Built.Markers.Start : Built.Markers.End,
+                                                      Setup.Picks[Marker]));
         const std::optional<TMarkerPick>& Pick = Setup.Picks[Marker];
         const bool Offer =
             !Index && Pick && Pick->Marker == Setup.Values[Marker + 1] && !Pick->Lengthened.empty();
@@ -410,31 +396,48 @@ void TSettingsDialog::ShowPreview(const TSourcePage& Built)
     }
 }
 
+// Writes the fields changed here and keeps the file's own changes to the others; a field changed
+// both here and in the file is asked about first.
 void TSettingsDialog::Save()
 {
     const auto Fail = [this](const QString& Why) {
         SaveError->setText(Why);
         SaveError->show();
     };
-    TSourceChanges Changes;
+    TSourceValues Edited;
     for (int Source = 0; Source < SourceCount; ++Source) {
         const TSetup& Setup = Setups[Source];
         if (std::ranges::any_of(Setup.Refusals, [](const QString& Refusal) { return !Refusal.isEmpty(); })) {
             SelectSource(Source);
             return Fail(QStringLiteral("Nic nie zapisano: popraw pola opisane na czerwono."));
         }
-        if (Setup.Values != Loaded[Source])
-            Changes[Source] = TSourceLines{Setup.Values[0], Setup.Values[1], Setup.Values[2]};
+        Edited[Source] = Setup.Values;
     }
     try {
-        if (std::ranges::any_of(Changes, [](const auto& Change) { return Change.has_value(); })) {
-            SaveSources(ConfigurationFileName, Changes);
-            for (int Source = 0; Source < SourceCount; ++Source)
-                Loaded[Source] = Setups[Source].Values;
-        }
+        TSourceMerge Merge = MergeWithFile(ConfigurationFileName, Loaded, Edited);
+        Conflict->Ask(std::move(Merge.Conflicts));
+        if (!Conflict->Conflicts().empty())
+            return SaveError->hide();
+        if (std::ranges::any_of(Merge.Changes, [](const auto& Change) { return Change.has_value(); }))
+            SaveSources(ConfigurationFileName, Merge.Changes);
         Options->Apply();
+    } catch (const EInOutError& Failure) {
+        return Fail(QStringLiteral("Nic nie zapisano: nie można odczytać dane.txt: ") +
+                    TApplication::ErrorBoxText(QString::fromUtf8(Failure.what())));
     } catch (const std::runtime_error& Failure) {
         return Fail(QString::fromUtf8(Failure.what()));
     }
     accept();
+}
+
+void TSettingsDialog::SettleConflicts(bool TakeFile)
+{
+    for (const TFieldConflict& Asked : Conflict->Conflicts()) {
+        Loaded[Asked.Source][Asked.Field] = Asked.OnDisk;
+        if (TakeFile)
+            Setups[Asked.Source].Values[Asked.Field] = Asked.OnDisk;
+    }
+    Conflict->Ask({});
+    ShowSource(false);
+    TApplication::Guarded([this] { Save(); });
 }

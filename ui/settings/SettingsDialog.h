@@ -7,6 +7,7 @@
 #include "ConfigurationWriter.h"
 #include "MarkerPick.h"
 #include "PageCharset.h"
+#include "SourceEdits.h"
 #include "SourceTable.h"
 
 #include <QDialog>
@@ -21,6 +22,7 @@ class QPushButton;
 class TOptionsPage;
 class TPagePreview;
 class TPageSourceView;
+class TSaveConflict;
 class TSciager;
 class TSourceRound;
 struct TMarkerPositions;
@@ -67,14 +69,17 @@ private:
     void ShowSource(bool PageToo = true);
     void FieldEdited(int Field);
     void Lengthen(int Marker);
+    bool CanDownload() const;
     void Downloaded(const TRoundResult& Result);
     void ShowMarkers();
     void ShowPreview(const TSourcePage& Built);
-    QString MarkerNote(int Marker, const TMarkerPositions& At) const;
+    // Settles the fields asked about in SaveConflict with the dialog's values or the file's, and
+    // saves again.
+    void SettleConflicts(bool TakeFile);
 
     int FSource = -1;
     std::array<TSetup, SourceCount> Setups;
-    std::array<std::array<std::string, 3>, SourceCount> Loaded; // the values as the file had them
+    TSourceValues Loaded; // the values as the file had them when read
 
     QListWidget* Sources;
     std::array<QLineEdit*, 3> Fields;
@@ -89,6 +94,7 @@ private:
     TPagePreview* Preview;
     QLabel* FileWarning;
     QLabel* SaveError;
+    TSaveConflict* Conflict;
     TOptionsPage* Options;
     TSourceRound* DownloadRound;
 };
