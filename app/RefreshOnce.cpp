@@ -74,14 +74,16 @@ int RunRefreshOnce(const std::vector<int>& Sources, const TSourcesFile& Own)
 {
     std::array<std::pair<std::string, std::string>, SourceCount> Markers;
     std::array<std::string, SourceCount> Addresses;
+    // dane.txt holds the five: a refresh of one's own sources alone does without it.
     try {
-        Addresses = LoadConfiguration(ConfigurationFileName,
-                                      [&Markers](int Source, TConfigField Field, const std::string& Value) {
-                                          if (Field == TConfigField::StartMarker)
-                                              Markers[Source].first = Value;
-                                          else if (Field == TConfigField::EndMarker)
-                                              Markers[Source].second = Value;
-                                      });
+        if (std::ranges::any_of(Sources, [](int Source) { return !IsOwnSource(Source); }))
+            Addresses = LoadConfiguration(
+                ConfigurationFileName, [&Markers](int Source, TConfigField Field, const std::string& Value) {
+                    if (Field == TConfigField::StartMarker)
+                        Markers[Source].first = Value;
+                    else if (Field == TConfigField::EndMarker)
+                        Markers[Source].second = Value;
+                });
     } catch (const EInOutError& Error) {
         const QString Message = TApplication::ErrorBoxText(QString::fromUtf8(Error.what()));
         std::fputs(
