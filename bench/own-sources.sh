@@ -12,11 +12,9 @@ if [ -z "${TKW_BENCH_NO_BUILD:-}" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >/dev/null
   cmake --build "$build" --target tickerwell --parallel "${JOBS:-2}" >/dev/null
 fi
-source "$root/scripts/demo.sh"
-
 work=$(mktemp -d)
 cleanup() {
-  [ -n "${DEMO_PID:-}" ] && kill "$DEMO_PID" 2>/dev/null || true
+  [ -n "${SERVER_PID:-}" ] && kill "$SERVER_PID" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -36,7 +34,19 @@ for id in $(seq 6 55); do
     printf '<div id="poczatek">Początek</div><p>Komentarz %d</p><div id="koniec">Koniec</div></body></html>\n' "$id"
   } | iconv -f UTF-8 -t "$charset" >"$work/site/page$id.html"
 done
-start_demo_server "$work/site"
+# The site's server takes 64 connections at once: with the standard library's backlog of 5, eight
+# connections at once would wait for a SYN to be sent again, a second later.
+coproc SERVER { exec python3 -c '
+import functools, http.server, sys
+class Server(http.server.ThreadingHTTPServer):
+    request_queue_size = 64
+class Quiet(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args): pass
+with Server(("127.0.0.1", 0), functools.partial(Quiet, directory=sys.argv[1])) as server:
+    print(server.server_address[1], flush=True)
+    server.serve_forever()
+' "$work/site"; }
+read -r DEMO_PORT <&"${SERVER[0]}"
 {
   echo "next-id = 56"
   for id in $(seq 6 55); do
