@@ -82,8 +82,12 @@ void TOwnTabs::Sync(const TSourcesFile& File)
     for (const auto& [Source, Tab] : FTabs)
         if (std::ranges::none_of(On, [Source](const TOwnSource& Own) { return Own.Id - 1 == Source; }))
             Gone.push_back(Source);
-    for (const int Source : Gone)
+    for (const int Source : Gone) {
         Drop(Source);
+        // A source removed from the file (by the settings dialog) takes its page file along.
+        if (!File.Source(Source + 1))
+            std::remove((P.PageFolder() + OwnPageFileName(Source + 1)).c_str());
+    }
     int Wanted = SourceCount;
     for (const TOwnSource& Source : On) {
         const auto Found = FTabs.find(Source.Id - 1);

@@ -6,15 +6,19 @@
 #include "HistoryStore.h"
 #include "HistoryWindow.h"
 #include "OwnSources.h"
+#include "SettingsDialog.h"
 #include "SourceRound.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
-#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -40,6 +44,23 @@ protected:
         Refresh();
         return WaitUntil([this] { return AllIdle() && !Form->OwnTabs->Busy(); });
     }
+    // Runs a key's shortcut as the active window would, whichever window the desktop activated.
+    void Press(const QKeySequence& Key)
+    {
+        for (QShortcut* Shortcut : Form->findChildren<QShortcut*>())
+            if (Shortcut->key() == Key)
+                emit Shortcut->activated();
+    }
+    // Answers the question box about to open with Yes, and keeps its text.
+    void AnswerYes(QString& Question)
+    {
+        QTimer::singleShot(0, [&Question] {
+            auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(Box, nullptr);
+            Question = Box->text();
+            Box->button(QMessageBox::Yes)->click();
+        });
+    }
     QStringList TabTexts() const
     {
         QStringList Texts;
@@ -64,9 +85,7 @@ TEST_F(TOwnTabsTest, TabsFollowTheFileAndWorkAsTheFiveDo)
     EXPECT_FALSE(ProgramDir.Exists("zrodlo7.htm"));
 
     // Ctrl+6 shows the sixth tab, its page file and its status line; Ctrl+H its history.
-    Form->activateWindow();
-    ASSERT_TRUE(WaitUntil([&] { return Form->isActiveWindow(); }));
-    QTest::keyClick(Form.get(), Qt::Key_6, Qt::ControlModifier);
+    Press(Qt::CTRL | Qt::Key_6);
     ASSERT_EQ(Form->PageControl1->currentIndex(), 5);
     auto* Sixth = Form->PageControl1->widget(5)->findChild<TWebBrowser*>();
     ASSERT_NE(Sixth, nullptr);
@@ -76,9 +95,7 @@ TEST_F(TOwnTabsTest, TabsFollowTheFileAndWorkAsTheFiveDo)
     EXPECT_TRUE(Form->InfoLabel->text().startsWith(TForm1::LastUpdatePrefix))
         << Form->InfoLabel->text().toStdString();
     EXPECT_FALSE(Form->PageControl1->tabToolTip(5).isEmpty());
-    Form->activateWindow();
-    ASSERT_TRUE(WaitUntil([&] { return Form->isActiveWindow(); }));
-    QTest::keyClick(Form.get(), Qt::Key_H, Qt::ControlModifier);
+    Press(Qt::CTRL | Qt::Key_H);
     THistoryWindow* Window = Form->findChild<THistoryWindow*>();
     ASSERT_NE(Window, nullptr);
     EXPECT_EQ(Window->windowTitle(), QStringLiteral("Historia zmian — Własne 6"));
@@ -126,12 +143,7 @@ TEST_F(TOwnTabsTest, TheTabMenuRemovesASourceOfOnesOwnAfterAskingAndKeepsItsHist
     QAction* Remove = Menu->actions().value(1);
     ASSERT_TRUE(Remove && Remove->isVisible());
     QString Question;
-    QTimer::singleShot(0, [&] {
-        auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(Box, nullptr);
-        Question = Box->text();
-        Box->button(QMessageBox::Yes)->click();
-    });
+    AnswerYes(Question);
     Remove->trigger();
     Menu->close();
     EXPECT_TRUE(Question.contains(QStringLiteral("„A & B”"))) << Question.toStdString();
@@ -145,4 +157,57 @@ TEST_F(TOwnTabsTest, TheTabMenuRemovesASourceOfOnesOwnAfterAskingAndKeepsItsHist
                                             [&](std::size_t Count) { Kept = Count; });
     ASSERT_TRUE(WaitUntil([&] { return Kept.has_value(); }));
     EXPECT_EQ(*Kept, 1u) << "its history stays";
+}
+
+TEST_F(TOwnTabsTest, TheSettingsDialogEditsAddsAndRemovesSourcesOfOnesOwn)
+{
+    WriteSources();
+    Press(Qt::CTRL | Qt::Key_Comma);
+    auto* Dialog = Form->findChild<TSettingsDialog*>();
+    ASSERT_TRUE(Dialog && Dialog->isVisible());
+    const auto Field = [&](const char* Name) { return Dialog->findChild<QLineEdit*>(QLatin1String(Name)); };
+    const auto Button = [&](const char* Name) {
+        return Dialog->findChild<QPushButton*>(QLatin1String(Name));
+    };
+    const auto Label = [&](const char* Name) {
+        return Dialog->findChild<QLabel*>(QLatin1String(Name))->text();
+    };
+    Dialog->SelectSource(7);
+    EXPECT_EQ(Field("OwnCaption")->text(), QStringLiteral("A & B"));
+
+    // Downloaded, its start text taken from the page source: unique, and the preview is its page file.
+    Button("OwnDownload")->click();
+    ASSERT_TRUE(WaitUntil([&] { return Label("OwnOutcome").startsWith(QStringLiteral("HTTP 200")); }))
+        << Label("OwnOutcome").toStdString();
+    auto* Page = Dialog->findChild<QPlainTextEdit*>(QStringLiteral("OwnPageSource"));
+    QTextCursor Cursor = Page->textCursor();
+    Cursor.setPosition(static_cast<int>(Page->toPlainText().indexOf(QStringLiteral("własna"))));
+    Cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, 6);
+    Page->setTextCursor(Cursor);
+    Button("OwnPickStart")->click();
+    EXPECT_EQ(Field("OwnStart")->text(), QStringLiteral("własna"));
+    EXPECT_EQ(Label("OwnStartNote"), QStringLiteral("Znaleziony, jednoznaczny."));
+    EXPECT_TRUE(Label("OwnPreviewInfo").contains(QStringLiteral("zrodlo8.htm")))
+        << Label("OwnPreviewInfo").toStdString();
+
+    // A source added and one removed after the question that names it; Save writes them all.
+    Button("AddSource")->click();
+    for (const auto& [Name, Value] :
+         {std::pair{"OwnCaption", "Nowy"}, std::pair{"OwnAddress", "https://example.org/"}}) {
+        Field(Name)->setText(QString::fromUtf8(Value));
+        emit Field(Name)->textEdited(Field(Name)->text());
+    }
+    Dialog->SelectSource(6);
+    QString Question;
+    AnswerYes(Question);
+    Button("RemoveSource")->click();
+    EXPECT_TRUE(Question.contains(QStringLiteral("„Własne 7”"))) << Question.toStdString();
+    Button("Save")->click();
+    EXPECT_FALSE(Dialog->isVisible())
+        << Dialog->findChild<QLabel*>(QStringLiteral("SaveError"))->text().toStdString();
+    const TSourcesFile Saved = LoadSourcesFile(WorkDir.Dir() + OwnSourcesFileName);
+    EXPECT_FALSE(Saved.Source(7));
+    EXPECT_EQ(Saved.Source(8)->StartText, "własna");
+    ASSERT_TRUE(Saved.Source(14));
+    EXPECT_EQ(Saved.Source(14)->Caption, "Nowy");
 }

@@ -6,6 +6,7 @@
 #include "Configuration.h"
 #include "MarkerNote.h"
 #include "OptionsPage.h"
+#include "OwnSourcesEditor.h"
 #include "PagePreview.h"
 #include "PageSourceView.h"
 #include "SaveConflict.h"
@@ -80,7 +81,7 @@ TSettingsDialog::TSettingsDialog(QWidget* Window, const QStringList& Captions, Q
     Pages->addTab(Options, QStringLiteral("Opcje"));
     FileWarning = NoteLabel(Warn);
     FileWarning->setObjectName(QStringLiteral("FileWarning"));
-    FileWarning->setText(FileNote.trimmed());
+    FileWarning->setText((FileNote + QLatin1Char('\n') + Own->FileNote).trimmed());
     FileWarning->setVisible(!FileWarning->text().isEmpty());
     SaveError = NoteLabel(Error);
     SaveError->setObjectName(QStringLiteral("SaveError"));
@@ -126,8 +127,9 @@ QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions)
     Sources->setObjectName(QStringLiteral("Sources"));
     Sources->addItems(Captions);
     Sources->setFixedWidth(140);
+    Own = new TOwnSourcesEditor(Sources, DownloadRound);
     connect(Sources, &QListWidget::currentRowChanged, this, [this](int Row) {
-        if (Row >= 0 && Row != FSource) {
+        if (!Own->Select(Row) && Row >= 0 && Row != FSource) {
             FSource = Row;
             ShowSource();
         }
@@ -204,15 +206,13 @@ QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions)
     Right->addLayout(Form);
     Right->addLayout(DownloadRow);
     Right->addWidget(Split, 1);
-    auto* Layout = new QHBoxLayout(Page);
-    Layout->addWidget(Sources);
-    Layout->addLayout(Right, 1);
+    Own->LayOut(Page, Right);
     return Page;
 }
 
 void TSettingsDialog::SelectSource(int Source)
 {
-    Sources->setCurrentRow(Source);
+    Sources->setCurrentRow(Source < SourceCount ? Source : std::max(Own->RowOf(Source), 0));
 }
 
 void TSettingsDialog::ShowSource(bool PageToo)
@@ -413,6 +413,10 @@ void TSettingsDialog::Save()
         }
         Edited[Source] = Setup.Values;
     }
+    if (const int Row = Own->RefusedRow(); Row >= 0) {
+        Sources->setCurrentRow(Row);
+        return Fail(QStringLiteral("Nic nie zapisano: popraw pola opisane na czerwono."));
+    }
     try {
         TSourceMerge Merge = MergeWithFile(ConfigurationFileName, Loaded, Edited);
         Conflict->Ask(std::move(Merge.Conflicts));
@@ -420,6 +424,7 @@ void TSettingsDialog::Save()
             return SaveError->hide();
         if (std::ranges::any_of(Merge.Changes, [](const auto& Change) { return Change.has_value(); }))
             SaveSources(ConfigurationFileName, Merge.Changes);
+        Own->Save();
         Options->Apply();
     } catch (const EInOutError& Failure) {
         return Fail(QStringLiteral("Nic nie zapisano: nie można odczytać dane.txt: ") +
