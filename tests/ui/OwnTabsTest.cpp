@@ -116,6 +116,28 @@ TEST_F(TOwnTabsTest, TabsFollowTheFileAndWorkAsTheFiveDo)
     EXPECT_TRUE(Boxes.Texts[0].contains(QStringLiteral("zrodla.ini"))) << Boxes.Texts[0].toStdString();
 }
 
+TEST_F(TOwnTabsTest, FiftySourcesDownloadEightAtOnceAndWriteEveryPage)
+{
+    WriteConfiguration();
+    for (QCheckBox* Box : {Form->CheckBox3, Form->CheckBox4, Form->CheckBox5, Form->CheckBox6})
+        Box->setChecked(false);
+    std::string File;
+    for (int Id = 6; Id < 56; ++Id) {
+        const std::string Path = "/own" + std::to_string(Id);
+        Server.Serve(Path, {.Body = "<o>" + Path + "</o>",
+                            .Fault = TReply::TFault::Trickle,
+                            .TrickleChunk = 8,
+                            .TrickleDelay = std::chrono::milliseconds(5)});
+        File += "[" + std::to_string(Id) + "]\ncaption = " + Path + "\naddress = " + Server.Url(Path) + "\n";
+    }
+    WorkDir.Write(OwnSourcesFileName, File);
+    ASSERT_TRUE(RefreshAll());
+    EXPECT_EQ(Form->PageControl1->count(), 55);
+    EXPECT_LE(Server.MaxInFlight(), MaxOwnDownloads) << "downloads of one's own at once";
+    for (int Id = 6; Id < 56; ++Id)
+        EXPECT_TRUE(ProgramDir.Exists("zrodlo" + std::to_string(Id) + ".htm")) << Id;
+}
+
 TEST_F(TOwnTabsTest, TheTabMenuRemovesASourceOfOnesOwnAfterAskingAndKeepsItsHistory)
 {
     WriteConfiguration();
