@@ -4,6 +4,7 @@
 #include "AtomicFile.h"
 #include "ClickLabel.h"
 #include "LongTimeText.h"
+#include "RefreshRequests.h"
 #include "Sciager.h"
 #include "SectionHistory.h"
 #include "SourceRound.h"
@@ -43,11 +44,11 @@ TOwnTabs::TOwnTabs(const TOwnTabsPlace& Place) : QObject(Place.Window), P(Place)
     };
 }
 
-void TOwnTabs::Refresh()
+void TOwnTabs::Refresh(const std::optional<QList<int>>& Only)
 {
     Sync(LoadSourcesFile(OwnSourcesFileName));
     for (auto& [Source, Tab] : FTabs) {
-        if (Tab.Busy)
+        if (Tab.Busy || (Only && !Only->contains(Source)))
             continue;
         Tab.Busy = true;
         FWaiting.push_back(Source);
@@ -65,6 +66,12 @@ bool TOwnTabs::Busy() const
 }
 
 // The start and end texts of Source as last read; none for a tab gone meanwhile.
+bool TOwnTabs::Busy(int Source) const
+{
+    const auto Found = FTabs.find(Source);
+    return Found != FTabs.end() && Found->second.Busy;
+}
+
 std::pair<std::string, std::string> TOwnTabs::Texts(int Source) const
 {
     const auto Found = FTabs.find(Source);
@@ -171,7 +178,10 @@ void TOwnTabs::Start(int Source)
                 Worker->ShowProgress = SourceOfTab(P.Tabs, P.Tabs->currentIndex()) == Source;
             },
             [this](const TRoundResult& Result) { Complete(Result); },
-            [this](const TRoundResult& Result) { P.History->Kept(Result); });
+            [this](const TRoundResult& Result) {
+                P.History->Kept(Result);
+                P.Requests->Completed(Result);
+            });
     } catch (const std::system_error&) {
         // No thread for this download: the source stays idle and the next refresh tries again.
         --FRunning;
@@ -183,6 +193,7 @@ void TOwnTabs::Start(int Source)
 void TOwnTabs::Complete(const TRoundResult& Result)
 {
     --FRunning;
+    P.Requests->Ended(Result);
     if (const auto Found = FTabs.find(Result.Source); Found != FTabs.end()) {
         TTab& Tab = Found->second;
         Tab.Busy = false;

@@ -6,11 +6,13 @@
 
 #include "OwnSources.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -19,6 +21,7 @@ class QLabel;
 class QTabWidget;
 class QWidget;
 class TClickLabel;
+class TRefreshRequests;
 class TSciager;
 class TSectionHistory;
 class TSourceRound;
@@ -36,6 +39,7 @@ struct TOwnTabsPlace
     TSourceWatch* Watch;
     TSectionHistory* History;
     TTabMenu* Menu;
+    TRefreshRequests* Requests; // a shell's refreshes, told of every round of one's own
     std::function<std::string()> PageFolder;
     QString LastUpdatePrefix;     // of the status line
     std::function<void()> OnIdle; // runs when the last download of one's own has ended
@@ -47,10 +51,12 @@ public:
     explicit TOwnTabs(const TOwnTabsPlace& Place);
 
     // Reads the sources file, brings the tabs in line with it and starts the downloads of those that
-    // are idle. Throws ESourcesFile for a broken file; the tabs then stay as they are.
-    void Refresh();
-    // A download of one's own runs or waits.
+    // are idle, or of those among Only (source indexes) where given. Throws ESourcesFile for a broken
+    // file; the tabs then stay as they are.
+    void Refresh(const std::optional<QList<int>>& Only = std::nullopt);
+    // A download of one's own runs or waits; of Source.
     bool Busy() const;
+    bool Busy(int Source) const;
     // Sizes the tab pages, their views and link labels by the formulas of the five.
     void Arrange(int Width, int Height, int LinkY);
     // Tab is shown now: only its download shows progress. True when it is a tab of one's own, whose

@@ -88,9 +88,9 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     History = new TSectionHistory(this, PageControl1, PageViews, Watch, Round);
     TabMenu->Add(QStringLiteral("Historia zmian..."),
                  [this](int Tab) { History->OpenWindow(SourceOfTab(PageControl1, Tab)); });
-    OwnTabs = new TOwnTabs({this, PageControl1, InfoLabel, Round, Watch, History, TabMenu,
-                            [this] { return ProgramDir; }, LastUpdatePrefix, [this] { EndRefreshIfIdle(); }});
     Requests = new TRefreshRequests(History, this);
+    OwnTabs = new TOwnTabs({this, PageControl1, InfoLabel, Round, Watch, History, TabMenu, Requests,
+                            [this] { return ProgramDir; }, LastUpdatePrefix, [this] { EndRefreshIfIdle(); }});
 
     connect(Button1, &QPushButton::clicked, this, [this] { GuardedRefresh(false); });
     connect(Timer1, &QTimer::timeout, this, [this, Schedule] {
@@ -251,7 +251,13 @@ void TForm1::GuardedRefresh(bool Tick)
 
 void TForm1::RefreshOnRequest(const QList<int>& Sources, const TSingleInstance::TReplyFn& Reply)
 {
-    Requests->Start(Sources, Busy, Reply, [this](const std::array<bool, SourceCount>& Chosen) {
+    // Source -1 asks whether any source downloads.
+    const auto Downloading = [this](int Source) {
+        return Source >= SourceCount ? OwnTabs->Busy(Source)
+               : Source >= 0         ? Busy[Source]
+                                     : std::ranges::any_of(Busy, std::identity()) || OwnTabs->Busy();
+    };
+    Requests->Start(Sources, Downloading, Reply, [this](const QList<int>& Chosen) {
         RequestedSources = Chosen;
         Timer1Timer();
     });
@@ -260,10 +266,9 @@ void TForm1::RefreshOnRequest(const QList<int>& Sources, const TSingleInstance::
 void TForm1::Timer1Timer()
 {
     // A shell's request picks the sources; a refresh nested in this one goes by the boxes again.
-    const std::optional<std::array<bool, SourceCount>> Requested =
-        std::exchange(RequestedSources, std::nullopt);
+    const std::optional<QList<int>> Requested = std::exchange(RequestedSources, std::nullopt);
     const auto Launches = [&Requested](int Source, const QCheckBox* Box) {
-        return Requested ? (*Requested)[Source] : Box->isChecked();
+        return Requested ? Requested->contains(Source) : Box->isChecked();
     };
     const auto Addresses = LoadConfiguration(
         ConfigurationFileName, [this](int Source, TConfigField Field, const std::string& Value) {
@@ -309,8 +314,7 @@ void TForm1::Timer1Timer()
     if (Launches(3, CheckBox6))
         LaunchWorker(3, Addresses[3]);
     PageControl1->setEnabled(true);
-    if (!Requested) // one's own follow; a broken sources file is told once the five are under way
-        OwnTabs->Refresh();
+    OwnTabs->Refresh(Requested); // a broken sources file is told once the five are under way
 }
 
 void TForm1::LaunchWorker(int Source, const std::string& Address)
@@ -426,16 +430,6 @@ void TForm1::CheckBox1Click()
 void TForm1::OpenAddress(const QString& Address)
 {
     QDesktopServices::openUrl(QUrl::fromUserInput(Address));
-}
-
-void TForm1::Label3Click()
-{
-    OpenAddress(HomePage);
-}
-
-void TForm1::Label4Click()
-{
-    OpenAddress(QStringLiteral("mailto:") + MailAddress + QStringLiteral("?subject=Tickerwell project"));
 }
 
 // Back from the tray in the same mode and size, in front of other windows.

@@ -44,8 +44,11 @@ public:
     void PageControl1Change();
     void CheckBox1Click();
     void Button2Click() { QCoreApplication::exit(1); }
-    void Label3Click();
-    void Label4Click();
+    void Label3Click() { OpenAddress(HomePage); }
+    void Label4Click()
+    {
+        OpenAddress(QStringLiteral("mailto:") + MailAddress + QStringLiteral("?subject=Tickerwell project"));
+    }
     void Label5Click() { OpenAddress(Label5->text()); }
     void Label6Click() { OpenAddress(Label6->text()); }
     void Label7Click() { OpenAddress(Label7->text()); }
@@ -127,5 +130,5 @@ private:
     // The texts of the refreshes' error boxes that are open now.
     QStringList OpenRefreshErrors;
     // The sources the next Timer1Timer downloads in place of the checked boxes.
-    std::optional<std::array<bool, SourceCount>> RequestedSources;
+    std::optional<QList<int>> RequestedSources;
 };

@@ -102,6 +102,14 @@ TEST_F(TOwnTabsTest, TabsFollowTheFileAndWorkAsTheFiveDo)
     EXPECT_TRUE(WaitUntil([&] { return Window->Versions->count() == 1; }));
     Window->close();
 
+    // A shell's refresh of two of them refreshes those alone and names them.
+    std::optional<TRefreshReply> Reply;
+    Form->RefreshOnRequest({5, 12}, [&](const TRefreshReply& Answer) { Reply = Answer; });
+    ASSERT_TRUE(WaitUntil([&] { return Reply.has_value(); }));
+    EXPECT_EQ(Reply->Lines, QStringList({"Własne 6\tbez zmian\t+0 -0", "Własne 13\tbez zmian\t+0 -0"}));
+    EXPECT_EQ(Server.RequestCount("/own6"), 2);
+    EXPECT_EQ(Server.RequestCount("/own9"), 1);
+
     // A renamed source keeps its tab; one turned off loses it; a broken file is told, the five refresh.
     WorkDir.Write(OwnSourcesFileName, "[6]\ncaption = Nowa nazwa\naddress = " + Server.Url("/own6") +
                                           "\nstart = <o>\nend = </o>\n[8]\ncaption = A & B\naddress = " +
