@@ -20,7 +20,7 @@ struct TCommand
 };
 
 // Options that gather every value given; any other option may be given once.
-const QStringList Repeatable{QStringLiteral("ignore"), QStringLiteral("trigger")};
+const QStringList Repeatable{QStringLiteral("ignore"), QStringLiteral("trigger"), QStringLiteral("to")};
 
 const std::vector<TCommand>& Commands()
 {
@@ -60,6 +60,14 @@ const std::vector<TCommand>& Commands()
         QStringLiteral("With --set-source or --add-source: on (the default) when a change that only "
                        "removes passages notifies nothing, off when it does."),
         QStringLiteral("on|off")};
+    static const QCommandLineOption To{
+        QStringLiteral("to"), QStringLiteral("With --add-channel email: a recipient; repeat it for more."),
+        QStringLiteral("ADDR")};
+    static const QCommandLineOption User{
+        QStringLiteral("user"),
+        QStringLiteral("With --add-channel email: the login on the mail server, whose password is read "
+                       "from standard input."),
+        QStringLiteral("NAME")};
     static const std::vector<TCommand> List{
         {{QStringLiteral("check"),
           QStringLiteral("Check the configuration FILE (default: dane.txt in the working "
@@ -96,11 +104,31 @@ const std::vector<TCommand>& Commands()
         {{QStringLiteral("refresh-once"),
           QStringLiteral("Refresh every source, or sources N ... (1-5, in tab order), once without a "
                          "window: read dane.txt in the working directory, write the page files and the "
-                         "history, and print one line per source.")},
+                         "history, and print one line per source. The changes with new passages go out "
+                         "through the notification channels, one message per channel; a failed send is "
+                         "named on standard error and leaves the exit status as it is.")},
          RunRefreshOnceCommand},
         {{QStringLiteral("feed"), QStringLiteral("Print the Atom feed of the newest changes of every source "
                                                  "(zmiany.atom beside the history), without a window.")},
          RunFeedCommand},
+        {{QStringLiteral("channels"),
+          QStringLiteral("List the notification channels: number, kind, address, on or off and the last "
+                         "result.")},
+         RunChannelsCommand},
+        {{QStringLiteral("add-channel"),
+          QStringLiteral("Add a notification channel of KIND ntfy, webhook or email, sending to ADDRESS (a "
+                         "topic, a webhook, an smtps:// or smtp:// server); a token or password is read "
+                         "from standard input, never from an argument."),
+          QStringLiteral("KIND")},
+         RunAddChannel,
+         {To, User}},
+        {{QStringLiteral("remove-channel"), QStringLiteral("Remove notification channel N and its secret."),
+          QStringLiteral("N")},
+         RunRemoveChannel},
+        {{QStringLiteral("test-channels"),
+          QStringLiteral("Send a test message through every channel that is on and print a line per "
+                         "channel with its result.")},
+         RunTestChannels},
     };
     return List;
 }
@@ -133,6 +161,8 @@ void SetUp(QCommandLineParser& Parser)
     Parser.addPositionalArgument(QStringLiteral("N"),
                                  QStringLiteral("The source for --history, the sources for --refresh-once."),
                                  QStringLiteral("[N ...]"));
+    Parser.addPositionalArgument(QStringLiteral("ADDRESS"), QStringLiteral("The channel for --add-channel."),
+                                 QStringLiteral("[ADDRESS]"));
 }
 
 bool GoesWith(const TCommand& Command, const QString& Name)

@@ -26,3 +26,13 @@ int RunAddSource(const QCommandLineParser& Parser);
 int RunRemoveSource(const QCommandLineParser& Parser);
 // --feed: the feed of changes printed (app/FeedCommand.cpp).
 int RunFeedCommand(const QCommandLineParser& Parser);
+// --channels: the notification channels listed with their last results (app/ChannelCommands.cpp).
+int RunChannelsCommand(const QCommandLineParser& Parser);
+// --add-channel KIND ADDRESS [--to ADDR ...] [--user NAME]: a channel added, its token or password
+// read from standard input into the keyring; 1 when the secret cannot be kept (nothing is added), 2
+// for a refused kind or address.
+int RunAddChannel(const QCommandLineParser& Parser);
+// --remove-channel N: a channel and its secret removed; 2 when there is no channel N.
+int RunRemoveChannel(const QCommandLineParser& Parser);
+// --test-channels: a test message through every channel that is on, a line each; 1 when any failed.
+int RunTestChannels(const QCommandLineParser& Parser);

@@ -1,6 +1,5 @@
 // Program entry: the command-line options, or the window's start and end sequence.
 #include "Application.h"
-#include "ChannelCommands.h"
 #include "CommandLine.h"
 #include "PageFolder.h"
 #include "SingleInstance.h"
@@ -22,8 +21,6 @@ namespace {
 int main(int argc, char** argv)
 {
     // Options are handled before the application object exists, which needs a display.
-    if (AsksForChannelCommand(argc, argv))
-        End(RunChannelCommand(argc, argv));
     if (AsksForCommandLine(argc, argv))
         End(RunCommandLine(argc, argv));
     PreparePageViews();

@@ -2,6 +2,7 @@
 #include "RefreshOnce.h"
 
 #include "Application.h"
+#include "Channels.h"
 #include "Commands.h"
 #include "Configuration.h"
 #include "PageFolder.h"
@@ -16,6 +17,37 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+
+namespace {
+// A round whose change the desktop would be told of: its section changed and holds new passages.
+bool Notifies(const TRoundResult& Result)
+{
+    return Result.Changed && Result.Kept && !Result.Kept->New.isEmpty();
+}
+
+// The refresh's changes go out as one message per channel that is on. Sending waits, so that the
+// process does not end before its messages are out; a failed send is named and the exit status
+// stays the rounds'.
+void TellChannels(const std::vector<TRoundResult>& Results,
+                  const std::array<std::string, SourceCount>& Addresses, const TSourcesFile& Own)
+{
+    TRefreshChanges Changes{QDateTime::currentDateTime(), {}};
+    for (const TRoundResult& Result : Results)
+        if (Notifies(Result))
+            Changes.Sources.push_back(
+                {Result.Source + 1, QString::fromStdString(SourceCaption(Result.Source, Own)),
+                 QString::fromStdString(IsOwnSource(Result.Source) ? Own.Source(Result.Source + 1)->Address
+                                                                   : Addresses[Result.Source]),
+                 Result.Kept->New, Result.Kept->Removed, std::nullopt});
+    if (Changes.Sources.empty())
+        return;
+    for (const TChannelOutcome& Outcome : SendNow(Changes))
+        if (!Outcome.Sent)
+            Print(stderr, QStringLiteral("tickerwell: kanał %1 (%2 %3): %4\n")
+                              .arg(Outcome.Number)
+                              .arg(KindName(Outcome.Channel.Kind), Outcome.Channel.Address, Outcome.Result));
+}
+} // namespace
 
 std::optional<std::vector<int>> RefreshSources(const QStringList& Numbers, const TSourcesFile& Own)
 {
@@ -113,6 +145,8 @@ int RunRefreshOnce(const std::vector<int>& Sources, const TSourcesFile& Own)
     const std::vector<TRoundResult> Results = Round.Run(Requests);
     for (const TRoundResult& Result : Results)
         std::fputs((RoundLine(Result) + "\n").c_str(), stdout);
+    std::fflush(stdout);
+    TellChannels(Results, Addresses, Own);
     return RoundsStatus(Results);
 }
 

@@ -1,6 +1,7 @@
 // RunRefreshOnce: one refresh without a window, for cron and timers. It reads dane.txt in the working
 // directory as a refresh does, runs the rounds of every source or of the sources named, writes the
-// page files to the page folder, stores the versions in its history and prints one line per source.
+// page files to the page folder, stores the versions in its history, prints one line per source and
+// tells the notification channels.
 #pragma once
 
 #include "OwnSources.h"
@@ -27,6 +28,7 @@ std::string RoundLine(const TRoundResult& Result);
 int RoundsStatus(const std::vector<TRoundResult>& Results);
 
 // Runs the rounds of Sources and prints their lines on standard output, in UTF-8 whatever the locale,
-// so that scripts read the same bytes everywhere. Returns RoundsStatus, or 2 when dane.txt cannot be
-// read (the reason then goes to standard error).
+// so that scripts read the same bytes everywhere, then sends the changes with new passages through the
+// notification channels (a failed send is named on standard error). Returns RoundsStatus, or 2 when dane.txt
+// cannot be read (the reason then goes to standard error).
 int RunRefreshOnce(const std::vector<int>& Sources, const TSourcesFile& Own);

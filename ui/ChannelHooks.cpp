@@ -6,6 +6,7 @@
 #include "SectionHistory.h"
 #include "SourceCaptions.h"
 #include "SourceWatch.h"
+#include "TrayHint.h"
 
 #include <QLabel>
 #include <algorithm>
@@ -38,7 +39,7 @@ void InstallChannels(TSourceWatch* Watch, TSectionHistory* History, TNotificatio
     };
     // The tooltip names the last failed channel until a send goes through again.
     QObject::connect(Channels, &TChannels::Finished, Tray,
-                     [Tray, Hint = Tray->Hint()](const QString&, bool Sent, const QString& Result) {
-                         Tray->SetHint(Sent ? Hint : Hint + QLatin1Char('\n') + Result);
+                     [Tray](const QString&, bool Sent, const QString& Result) {
+                         TTrayHint::Of(Tray)->Set(THintLine::ChannelFailure, Sent ? QString() : Result);
                      });
 }

@@ -11,7 +11,6 @@ class TNotificationIcon;
 class TSectionHistory;
 class TSourceWatch;
 
-// Links are the tabs' link labels, which show the sources' addresses. Call after the tray icon's
-// hint is set.
+// Links are the tabs' link labels, which show the sources' addresses.
 void InstallChannels(TSourceWatch* Watch, TSectionHistory* History, TNotificationIcon* Tray,
                      const std::array<QLabel*, SourceCount>& Links);

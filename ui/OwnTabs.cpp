@@ -66,8 +66,12 @@ bool TOwnTabs::Busy() const
 }
 
 // The start and end texts of Source as last read; none for a tab gone meanwhile.
-bool TOwnTabs::Busy(int Source) const
+bool TOwnTabs::Downloading(int Source, const std::array<bool, SourceCount>& Five) const
 {
+    if (Source < 0)
+        return std::ranges::any_of(Five, std::identity()) || Busy();
+    if (Source < SourceCount)
+        return Five[static_cast<std::size_t>(Source)];
     const auto Found = FTabs.find(Source);
     return Found != FTabs.end() && Found->second.Busy;
 }

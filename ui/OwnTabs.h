@@ -5,10 +5,12 @@
 #pragma once
 
 #include "OwnSources.h"
+#include "SourceTable.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <array>
 #include <deque>
 #include <functional>
 #include <map>
@@ -56,7 +58,8 @@ public:
     void Refresh(const std::optional<QList<int>>& Only = std::nullopt);
     // A download of one's own runs or waits; of Source.
     bool Busy() const;
-    bool Busy(int Source) const;
+    // Whether Source downloads, the five's flags being Five; for -1 whether any source does.
+    bool Downloading(int Source, const std::array<bool, SourceCount>& Five) const;
     // Sizes the tab pages, their views and link labels by the formulas of the five.
     void Arrange(int Width, int Height, int LinkY);
     // Tab is shown now: only its download shows progress. True when it is a tab of one's own, whose

@@ -8,6 +8,7 @@
 #include "NtfyIcon.h"
 #include "OwnTabs.h"
 #include "PageFolder.h"
+#include "PageViewRest.h"
 #include "PaintCoalescer.h"
 #include "PopupMenu.h"
 #include "RefreshRequests.h"
@@ -19,6 +20,7 @@
 #include "SourceTabs.h"
 #include "SourceWatch.h"
 #include "TabMenu.h"
+#include "TrayHint.h"
 #include "WindowFrame.h"
 #include "WindowKeys.h"
 #include "Windows1250.h"
@@ -79,6 +81,7 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     auto* Schedule = new TRefreshSchedule(Timer1, NotificationIcon1);
     Watch = new TSourceWatch(this, PageControl1, NotificationIcon1);
     TabMenu = new TTabMenu(PageControl1);
+    Rest = new TPageViewRest(PageControl1);
     Watch->OnShowSource = [this](int Source) {
         BringBack();
         PageControl1->setCurrentIndex(TabOfSource(PageControl1, Source));
@@ -124,7 +127,7 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     InstallSettings({this, PageControl1, Notifications1->Action()}, {PopupMenu1, TabMenu, Watch, PageViews});
     N1 = PopupMenu1->Add(QStringLiteral("-"));
     Exit1 = PopupMenu1->Add(QStringLiteral("Ex&it"), [this](QObject*) { Exit1Click(); });
-    NotificationIcon1->SetHint(QStringLiteral("Tickerwell"));
+    TTrayHint::Of(NotificationIcon1)->Set(THintLine::Name, QStringLiteral("Tickerwell"));
     InstallChannels(Watch, History, NotificationIcon1, LinkLabels);
     NotificationIcon1->SetHideOnTaskbar(true);
     NotificationIcon1->Icon()->LoadFromFile(QStringLiteral(":/icons/Tickerwell.ico"));
@@ -251,12 +254,7 @@ void TForm1::GuardedRefresh(bool Tick)
 
 void TForm1::RefreshOnRequest(const QList<int>& Sources, const TSingleInstance::TReplyFn& Reply)
 {
-    // Source -1 asks whether any source downloads.
-    const auto Downloading = [this](int Source) {
-        return Source >= SourceCount ? OwnTabs->Busy(Source)
-               : Source >= 0         ? Busy[Source]
-                                     : std::ranges::any_of(Busy, std::identity()) || OwnTabs->Busy();
-    };
+    const auto Downloading = [this](int Source) { return OwnTabs->Downloading(Source, Busy); };
     Requests->Start(Sources, Downloading, Reply, [this](const QList<int>& Chosen) {
         RequestedSources = Chosen;
         Timer1Timer();
@@ -430,6 +428,13 @@ void TForm1::CheckBox1Click()
 void TForm1::OpenAddress(const QString& Address)
 {
     QDesktopServices::openUrl(QUrl::fromUserInput(Address));
+}
+
+// To the tray, where the page views give their memory back.
+void TForm1::AppMinimize()
+{
+    if (NotificationIcon1->HideMainForm())
+        Rest->ToTray();
 }
 
 // Back from the tray in the same mode and size, in front of other windows.

@@ -21,6 +21,7 @@
 class QTimer;
 class TMenuItem;
 class TOwnTabs;
+class TPageViewRest;
 class TPopupMenu;
 class TRefreshRequests;
 class TSciager;
@@ -54,7 +55,7 @@ public:
     void Label7Click() { OpenAddress(Label7->text()); }
     void Label8Click() { OpenAddress(Label8->text()); }
     void Label9Click() { OpenAddress(Label9->text()); }
-    void AppMinimize() { NotificationIcon1->HideMainForm(); }
+    void AppMinimize();
     void NotificationIcon1Click() { BringBack(); }
     void Open1Click() { BringBack(); }
     void Exit1Click() { QCoreApplication::quit(); }
@@ -90,6 +91,8 @@ public:
     TSourceRound* Round;
     // The tabs of one's own sources, after the fifth.
     TOwnTabs* OwnTabs = nullptr;
+    // The page views' rest while unseen: frozen tabs, and discarded views in the tray.
+    TPageViewRest* Rest;
     std::array<TSciager*, SourceCount> Worker{};
     std::array<bool, SourceCount> Busy{};
     std::array<std::string, SourceCount> StartMarker;

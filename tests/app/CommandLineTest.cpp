@@ -11,7 +11,8 @@ TEST(CommandLine, EveryCommandIsInTheHelpAndEveryUsageErrorHasOneForm)
     TTempDir Dir;
     const TRun Help = RunProgram(Dir, {"--help"});
     EXPECT_EQ(Help.Status, 0);
-    for (const char* Command : {"--check", "--history", "--set-source <N>", "--address <URL>", "--feed"})
+    for (const char* Command : {"--check", "--history", "--set-source <N>", "--address <URL>", "--feed",
+                                "--add-channel <KIND>", "--test-channels"})
         EXPECT_TRUE(Help.Out.contains(Command)) << Command << " is not in the help:\n"
                                                 << Help.Out.toStdString();
 
@@ -27,6 +28,12 @@ TEST(CommandLine, EveryCommandIsInTheHelpAndEveryUsageErrorHasOneForm)
         {{"--set-source", "1", "--start", "a", "--start", "b"}, "--start podano dwa razy"},
         {{"--set-source", "1", "--end", "x", "extra"}, "nieznany argument „extra”"},
         {{"--histories"}, "Unknown option 'histories'."},
+        {{"--user", "ja"}, "--user goes with --add-channel."},
+        {{"--add-channel", "ntfy", "https://ntfy.sh/t", "--to", "ja@example.org"},
+         "--to goes with email channels."},
+        {{"--add-channel", "sms", "x"}, "nieznany rodzaj kanału „sms”: ntfy, webhook lub email"},
+        {{"--add-channel", "webhook"}, "--add-channel takes a KIND and one ADDRESS."},
+        {{"--channels", "1"}, "--channels takes no arguments."},
     };
     for (const auto& Case : Cases) {
         const TRun Run = RunProgram(Dir, Case.Arguments);

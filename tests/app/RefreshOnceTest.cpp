@@ -4,7 +4,10 @@
 #include "TempDir.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
+#include <QSettings>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -38,6 +41,7 @@ protected:
             Environment.remove(QString::fromLatin1(Name));
         Environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
         Environment.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(Data.Dir()));
+        Environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(Config.Dir()));
         Process.setProcessEnvironment(Environment);
         Process.setWorkingDirectory(QString::fromStdString(Work.Path().string()));
         Process.start(QString::fromStdString((Program.Path() / "tickerwell").string()),
@@ -65,6 +69,7 @@ protected:
     TTempDir Program;
     TTempDir Work;
     TTempDir Data;
+    TTempDir Config;
 };
 } // namespace
 
@@ -183,4 +188,42 @@ TEST_F(TRefreshOnce, LoadsNoWebEngine)
     EXPECT_TRUE(Mapped.contains("libQt6Core")) << "the maps were read while the program ran";
     for (const char* Library : {"WebEngine", "tkw_pageviewer", "libQt6Quick"})
         EXPECT_FALSE(Mapped.contains(Library)) << Library << " is mapped";
+}
+
+TEST_F(TRefreshOnce, SendsOneMessagePerChannelListingTheSourcesWithNewPassages)
+{
+    {
+        QSettings Settings(QString::fromStdString(Config.Dir() + "QRX & Dobrel/Tickerwell.conf"),
+                           QSettings::IniFormat);
+        Settings.setValue("KanalyPowiadomien/1/Rodzaj", "webhook");
+        Settings.setValue("KanalyPowiadomien/1/Adres", QString::fromStdString(Server.Url("/hook")));
+        Settings.setValue("KanalyPowiadomien/2/Rodzaj", "webhook");
+        Settings.setValue("KanalyPowiadomien/2/Adres", "ftp://example.org/x");
+        Settings.setValue("KanalyPowiadomien/size", 2);
+    }
+    Server.Serve("/hook", {.Body = "{}"});
+    ASSERT_EQ(Run().Status, 0);
+    EXPECT_EQ(Server.RequestCount("/hook"), 0) << "the first versions are no news";
+
+    Serve(0, "<p>first</p><p>second</p>");
+    Serve(2, "<p>third</p>");
+    Serve(3, "");
+    Server.Serve("/4", {.Body = "<a href=\"/lib/php/p_glowna.php?sesid=S2\">WIG</a>"});
+    const TRun Changed = Run();
+    EXPECT_EQ(Changed.Status, 0) << "a failed send leaves the exit status alone";
+    EXPECT_TRUE(Changed.Err.contains(QStringLiteral("(webhook ftp://example.org/x)")))
+        << Changed.Err.toStdString();
+    EXPECT_EQ(Run().Status, 0);
+    ASSERT_EQ(Server.RequestCount("/hook"), 1)
+        << "one message for the refresh, none for a refresh without news";
+    std::string Hook;
+    for (const std::string& Request : Server.WholeRequests())
+        if (Request.starts_with("POST /hook "))
+            Hook = Request.substr(Request.find("\r\n\r\n") + 4);
+    const QJsonArray Changes = QJsonDocument::fromJson(QByteArray::fromStdString(Hook))["changes"].toArray();
+    ASSERT_EQ(Changes.size(), 2) << "a removal and the index's new session are left out: " << Hook;
+    EXPECT_EQ(Changes[0]["source"].toInt(), 1) << Hook;
+    EXPECT_EQ(Changes[0]["added"].toArray().toVariantList(), QVariantList{"second"}) << Hook;
+    EXPECT_EQ(Changes[1]["source"].toInt(), 3) << Hook;
+    EXPECT_EQ(Changes[1]["address"].toString().toStdString(), Server.Url("/2"));
 }

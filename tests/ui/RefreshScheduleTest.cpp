@@ -1,7 +1,8 @@
 // The refresh timer on the real window by the schedule chosen on the options page, on a fake clock:
 // ticks outside the hours download nothing, the tray's tooltip names the next refresh, and a press
-// of the button refreshes whenever it comes.
+// of the button refreshes whenever it comes; a failed channel's line stays beside it.
 #include "RefreshSchedule.h"
+#include "Channels.h"
 #include "FormFixture.h"
 #include "PopupMenu.h"
 #include "ProgramSettings.h"
@@ -68,8 +69,13 @@ TEST_F(TRefreshScheduleTest, TheTimerFollowsTheScheduleChosenOnTheOptionsPage)
     Choose(true, 15); // Monday to Friday, 08:30 to 17:30 by default
     EXPECT_FALSE(TickAt(At(12, QTime(10, 0)))) << "Saturday";
     EXPECT_EQ(Hint(), "Tickerwell\nnastępne odświeżenie: pn 08:30");
+    auto* Channels = Form->findChild<TChannels*>();
+    ASSERT_NE(Channels, nullptr);
+    emit Channels->Finished("k", false, "ostatnia wysyłka: błąd: HTTP 500, 10:00");
     EXPECT_EQ(Form->Timer1->interval(), 60000) << "the wall clock is read every minute";
     EXPECT_TRUE(TickAt(At(14, QTime(8, 30, 0, 500)))) << "Monday, the hours begin";
+    EXPECT_EQ(Hint(), "Tickerwell\nnastępne odświeżenie: pn 08:45\nostatnia wysyłka: błąd: HTTP 500, 10:00");
+    emit Channels->Finished("k", true, "ostatnia wysyłka: w porządku, 10:01");
     EXPECT_EQ(Hint(), "Tickerwell\nnastępne odświeżenie: pn 08:45");
     EXPECT_FALSE(TickAt(At(14, QTime(18, 0)))) << "after the hours, a point past since the last tick";
     EXPECT_EQ(Hint(), "Tickerwell\nnastępne odświeżenie: wt 08:30");

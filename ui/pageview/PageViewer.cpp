@@ -45,3 +45,13 @@ extern "C" Q_DECL_EXPORT void SetPageScript(QWidget* Viewer, const QString& Name
     Script.setRunsOnSubFrames(false);
     Scripts.insert(Script);
 }
+
+// Puts Viewer's page in lifecycle State: 0 active, 1 frozen (no timers, no scripts), 2 discarded
+// (the renderer's memory given back; the page reloads its address once active again).
+extern "C" Q_DECL_EXPORT void SetPageLifecycle(QWidget* Viewer, int State)
+{
+    static_assert(static_cast<int>(QWebEnginePage::LifecycleState::Frozen) == 1 &&
+                  static_cast<int>(QWebEnginePage::LifecycleState::Discarded) == 2);
+    static_cast<QWebEngineView*>(Viewer)->page()->setLifecycleState(
+        static_cast<QWebEnginePage::LifecycleState>(State));
+}

@@ -9,11 +9,11 @@
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
-#include <QPointer>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <chrono>
+#include <memory>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -40,9 +40,11 @@ void ShareOpenGLContext()
 using TCreatePageViewer = QWidget* (*)(QWidget*);
 using TRunPageScript = void (*)(QWidget*, const QString&, const std::function<void(const QVariant&)>&);
 using TSetPageScript = void (*)(QWidget*, const QString&, const QString&);
+using TSetPageLifecycle = void (*)(QWidget*, int);
 TCreatePageViewer Create = nullptr;
 TRunPageScript RunPageScript = nullptr;
 TSetPageScript SetPageScript = nullptr;
+TSetPageLifecycle SetPageLifecycle = nullptr;
 // A document not parsed yet is asked again this often, for at most about a minute.
 constexpr std::chrono::milliseconds HighlightRetry(50);
 constexpr int HighlightTries = 1200;
@@ -56,7 +58,8 @@ QWidget* CreateViewer(QWidget* Parent)
         Create = reinterpret_cast<TCreatePageViewer>(Plugin.resolve("CreatePageViewer"));
         RunPageScript = reinterpret_cast<TRunPageScript>(Plugin.resolve("RunPageScript"));
         SetPageScript = reinterpret_cast<TSetPageScript>(Plugin.resolve("SetPageScript"));
-        if (!Create || !RunPageScript || !SetPageScript)
+        SetPageLifecycle = reinterpret_cast<TSetPageLifecycle>(Plugin.resolve("SetPageLifecycle"));
+        if (!Create || !RunPageScript || !SetPageScript || !SetPageLifecycle)
             throw std::runtime_error("Cannot load the page viewer: " + Plugin.errorString().toStdString());
     }
     return Create(Parent);
@@ -105,7 +108,7 @@ void TWebBrowser::showEvent(QShowEvent* Event)
 
 void TWebBrowser::Load()
 {
-    if (!Pending)
+    if (!Pending || FLife != TLife::Active)
         return;
     Pending = false;
     PageReady = false;
@@ -134,7 +137,8 @@ void TWebBrowser::SetHighlight(const QStringList& Passages)
         return;
     FHighlight = Passages;
     SetDocumentHighlight();
-    if (PageReady)
+    MarksDue = FLife != TLife::Active;
+    if (PageReady && !MarksDue)
         ApplyHighlight();
 }
 
@@ -150,7 +154,7 @@ void TWebBrowser::SetDocumentHighlight()
 
 void TWebBrowser::RunScript(const QString& Script, std::function<void(const QVariant&)> Done)
 {
-    if (Viewer && PageReady)
+    if (Viewer && PageReady && FLife == TLife::Active)
         RunPageScript(
             Viewer, Script, Done ? Done : [](const QVariant&) {});
 }
@@ -167,18 +171,20 @@ void TWebBrowser::PageLoaded(bool Ok)
 void TWebBrowser::ApplyHighlight(int Try)
 {
     const int Generation = ++HighlightGeneration;
+    // The viewer may answer while this view is being destroyed, when it is no TWebBrowser any more:
+    // the token goes with this view's own destructor.
     RunScript(HighlightScript(FHighlight),
-              [Self = QPointer<TWebBrowser>(this), Generation, Try](const QVariant& Marked) {
-                  if (!Self || Generation != Self->HighlightGeneration)
+              [this, Alive = std::weak_ptr<int>(AliveToken), Generation, Try](const QVariant& Marked) {
+                  if (Alive.expired() || Generation != HighlightGeneration)
                       return;
                   bool Counted = false;
                   const int Count = Marked.toInt(&Counted);
                   if (Counted && Count >= 0)
-                      emit Self->Highlighted(Count);
+                      emit Highlighted(Count);
                   else if (Try < HighlightTries)
-                      QTimer::singleShot(HighlightRetry, Self, [Self, Generation, Try] {
-                          if (Self && Generation == Self->HighlightGeneration)
-                              Self->ApplyHighlight(Try + 1);
+                      QTimer::singleShot(HighlightRetry, this, [this, Generation, Try] {
+                          if (Generation == HighlightGeneration)
+                              ApplyHighlight(Try + 1);
                       });
               });
 }
@@ -205,6 +211,38 @@ bool TWebBrowser::eventFilter(QObject* Watched, QEvent* Event)
     return QWidget::eventFilter(Watched, Event);
 }
 
+void TWebBrowser::SetLife(TLife Life)
+{
+    const TLife Was = FLife;
+    if (Life == Was)
+        return;
+    FLife = Life;
+    if (!Viewer) {
+        Load();
+        return;
+    }
+    if (Life == TLife::Active) {
+        Wake(Was);
+        return;
+    }
+    // A discarded page is loaded anew when it wakes; its marks go on once that load has finished.
+    if (Life == TLife::Discarded)
+        PageReady = false;
+    SetPageLifecycle(Viewer, static_cast<int>(Life));
+}
+
+// An address handed over while asleep is loaded now; otherwise a frozen page goes on where it
+// stopped and a discarded one reloads the address it was on.
+void TWebBrowser::Wake(TLife Was)
+{
+    SetPageLifecycle(Viewer, static_cast<int>(TLife::Active));
+    if (Pending)
+        Load();
+    else if (Was == TLife::Frozen && PageReady && MarksDue)
+        ApplyHighlight();
+    MarksDue = false;
+}
+
 void PreparePageViews()
 {
     // Chromium's sandbox refuses to run as root.
@@ -216,3 +254,4 @@ void PreparePageViews()
     QByteArray Flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", Flags.append(" --renderer-process-limit=1").trimmed());
 }
+

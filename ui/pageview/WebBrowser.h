@@ -11,6 +11,7 @@
 #include <QVariant>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class TWebBrowser : public QWidget
 {
@@ -35,8 +36,21 @@ public:
     void SetHighlight(const QStringList& Passages);
     const QStringList& Highlight() const { return FHighlight; }
     // Runs Script in the page shown, in a world of its own apart from the page's scripts; Done gets
-    // its result. Does nothing before a page has loaded.
+    // its result. Does nothing before a page has loaded, nor while the view is not Active.
     void RunScript(const QString& Script, std::function<void(const QVariant&)> Done = {});
+
+    // What the page may keep while no one sees it. Frozen: its timers and scripts stop. Discarded:
+    // the renderer's memory is given back. A view that is not Active loads nothing and runs no
+    // script; it remembers the address handed to it. Active again, it shows that address, or else
+    // reloads the page it was on, with its marks.
+    enum class TLife
+    {
+        Active,
+        Frozen,
+        Discarded
+    };
+    void SetLife(TLife Life);
+    TLife Life() const { return FLife; }
 
 signals:
     // The page shown has loaded and its marks are applied.
@@ -53,6 +67,7 @@ private:
     void Load();
     void ApplyHighlight(int Try = 0);
     void SetDocumentHighlight();
+    void Wake(TLife Was);
 
     QWidget* Viewer = nullptr;
     QUrl FAddress;
@@ -60,6 +75,10 @@ private:
     bool PageReady = false; // the last load has finished
     QStringList FHighlight;
     int HighlightGeneration = 0; // the last application of the marks; earlier ones stop
+    TLife FLife = TLife::Active;
+    bool MarksDue = false; // the marks changed while the page slept
+    // Lives as long as this view is a TWebBrowser: the viewer's answers check it.
+    std::shared_ptr<int> AliveToken = std::make_shared<int>();
 };
 
 // Prepares the application for page views; call before the application object is created.

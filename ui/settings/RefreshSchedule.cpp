@@ -5,6 +5,7 @@
 #include "NtfyIcon.h"
 #include "ProgramSettings.h"
 #include "ScheduleSettings.h"
+#include "TrayHint.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -51,17 +52,16 @@ bool TRefreshSchedule::Tick()
 
 void TRefreshSchedule::Plan(const QDateTime& Now)
 {
-    const QString Name = FTray->Hint().section(QLatin1Char('\n'), 0, 0);
     if (FSchedule.Always) {
         if (FTimer->interval() != FSchedule.Interval * 60000)
             FTimer->setInterval(FSchedule.Interval * 60000);
-        FTray->SetHint(Name);
+        TTrayHint::Of(FTray)->Set(THintLine::NextRefresh, {});
         return;
     }
     const QDateTime Next = NextRefresh(FSchedule, Now);
     const qint64 Wait = Next.isValid() ? std::clamp(Now.msecsTo(Next), qint64(1), LongestWait) : LongestWait;
     if (FTimer->interval() != Wait)
         FTimer->setInterval(int(Wait));
-    FTray->SetHint(FTimer->isActive() && Next.isValid() ? Name + QLatin1Char('\n') + NextRefreshText(Next)
-                                                        : Name);
+    TTrayHint::Of(FTray)->Set(THintLine::NextRefresh,
+                              FTimer->isActive() && Next.isValid() ? NextRefreshText(Next) : QString());
 }
