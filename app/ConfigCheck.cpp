@@ -6,15 +6,14 @@
 #include "Configuration.h"
 #include "PageFolder.h"
 #include "Passages.h"
+#include "SourceCaptions.h"
 #include "SourcePage.h"
 #include "SourceRound.h"
-#include "SourceTable.h"
 #include "TextRoutines.h"
 #include "Windows1250.h"
 
 #include <QCoreApplication>
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <fstream>
 #include <vector>
@@ -27,37 +26,46 @@ constexpr std::size_t WarningWindow = 1 << 20;
 
 struct TSourceCheck
 {
+    int Source = 0; // the source index; from 5 one's own, whose address and texts are UTF-8
+    std::string Caption;
     std::string Address;
     std::string StartMarker;
     std::string EndMarker;
     bool Success = false;
     TDownloadOutcome Outcome;
     TSourcePage Page;
+    std::string Failure; // one's own: a text not found
 };
 
 // Downloads every source with an address at once, writing nothing, and waits until all have ended.
-void DownloadAll(std::array<TSourceCheck, SourceCount>& Sources)
+void DownloadAll(std::vector<TSourceCheck>& Sources)
 {
     std::vector<TRoundRequest> Requests;
-    for (int Index = 0; Index < SourceCount; ++Index)
-        if (!Sources[Index].Address.empty())
-            Requests.push_back({.Source = Index,
-                                .Address = Sources[Index].Address,
-                                .StartMarker = Sources[Index].StartMarker,
-                                .EndMarker = Sources[Index].EndMarker,
+    std::vector<TSourceCheck*> Checks;
+    for (TSourceCheck& Source : Sources)
+        if (!Source.Address.empty()) {
+            Requests.push_back({.Source = Source.Source,
+                                .Address = Source.Address,
+                                .StartMarker = Source.StartMarker,
+                                .EndMarker = Source.EndMarker,
                                 .Mode = TRoundMode::Download});
+            Checks.push_back(&Source);
+        }
     TSourceRound Round;
-    for (const TRoundResult& Result : Round.Run(Requests)) {
-        TSourceCheck& Source = Sources[Result.Source];
+    const std::vector<TRoundResult> Results = Round.Run(Requests);
+    for (std::size_t Index = 0; Index < Results.size(); ++Index) {
+        const TRoundResult& Result = Results[Index];
+        TSourceCheck& Source = *Checks[Index];
         Source.Success = !Result.Failed();
         Source.Outcome = Result.Download;
         Source.Page = Result.Page;
+        Source.Failure = Result.Reason.toStdString();
     }
 }
 
 // Text of the file or the page for a line of the report: control characters, a stray LF above
 // all, are shown as escapes.
-std::string Printable(std::string_view Bytes)
+std::string Printable(std::string_view Bytes, bool Windows1250 = true)
 {
     std::string Escaped;
     for (const char C : Bytes) {
@@ -72,12 +80,12 @@ std::string Printable(std::string_view Bytes)
         } else
             Escaped += C;
     }
-    return Windows1250ToUtf8(Escaped);
+    return Windows1250 ? Windows1250ToUtf8(Escaped) : Escaped;
 }
 
 // The first lines of visible text in Fragment: tags dropped, entities decoded, blanks trimmed, long
 // lines cut.
-std::vector<std::string> VisibleLines(std::string_view Fragment)
+std::vector<std::string> VisibleLines(std::string_view Fragment, bool Windows1250 = true)
 {
     std::string Text;
     bool InTag = false;
@@ -102,7 +110,7 @@ std::vector<std::string> VisibleLines(std::string_view Fragment)
         if (First == std::string_view::npos)
             continue;
         Line = Line.substr(First, Line.find_last_not_of(" \t") - First + 1);
-        std::string Shown = Printable(Line.substr(0, ShownLineLength));
+        std::string Shown = Printable(Line.substr(0, ShownLineLength), Windows1250);
         if (Line.size() > ShownLineLength)
             Shown += "…";
         Lines.push_back(std::move(Shown));
@@ -137,18 +145,49 @@ std::string RulesLine(int Index, const TSourcePage& Page)
     return Line + "\n";
 }
 
-// Appends the block of one source to Report; true when the source is in order.
-bool ReportSource(int Index, const TSourceCheck& Source, std::string& Report)
+// The rest of the block of a source of one's own that downloaded: where its texts are in the decoded
+// page, and the section between them.
+bool ReportOwnPage(const TSourceCheck& Source, std::string& Report)
 {
-    Report += "[" + std::to_string(Index + 1) + "] " + std::string(SourceTable[Index].Caption) + "\n";
+    const auto TextLine = [](const char* Name, std::string_view Text, std::ptrdiff_t Position) {
+        std::string Line = std::string(Indent) + Name + ": ";
+        return Line + (Text.empty()    ? "pusty tekst\n"
+                       : Position == 0 ? "nie znaleziony\n"
+                                       : "znaleziony w bajcie " + std::to_string(Position) + "\n");
+    };
+    Report += std::string(Indent) + "pobieranie: HTTP " + std::to_string(Source.Outcome.Status) +
+              ", bajtów: " + std::to_string(Source.Outcome.Bytes) + "\n";
+    Report += TextLine("początek", Source.StartMarker, Source.Page.Markers.Start);
+    Report += TextLine("koniec", Source.EndMarker, Source.Page.Markers.End);
+    const bool Good = Source.Success;
+    if (Good) {
+        Report +=
+            std::string(Indent) + "fragment: bajtów: " + std::to_string(Source.Page.Fragment.size()) + "\n";
+        for (const std::string& Line : VisibleLines(Source.Page.Fragment, false))
+            Report += std::string(Indent) + Indent + "„" + Line + "”\n";
+        Report += RulesLine(Source.Source, Source.Page);
+    } else {
+        Report += std::string(Indent) + "strona: BŁĄD: " + Source.Failure + "\n";
+    }
+    Report += std::string(Indent) + "wynik: " + (Good ? "dobrze" : "BŁĄD") + "\n\n";
+    return Good;
+}
+
+// Appends the block of one source to Report; true when the source is in order.
+bool ReportSource(const TSourceCheck& Source, std::string& Report)
+{
+    const int Index = Source.Source;
+    Report += "[" + std::to_string(Index + 1) + "] " + Source.Caption + "\n";
     if (Source.Address.empty()) {
         // Every source's box is checked when the window opens.
         Report += std::string(Indent) + "adres (wiersz " + std::to_string(3 * Index + 1) +
                   "): pusty, a źródło jest domyślnie włączone; pominięte\n\n";
         return true;
     }
-    Report += std::string(Indent) + "adres: " + Printable(Source.Address) + "\n";
+    Report += std::string(Indent) + "adres: " + Printable(Source.Address, !IsOwnSource(Index)) + "\n";
     const std::string Bytes = "bajtów: " + std::to_string(Source.Outcome.Bytes);
+    if (IsOwnSource(Index) && Source.Outcome.Failure == TFailure::None)
+        return ReportOwnPage(Source, Report);
     if (!Source.Success) {
         const std::string Reason = DescribeFailure(Source.Outcome);
         Report += std::string(Indent) + "pobieranie: BŁĄD: " + (Reason.empty() ? "błąd pobierania" : Reason);
@@ -183,7 +222,9 @@ bool ReportSource(int Index, const TSourceCheck& Source, std::string& Report)
 
 int RunConfigCheck(const std::string& FileName)
 {
-    std::array<TSourceCheck, SourceCount> Sources;
+    std::vector<TSourceCheck> Sources(SourceCount);
+    for (int Source = 0; Source < SourceCount; ++Source)
+        Sources[Source] = {.Source = Source, .Caption = std::string(SourceTable[Source].Caption)};
     try {
         const auto Addresses =
             LoadConfiguration(FileName, [&](int Source, TConfigField Field, const std::string& Value) {
@@ -218,12 +259,27 @@ int RunConfigCheck(const std::string& FileName)
     std::fputs(Utf8ToLocale(Report).c_str(), stdout);
     std::fflush(stdout);
 
+    std::string Broken;
+    try {
+        for (const TOwnSource& Own : LoadSourcesFile(OwnSourcesFileName).Sources())
+            if (Own.On)
+                Sources.push_back({.Source = Own.Id - 1,
+                                   .Caption = Own.Caption,
+                                   .Address = Own.Address,
+                                   .StartMarker = Own.StartText,
+                                   .EndMarker = Own.EndText});
+    } catch (const ESourcesFile& Error) {
+        Broken = Error.what();
+        std::fputs(Utf8ToLocale(Broken + "\n").c_str(), stderr);
+    }
     DownloadAll(Sources);
     Report.clear();
     std::string Failed;
-    for (int Source = 0; Source < SourceCount; ++Source)
-        if (!ReportSource(Source, Sources[Source], Report))
-            Failed += (Failed.empty() ? "" : ", ") + std::to_string(Source + 1);
+    for (const TSourceCheck& Source : Sources)
+        if (!ReportSource(Source, Report))
+            Failed += (Failed.empty() ? "" : ", ") + std::to_string(Source.Source + 1);
+    if (!Broken.empty())
+        Failed += (Failed.empty() ? "" : ", ") + std::string(OwnSourcesFileName);
     Report += Failed.empty() ? "Wszystkie źródła w porządku.\n" : "Źródła z błędami: " + Failed + ".\n";
     std::fputs(Utf8ToLocale(Report).c_str(), stdout);
     return Failed.empty() ? 0 : 1;

@@ -8,8 +8,8 @@
 #include "PageFolder.h"
 #include "RefreshHandOver.h"
 #include "RefreshReply.h"
+#include "SourceCaptions.h"
 #include "SourceRound.h"
-#include "SourceTable.h"
 #include "Windows1250.h"
 
 #include <QCoreApplication>
@@ -30,14 +30,16 @@ bool Notifies(const TRoundResult& Result)
 // process does not end before its messages are out; a failed send is named and the exit status
 // stays the rounds'.
 void TellChannels(const std::vector<TRoundResult>& Results,
-                  const std::array<std::string, SourceCount>& Addresses)
+                  const std::array<std::string, SourceCount>& Addresses, const TSourcesFile& Own)
 {
     TRefreshChanges Changes{QDateTime::currentDateTime(), {}};
     for (const TRoundResult& Result : Results)
         if (Notifies(Result))
             Changes.Sources.push_back(
-                {Result.Source + 1, QString::fromUtf8(SourceTable[Result.Source].Caption),
-                 QString::fromStdString(Addresses[Result.Source]), Result.Kept->New, Result.Kept->Removed,
+                {Result.Source + 1, QString::fromStdString(SourceCaption(Result.Source, Own)),
+                 QString::fromStdString(IsOwnSource(Result.Source) ? Own.Source(Result.Source + 1)->Address
+                                                                   : Addresses[Result.Source]),
+                 Result.Kept->New, Result.Kept->Removed,
                  Result.Kept->Trigger.isEmpty() ? std::nullopt : std::optional(Result.Kept->Trigger)});
     if (Changes.Sources.empty())
         return;
@@ -49,22 +51,37 @@ void TellChannels(const std::vector<TRoundResult>& Results,
 }
 } // namespace
 
-std::optional<std::vector<int>> RefreshSources(const QStringList& Numbers)
+std::optional<std::vector<int>> RefreshSources(const QStringList& Numbers, const TSourcesFile& Own)
 {
     std::vector<int> Sources;
     for (const QString& Number : Numbers) {
-        bool IsNumber = false;
-        const int Value = Number.toInt(&IsNumber);
-        if (!IsNumber || Value < 1 || Value > SourceCount)
+        const int Id = SourceIdArgument(Number);
+        if (Id < 1 || (IsOwnSource(Id - 1) && !Own.Source(Id)))
             return std::nullopt;
-        Sources.push_back(Value - 1);
+        Sources.push_back(Id - 1);
     }
-    if (Numbers.isEmpty())
+    if (Numbers.isEmpty()) {
         for (int Source = 0; Source < SourceCount; ++Source)
             Sources.push_back(Source);
+        for (const TOwnSource& Source : Own.Sources())
+            if (Source.On)
+                Sources.push_back(Source.Id - 1);
+    }
     std::ranges::sort(Sources);
     Sources.erase(std::unique(Sources.begin(), Sources.end()), Sources.end());
     return Sources;
+}
+
+TSourcesFile ReadOwnSources()
+{
+    try {
+        return LoadSourcesFile(OwnSourcesFileName);
+    } catch (const ESourcesFile& Error) {
+        std::fputs(
+            Utf8ToLocale(std::string(Error.what()) + "; odświeżam tylko pięć stałych źródeł\n").c_str(),
+            stderr);
+        return {};
+    }
 }
 
 std::string RoundLine(const TRoundResult& Result)
@@ -87,18 +104,20 @@ int RoundsStatus(const std::vector<TRoundResult>& Results)
     return std::ranges::any_of(Results, &TRoundResult::Failed) ? 1 : 0;
 }
 
-int RunRefreshOnce(const std::vector<int>& Sources)
+int RunRefreshOnce(const std::vector<int>& Sources, const TSourcesFile& Own)
 {
     std::array<std::pair<std::string, std::string>, SourceCount> Markers;
     std::array<std::string, SourceCount> Addresses;
+    // dane.txt holds the five: a refresh of one's own sources alone does without it.
     try {
-        Addresses = LoadConfiguration(ConfigurationFileName,
-                                      [&Markers](int Source, TConfigField Field, const std::string& Value) {
-                                          if (Field == TConfigField::StartMarker)
-                                              Markers[Source].first = Value;
-                                          else if (Field == TConfigField::EndMarker)
-                                              Markers[Source].second = Value;
-                                      });
+        if (std::ranges::any_of(Sources, [](int Source) { return !IsOwnSource(Source); }))
+            Addresses = LoadConfiguration(
+                ConfigurationFileName, [&Markers](int Source, TConfigField Field, const std::string& Value) {
+                    if (Field == TConfigField::StartMarker)
+                        Markers[Source].first = Value;
+                    else if (Field == TConfigField::EndMarker)
+                        Markers[Source].second = Value;
+                });
     } catch (const EInOutError& Error) {
         const QString Message = TApplication::ErrorBoxText(QString::fromUtf8(Error.what()));
         std::fputs(
@@ -112,10 +131,16 @@ int RunRefreshOnce(const std::vector<int>& Sources)
 
     std::vector<TRoundRequest> Requests;
     for (const int Source : Sources)
-        Requests.push_back({.Source = Source,
-                            .Address = Addresses[Source],
-                            .StartMarker = Markers[Source].first,
-                            .EndMarker = Markers[Source].second});
+        if (!IsOwnSource(Source))
+            Requests.push_back({.Source = Source,
+                                .Address = Addresses[Source],
+                                .StartMarker = Markers[Source].first,
+                                .EndMarker = Markers[Source].second});
+        else if (const std::optional<TOwnSource> Entry = Own.Source(Source + 1))
+            Requests.push_back({.Source = Source,
+                                .Address = Entry->Address,
+                                .StartMarker = Entry->StartText,
+                                .EndMarker = Entry->EndText});
     const std::string Folder =
         QFile::encodeName(MakePageFolder(QCoreApplication::applicationDirPath())).toStdString() + "/";
     TSourceRound Round([Folder] { return Folder; });
@@ -123,18 +148,20 @@ int RunRefreshOnce(const std::vector<int>& Sources)
     for (const TRoundResult& Result : Results)
         std::fputs((RoundLine(Result) + "\n").c_str(), stdout);
     std::fflush(stdout);
-    TellChannels(Results, Addresses);
+    TellChannels(Results, Addresses, Own);
     return RoundsStatus(Results);
 }
 
 int RunRefreshOnceCommand(const QCommandLineParser& Parser)
 {
-    const std::optional<std::vector<int>> Sources = RefreshSources(Parser.positionalArguments());
+    const TSourcesFile Own = ReadOwnSources();
+    const std::optional<std::vector<int>> Sources = RefreshSources(Parser.positionalArguments(), Own);
     if (!Sources)
-        return UsageError(
-            QStringLiteral("--refresh-once takes source numbers from 1 to %1.").arg(SourceCount));
+        return UsageError(QStringLiteral("--refresh-once takes source numbers from 1 to %1 and the "
+                                         "ids --sources lists.")
+                              .arg(SourceCount));
     // One writer per page folder: a window running from it refreshes, and its lines are printed.
     if (const std::optional<int> Status = HandRefreshToWindow(QList<int>(Sources->begin(), Sources->end())))
         return *Status;
-    return RunRefreshOnce(*Sources);
+    return RunRefreshOnce(*Sources, Own);
 }

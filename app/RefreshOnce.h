@@ -4,6 +4,8 @@
 // tells the notification channels.
 #pragma once
 
+#include "OwnSources.h"
+
 #include <QStringList>
 #include <optional>
 #include <string>
@@ -11,9 +13,13 @@
 
 struct TRoundResult;
 
-// The sources named by their numbers (1-5, in tab order) as source indexes in tab order, each once;
-// every source when Numbers is empty; nullopt when one is no such number.
-std::optional<std::vector<int>> RefreshSources(const QStringList& Numbers);
+// The sources named by their ids (1-5 in tab order, then one's own in Own) as source indexes in order,
+// each once; the five and one's own that are on when Numbers is empty; nullopt when one is no such id.
+std::optional<std::vector<int>> RefreshSources(const QStringList& Numbers, const TSourcesFile& Own);
+
+// The working directory's sources file; a broken one is named on standard error and holds none, so
+// that the five still refresh.
+TSourcesFile ReadOwnSources();
 
 // The line of one source's round, without its line end, in UTF-8:
 // "caption<TAB>zmieniono|bez zmian|błąd: <reason><TAB>+A -R", A and R the passages added and removed.
@@ -25,4 +31,4 @@ int RoundsStatus(const std::vector<TRoundResult>& Results);
 // so that scripts read the same bytes everywhere, then sends the changes with new passages through the
 // notification channels (a failed send is named on standard error). Returns RoundsStatus, or 2 when dane.txt
 // cannot be read (the reason then goes to standard error).
-int RunRefreshOnce(const std::vector<int>& Sources);
+int RunRefreshOnce(const std::vector<int>& Sources, const TSourcesFile& Own);

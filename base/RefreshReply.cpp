@@ -1,7 +1,7 @@
 // The lines of a refresh for the shell.
 #include "RefreshReply.h"
 
-#include "SourceTable.h"
+#include "SourceCaptions.h"
 
 QString RefreshLine(int Source, const QString& Failure, bool Changed, int Added, int Removed,
                     bool AlreadyRunning)
@@ -10,7 +10,7 @@ QString RefreshLine(int Source, const QString& Failure, bool Changed, int Added,
                             : Changed          ? QStringLiteral("zmieniono")
                                                : QStringLiteral("bez zmian");
     return QStringLiteral("%1\t%2\t+%3 -%4%5")
-        .arg(QString::fromUtf8(SourceTable[Source].Caption), Outcome)
+        .arg(QString::fromUtf8(SourceCaption(Source)), Outcome)
         .arg(Added)
         .arg(Removed)
         .arg(AlreadyRunning ? QStringLiteral("\tpobieranie już trwało") : QString());

@@ -3,7 +3,6 @@
 // one QDataStream frame, and so is its reply.
 #include "SingleInstance.h"
 
-#include "SourceTable.h"
 
 #include <QCryptographicHash>
 #include <QDataStream>
@@ -85,7 +84,7 @@ void TSingleInstance::Serve(QLocalSocket* Client)
         }
         QList<int> Sources;
         for (const qint32 Source : Numbers)
-            if (Source >= 0 && Source < SourceCount && !Sources.contains(Source))
+            if (Source >= 0 && !Sources.contains(Source))
                 Sources << Source;
         const QPointer<QLocalSocket> Asker(Client);
         emit RefreshRequested(Sources, [Asker](const TRefreshReply& Reply) {

@@ -1,13 +1,14 @@
 // The feed of changes, written with QXmlStreamWriter.
 #include "Feed.h"
 
-#include "SourceTable.h"
+#include "SourceCaptions.h"
 #include "Windows1250.h"
 
 #include <QDateTime>
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <QXmlStreamWriter>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -78,10 +79,22 @@ QString ContentHtml(const TFeedVersion& Version)
     return Html + QStringLiteral("<p>Usunięte fragmenty: %1</p>").arg(Version.Removed);
 }
 
-void WriteEntry(QXmlStreamWriter& Xml, const TFeedVersion& Version)
+// The sources file for the captions of one's own sources, read only when a version is theirs; a broken
+// file names them by their ids.
+TSourcesFile OwnSourcesOf(const std::vector<TFeedVersion>& Versions)
 {
-    const QString Caption =
-        QString::fromUtf8(SourceTable[static_cast<std::size_t>(Version.Source) % SourceCount].Caption);
+    if (std::ranges::any_of(Versions,
+                            [](const TFeedVersion& Version) { return IsOwnSource(Version.Source); }))
+        try {
+            return LoadSourcesFile(OwnSourcesFileName);
+        } catch (const ESourcesFile&) {
+        }
+    return {};
+}
+
+void WriteEntry(QXmlStreamWriter& Xml, const TFeedVersion& Version, const TSourcesFile& Sources)
+{
+    const QString Caption = QString::fromUtf8(SourceCaption(Version.Source, Sources));
     Xml.writeStartElement(QStringLiteral("entry"));
     // A version without new passages is titled by what it lost, or by its markup alone.
     const QString What = !Version.New.isEmpty() ? Cut(XmlText(Version.New.front()), TitleLength)
@@ -123,8 +136,9 @@ QByteArray BuildFeed(const std::vector<TFeedVersion>& Versions, qint64 Now)
     Xml.writeTextElement(QStringLiteral("name"), QStringLiteral("Tickerwell"));
     Xml.writeEndElement();
     Xml.writeTextElement(QStringLiteral("generator"), QStringLiteral("Tickerwell"));
+    const TSourcesFile Sources = OwnSourcesOf(Versions);
     for (const TFeedVersion& Version : Versions)
-        WriteEntry(Xml, Version);
+        WriteEntry(Xml, Version, Sources);
     Xml.writeEndDocument();
     return Feed;
 }

@@ -2,7 +2,7 @@
 #include "HistoryList.h"
 
 #include "HistoryStore.h"
-#include "SourceTable.h"
+#include "SourceCaptions.h"
 #include "Windows1250.h"
 
 #include <QDateTime>
@@ -33,13 +33,19 @@ int RunHistoryList(const QString& Database, const QString& ProgramDir, int Sourc
     }
     if (Versions.empty())
         Tell(None);
+    // Captions of one's own sources from the file; a removed one's versions are listed by its id.
+    TSourcesFile Sources;
+    try {
+        Sources = LoadSourcesFile(OwnSourcesFileName);
+    } catch (const ESourcesFile& Error) {
+        Tell(QString::fromStdString(Error.what()));
+    }
     std::string Lines;
     for (const TVersionInfo& Version : Versions)
         Lines += QStringLiteral("%1\t%2\t%3\t+%4 -%5\n")
                      .arg(QDateTime::fromSecsSinceEpoch(Version.Time)
                               .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                          QString::fromUtf8(
-                              SourceTable[static_cast<std::size_t>(Version.Source) % SourceCount].Caption))
+                          QString::fromUtf8(SourceCaption(Version.Source, Sources)))
                      .arg(Version.Size)
                      .arg(Version.Added)
                      .arg(Version.Removed)

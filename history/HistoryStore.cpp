@@ -122,7 +122,7 @@ bool THistoryStore::Open()
 {
     Close();
     FError.clear();
-    FNewest.fill(std::nullopt);
+    FNewest.clear();
     if (FReadOnly && !QFileInfo::exists(FPath)) {
         FError = QStringLiteral("brak pliku %1").arg(FPath);
         return false;

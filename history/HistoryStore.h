@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <map>
 #include <optional>
 #include <sys/types.h>
 #include <utility>
@@ -134,5 +135,5 @@ private:
     QString FMovedAside;
     QString FUntoldAside;                           // moved aside, not yet in a TAddResult
     std::optional<std::pair<dev_t, ino_t>> FOpened; // device and inode of the file opened
-    std::array<std::optional<TNewest>, SourceCount> FNewest;
+    std::map<int, std::optional<TNewest>> FNewest;
 };

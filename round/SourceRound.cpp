@@ -9,7 +9,9 @@
 #include "Passages.h"
 #include "ProgramSettings.h"
 #include "Sciager.h"
+#include "SourceCaptions.h"
 #include "SourceRules.h"
+#include "TextPage.h"
 #include "TextRoutines.h"
 #include "Windows1250.h"
 
@@ -18,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <deque>
 #include <memory>
 #include <system_error>
 
@@ -110,7 +113,10 @@ void TSourceRound::Complete(const TRoundRequest& Request, TSciager* Sender, cons
         Result.Outcome = TRoundOutcome::Done;
         const auto [Start, End] =
             MarkersAtEnd ? MarkersAtEnd(Request.Source) : std::pair{Request.StartMarker, Request.EndMarker};
-        Result.Page = BuildSourcePage(Request.Source, Sender->ResultText(), Start, End);
+        if (IsOwnSource(Request.Source))
+            BuildOwnPage(Request, Start, End, Sender, Result);
+        else
+            Result.Page = BuildSourcePage(Request.Source, Sender->ResultText(), Start, End);
         if (Request.Mode == TRoundMode::Download) {
             Result.Downloaded = NormalizeLines(Sender->ResultText());
             Result.ContentType = Sender->ContentType();
@@ -123,11 +129,29 @@ void TSourceRound::Complete(const TRoundRequest& Request, TSciager* Sender, cons
     // The version goes to the history before Ended runs, so that a wait for the history asked for
     // there (a refresh's end) covers it.
     if (Keeps)
-        Keep(Result, FromWindows1250(Request.Address), Rules, Done);
+        Keep(Result,
+             IsOwnSource(Request.Source) ? QString::fromStdString(Request.Address)
+                                         : FromWindows1250(Request.Address),
+             Rules, Done);
     if (Ended)
         Ended(Result);
     if (!Keeps && Done)
         Done(Result);
+}
+
+// The page of a source of one's own, decoded by its charset and cut between its texts. A text not
+// found fails the round with its reason, so that the last good page file stays.
+void TSourceRound::BuildOwnPage(const TRoundRequest& Request, const std::string& Start,
+                                const std::string& End, TSciager* Sender, TRoundResult& Result)
+{
+    TTextPage Page = BuildTextPage(Sender->ResultText(), Sender->ContentType(), Request.Address, Start, End);
+    if (!Page.Failure.empty()) {
+        Result.Outcome = TRoundOutcome::DownloadFailed;
+        Result.Reason = QString::fromStdString(Page.Failure);
+    }
+    Result.Page.FileBytes = std::move(Page.FileBytes);
+    Result.Page.Fragment = std::move(Page.Fragment);
+    Result.Page.Markers = Page.Texts;
 }
 
 // Replaces the page file: the fragment page, or the index page unless it came empty. False, with the
@@ -135,9 +159,10 @@ void TSourceRound::Complete(const TRoundRequest& Request, TSciager* Sender, cons
 bool TSourceRound::Write(TRoundResult& Result, const TRuleSet* Rules)
 {
     const int Source = Result.Source;
-    Result.PagePath = FPageFolder() + std::string(SourceTable[Source].PageFileName);
-    if (!FPrepared[Source]) {
-        FPrepared[Source] = true;
+    const std::string FileName =
+        IsOwnSource(Source) ? OwnPageFileName(Source + 1) : std::string(SourceTable[Source].PageFileName);
+    Result.PagePath = FPageFolder() + FileName;
+    if (FPrepared.insert(Source).second) {
         QFile File(QFile::decodeName(Result.PagePath.c_str()));
         if (File.open(QIODevice::ReadOnly)) {
             QByteArray Bytes = File.readAll();
@@ -162,8 +187,7 @@ bool TSourceRound::Write(TRoundResult& Result, const TRuleSet* Rules)
             WritePageFile(Result.PagePath, Result.Page.FileBytes);
     } catch (const std::system_error&) {
         Result.Outcome = TRoundOutcome::WriteFailed;
-        Result.Reason =
-            QStringLiteral("Nie można zapisać ") + QString::fromLatin1(SourceTable[Source].PageFileName);
+        Result.Reason = QStringLiteral("Nie można zapisać ") + QString::fromStdString(FileName);
         return false;
     }
     std::string& Previous = FQuotes[Source];
@@ -225,23 +249,44 @@ void TSourceRound::Keep(TRoundResult Result, const QString& Address, std::shared
 std::vector<TRoundResult> TSourceRound::Run(const std::vector<TRoundRequest>& Requests)
 {
     std::vector<TRoundResult> Results(Requests.size());
-    std::size_t Pending = 0;
+    std::size_t Pending = Requests.size();
+    // One's own sources beyond MaxOwnDownloads wait for a running one to end.
+    std::deque<std::size_t> Waiting;
+    int OwnRunning = 0;
     QEventLoop Loop;
-    for (std::size_t Index = 0; Index < Requests.size(); ++Index) {
+    std::function<void(std::size_t)> Start;
+    const auto Finish = [&](bool Own) {
+        OwnRunning -= Own ? 1 : 0;
+        while (OwnRunning < MaxOwnDownloads && !Waiting.empty()) {
+            const std::size_t Next = Waiting.front();
+            Waiting.pop_front();
+            Start(Next);
+        }
+        if (--Pending == 0)
+            Loop.quit();
+    };
+    Start = [&](std::size_t Index) {
         TRoundResult& Slot = Results[Index];
         Slot.Source = Requests[Index].Source;
+        const bool Own = IsOwnSource(Slot.Source);
+        if (Own && OwnRunning >= MaxOwnDownloads) {
+            Waiting.push_back(Index);
+            return;
+        }
+        OwnRunning += Own ? 1 : 0;
         try {
-            Launch(Requests[Index], {}, {}, [&Slot, &Pending, &Loop](const TRoundResult& Result) {
+            Launch(Requests[Index], {}, {}, [&Slot, &Finish, Own](const TRoundResult& Result) {
                 Slot = Result;
-                if (--Pending == 0)
-                    Loop.quit();
+                Finish(Own);
             });
-            ++Pending;
         } catch (const std::system_error& Error) {
             Slot.Download = {.Failure = TFailure::Other, .Detail = Error.what()};
             Slot.Reason = QString::fromStdString(DescribeFailure(Slot.Download));
+            Finish(Own);
         }
-    }
+    };
+    for (std::size_t Index = 0; Index < Requests.size(); ++Index)
+        Start(Index);
     if (Pending > 0)
         Loop.exec();
     return Results;

@@ -12,16 +12,20 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 class THistory;
+
+// The most downloads of one's own sources that run at once; the rest wait their turn.
+inline constexpr int MaxOwnDownloads = 8;
 class TSciager;
 
 // The rules of Source as zrodla.ini in the working directory holds them (read anew at every call);
@@ -34,6 +38,8 @@ enum class TRoundMode : std::uint8_t
     Download // download and build only: nothing is written
 };
 
+// Source is the index of the source: 0 to 4 for the five, whose address and markers are bytes as
+// dane.txt holds them; from 5 for one's own (id = index + 1), whose address and texts are UTF-8.
 struct TRoundRequest
 {
     int Source = 0;
@@ -110,7 +116,8 @@ public:
                      TDone Done = {});
 
     // Runs the rounds of Requests side by side in an event loop of its own and returns their whole
-    // results in the order of Requests. A worker that cannot start fails its round.
+    // results in the order of Requests; at most MaxOwnDownloads of one's own sources at once. A worker
+    // that cannot start fails its round.
     std::vector<TRoundResult> Run(const std::vector<TRoundRequest>& Requests);
 
     // The passages whose news a source's next version is counted against, asked for when its page
@@ -125,6 +132,8 @@ public:
 
 private:
     void Complete(const TRoundRequest& Request, TSciager* Sender, const TDone& Ended, const TDone& Done);
+    static void BuildOwnPage(const TRoundRequest& Request, const std::string& Start, const std::string& End,
+                             TSciager* Sender, TRoundResult& Result);
     bool Write(TRoundResult& Result, const TRuleSet* Rules);
     void Keep(TRoundResult Result, const QString& Address, std::shared_ptr<const TRuleSet> Rules,
               const TDone& Done);
@@ -134,7 +143,7 @@ private:
     THistory* FHistory = nullptr;
     // Read once per source: the page file found on disk before the first round, for the history's
     // baseline and the index source's previous quotes address.
-    std::array<bool, SourceCount> FPrepared{};
-    std::array<std::optional<TBaseline>, SourceCount> FBaseline;
-    std::array<std::string, SourceCount> FQuotes;
+    std::set<int> FPrepared;
+    std::map<int, std::optional<TBaseline>> FBaseline;
+    std::map<int, std::string> FQuotes;
 };

@@ -4,10 +4,12 @@
 #include "Channels.h"
 #include "NtfyIcon.h"
 #include "SectionHistory.h"
+#include "SourceCaptions.h"
 #include "SourceWatch.h"
 #include "TrayHint.h"
 
 #include <QLabel>
+#include <algorithm>
 
 namespace {
 std::optional<QString> TriggerOf(const TSectionHistory* History, int Source)
@@ -24,10 +26,22 @@ void InstallChannels(TSourceWatch* Watch, TSectionHistory* History, TNotificatio
     Watch->Changed = [History, Links, Channels](const std::vector<int>& Sources) {
         History->AfterPending([History, Links, Channels, Sources] {
             TRefreshChanges Changes{QDateTime::currentDateTime(), {}};
-            for (int Source : Sources)
-                Changes.Sources.push_back({Source + 1, QString::fromUtf8(SourceTable[Source].Caption),
-                                           Links[Source]->text(), History->NewPassages(Source),
+            // One's own sources are named and addressed as the sources file has them now.
+            TSourcesFile Own;
+            if (std::ranges::any_of(Sources, IsOwnSource))
+                try {
+                    Own = LoadSourcesFile(OwnSourcesFileName);
+                } catch (const ESourcesFile&) {
+                }
+            for (int Source : Sources) {
+                const std::optional<TOwnSource> Entry = Own.Source(Source + 1);
+                const QString Address = !IsOwnSource(Source) ? Links[Source]->text()
+                                        : Entry              ? QString::fromStdString(Entry->Address)
+                                                             : QString();
+                Changes.Sources.push_back({Source + 1, QString::fromStdString(SourceCaption(Source, Own)),
+                                           Address, History->NewPassages(Source),
                                            History->RemovedPassages(Source), TriggerOf(History, Source)});
+            }
             Channels->Send(Changes);
         });
     };

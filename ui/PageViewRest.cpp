@@ -6,8 +6,7 @@
 #include <QEvent>
 #include <QTabWidget>
 
-TPageViewRest::TPageViewRest(QTabWidget* Tabs, const std::array<TWebBrowser*, SourceCount>& Views)
-    : QObject(Tabs), FTabs(Tabs), FViews(Views)
+TPageViewRest::TPageViewRest(QTabWidget* Tabs) : QObject(Tabs), FTabs(Tabs)
 {
     connect(Tabs, &QTabWidget::currentChanged, this, &TPageViewRest::Settle);
     // The tab control is shown with the window, whichever way it comes back from the tray, and
@@ -19,8 +18,9 @@ void TPageViewRest::ToTray()
 {
     if (FTabs->window()->isVisible())
         return;
-    for (TWebBrowser* View : FViews)
-        View->SetLife(TWebBrowser::TLife::Discarded);
+    for (int Tab = 0; Tab < FTabs->count(); ++Tab)
+        if (TWebBrowser* View = ViewOf(Tab))
+            View->SetLife(TWebBrowser::TLife::Discarded);
 }
 
 bool TPageViewRest::eventFilter(QObject* Watched, QEvent* Event)
@@ -35,11 +35,18 @@ void TPageViewRest::Settle()
 {
     if (!FTabs->window()->isVisible())
         return;
-    for (int Source = 0; Source < SourceCount; ++Source) {
-        TWebBrowser* View = FViews[Source];
-        if (Source == FTabs->currentIndex() && FTabs->isVisible())
+    for (int Tab = 0; Tab < FTabs->count(); ++Tab) {
+        TWebBrowser* View = ViewOf(Tab);
+        if (!View)
+            continue;
+        if (Tab == FTabs->currentIndex() && FTabs->isVisible())
             View->SetLife(TWebBrowser::TLife::Active);
         else if (View->Life() == TWebBrowser::TLife::Active)
             View->SetLife(TWebBrowser::TLife::Frozen);
     }
+}
+
+TWebBrowser* TPageViewRest::ViewOf(int Tab) const
+{
+    return FTabs->widget(Tab)->findChild<TWebBrowser*>();
 }

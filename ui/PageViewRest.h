@@ -3,10 +3,7 @@
 // discarded, so that the renderer's memory goes back to the system.
 #pragma once
 
-#include "SourceTable.h"
-
 #include <QObject>
-#include <array>
 
 class QTabWidget;
 class TWebBrowser;
@@ -14,7 +11,8 @@ class TWebBrowser;
 class TPageViewRest : public QObject
 {
 public:
-    TPageViewRest(QTabWidget* Tabs, const std::array<TWebBrowser*, SourceCount>& Views);
+    // Rests the page view of every tab of Tabs, those added later included.
+    explicit TPageViewRest(QTabWidget* Tabs);
 
     // The window has gone to the tray: every view is discarded. Does nothing while it is shown.
     // Once the window is shown again, the tab shown wakes at once, the others when they are shown.
@@ -25,7 +23,7 @@ protected:
 
 private:
     void Settle();
+    TWebBrowser* ViewOf(int Tab) const;
 
     QTabWidget* FTabs;
-    std::array<TWebBrowser*, SourceCount> FViews;
 };

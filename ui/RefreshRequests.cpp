@@ -12,35 +12,34 @@ TRefreshRequests::TRefreshRequests(TSectionHistory* History, QObject* Parent)
 {
 }
 
-void TRefreshRequests::Start(const QList<int>& Sources, const std::array<bool, SourceCount>& Busy,
+void TRefreshRequests::Start(const QList<int>& Sources, const std::function<bool(int Source)>& Busy,
                              const TSingleInstance::TReplyFn& Reply, const TRefreshFn& Refresh)
 {
-    TRequest Request{Sources, Busy, {}, Reply};
-    std::array<bool, SourceCount> Chosen{};
+    TRequest Request{Sources, {}, {}, Reply};
     if (Request.Sources.isEmpty())
         for (int Source = 0; Source < SourceCount; ++Source)
             Request.Sources << Source;
     std::sort(Request.Sources.begin(), Request.Sources.end());
     for (const int Source : Request.Sources)
-        Chosen[Source] = true;
+        Request.Running[Source] = Busy(Source);
     try {
-        Refresh(Chosen);
+        Refresh(Request.Sources);
     } catch (...) {
         // The shell shows the reason; an error box would wait for a user who may not be there.
         return Reply({{}, TApplication::ErrorBoxText(std::current_exception()), 2});
     }
     // A download that ended while the refresh started was started anew: it is this request's own.
-    for (int Source = 0; Source < SourceCount; ++Source)
-        Request.Running[Source] = Request.Running[Source] && Busy[Source];
+    for (auto& [Source, Running] : Request.Running)
+        Running = Running && Busy(Source);
     FWaiting.push_back(std::move(Request));
-    if (std::none_of(Busy.begin(), Busy.end(), [](bool Flag) { return Flag; }))
+    if (!Busy(-1))
         Idle();
 }
 
 void TRefreshRequests::Ended(const TRoundResult& Result)
 {
     for (TRequest& Request : FWaiting)
-        if (!Request.Answering)
+        if (!Request.Answering && Request.Running.contains(Result.Source))
             Request.Outcomes[Result.Source] =
                 TOutcome{Result.Failed() ? Result.Reason : QString(), Result.Changed};
 }
@@ -82,10 +81,12 @@ TRefreshReply TRefreshRequests::ReplyTo(const TRequest& Request) const
     TRefreshReply Reply;
     for (const int Source : Request.Sources) {
         // A source whose download could not be started has no outcome.
-        const TOutcome Outcome =
-            Request.Outcomes[Source].value_or(TOutcome{QStringLiteral("pobieranie nie ruszyło")});
+        const auto Found = Request.Outcomes.find(Source);
+        const TOutcome Outcome = Found != Request.Outcomes.end() && Found->second
+                                     ? *Found->second
+                                     : TOutcome{QStringLiteral("pobieranie nie ruszyło")};
         Reply.Lines << RefreshLine(Source, Outcome.Failure, Outcome.Changed, Outcome.Added, Outcome.Removed,
-                                   Request.Running[Source]);
+                                   Request.Running.at(Source));
         if (!Outcome.Failure.isEmpty())
             Reply.ExitCode = 1;
     }

@@ -8,8 +8,8 @@
 
 #include <QList>
 #include <QObject>
-#include <array>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -23,13 +23,13 @@ public:
     // History tells when every version handed over is stored.
     TRefreshRequests(TSectionHistory* History, QObject* Parent);
 
-    using TRefreshFn = std::function<void(const std::array<bool, SourceCount>& Chosen)>;
+    using TRefreshFn = std::function<void(const QList<int>& Chosen)>;
 
-    // Runs Refresh for Sources (every source when empty), which starts the chosen sources that
-    // Busy, the window's flags, shows idle; throws when it cannot start. Reply gets one line per
-    // source once every source is idle again: those downloading already say so. A refresh that
+    // Runs Refresh for Sources (the five when empty; one's own by their indexes), which starts the
+    // chosen sources that Busy shows idle; throws when it cannot start. Reply gets one line per
+    // source once every source is idle again (Idle): those downloading already say so. A refresh that
     // cannot start replies at once with its reason and status 2.
-    void Start(const QList<int>& Sources, const std::array<bool, SourceCount>& Busy,
+    void Start(const QList<int>& Sources, const std::function<bool(int Source)>& Busy,
                const TSingleInstance::TReplyFn& Reply, const TRefreshFn& Refresh);
     // A source's round has ended (its page file written or not): the requests waiting take its
     // outcome; Completed adds the history's counts once the round is whole. A round that ended
@@ -52,8 +52,8 @@ private:
     struct TRequest
     {
         QList<int> Sources;
-        std::array<bool, SourceCount> Running{};
-        std::array<std::optional<TOutcome>, SourceCount> Outcomes;
+        std::map<int, bool> Running;                     // by source index
+        std::map<int, std::optional<TOutcome>> Outcomes; // by source index
         TSingleInstance::TReplyFn Reply;
         bool Answering = false; // every source was idle: the reply waits for the history only
     };

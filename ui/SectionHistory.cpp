@@ -5,6 +5,7 @@
 #include "History.h"
 #include "HistoryWindow.h"
 #include "SourceRound.h"
+#include "SourceTabs.h"
 #include "SourceWatch.h"
 #include "WebBrowser.h"
 
@@ -36,9 +37,11 @@ QString PassageCounts(int Added, int Removed)
 TSectionHistory::TSectionHistory(QWidget* Window, QTabWidget* Tabs,
                                  const std::array<TWebBrowser*, SourceCount>& Views, TSourceWatch* Watch,
                                  TSourceRound* Round)
-    : QObject(Window), FWindow(Window), FTabs(Tabs), FViews(Views), FWatch(Watch), FRound(Round),
-      FCurrent(Tabs->currentIndex())
+    : QObject(Window), FWindow(Window), FTabs(Tabs), FWatch(Watch), FRound(Round),
+      FCurrent(SourceOfTab(Tabs, Tabs->currentIndex()))
 {
+    for (int Source = 0; Source < SourceCount; ++Source)
+        FViews[Source] = Views[Source];
     Window->installEventFilter(this);
     Round->CompareWith = [this](int Source) { return FSeen[Source]; };
     // A notification quotes the first passage new on the first of its tabs that has one.
@@ -51,16 +54,17 @@ TSectionHistory::TSectionHistory(QWidget* Window, QTabWidget* Tabs,
         });
     };
     connect(Tabs, &QTabWidget::currentChanged, this, [this](int Current) {
-        if (FCurrent >= 0 && FCurrent < SourceCount)
+        if (FViews.contains(FCurrent))
             Leave(FCurrent);
-        FCurrent = Current;
+        FCurrent = SourceOfTab(FTabs, Current);
         Look();
     });
 }
 
 bool TSectionHistory::Visible(int Source) const
 {
-    return FWindow->isVisible() && !FWindow->isMinimized() && FTabs->currentIndex() == Source;
+    return FWindow->isVisible() && !FWindow->isMinimized() &&
+           SourceOfTab(FTabs, FTabs->currentIndex()) == Source;
 }
 
 void TSectionHistory::AfterPending(std::function<void()> Done)
@@ -70,13 +74,21 @@ void TSectionHistory::AfterPending(std::function<void()> Done)
 
 QStringList TSectionHistory::NewPassages(int Source) const
 {
-    return FViews[Source]->Highlight();
+    const auto View = FViews.find(Source);
+    return View != FViews.end() ? View->second->Highlight() : QStringList();
+}
+
+QString TSectionHistory::Trigger(int Source) const
+{
+    const auto Word = FTrigger.find(Source);
+    return Word != FTrigger.end() ? Word->second : QString();
 }
 
 void TSectionHistory::Kept(const TRoundResult& Round)
 {
-    // A round that stored nothing (a failed download or write) leaves the marks as they are.
-    if (!Round.Kept)
+    // A round that stored nothing (a failed download or write) leaves the marks as they are, as does
+    // one of a tab gone meanwhile.
+    if (!Round.Kept || !FViews.contains(Round.Source))
         return;
     const int Source = Round.Source;
     const TKeptVersion& Result = *Round.Kept;
@@ -105,8 +117,8 @@ void TSectionHistory::Kept(const TRoundResult& Round)
 
 void TSectionHistory::Look()
 {
-    const int Current = FTabs->currentIndex();
-    if (Current >= 0 && Current < SourceCount && Visible(Current) && FSeen[Current])
+    const int Current = SourceOfTab(FTabs, FTabs->currentIndex());
+    if (Current >= 0 && Visible(Current) && FSeen[Current])
         FSeen[Current] = FShown[Current];
 }
 
@@ -141,7 +153,7 @@ bool TSectionHistory::eventFilter(QObject* Watched, QEvent* Event)
 
 void TSectionHistory::OpenWindow(int Source)
 {
-    if (Source < 0 || Source >= SourceCount)
+    if (!FViews.contains(Source))
         return;
     if (!FWindows[Source]) {
         FWindows[Source] = new THistoryWindow(FRound->History(), Source, FWindow);
@@ -149,4 +161,18 @@ void TSectionHistory::OpenWindow(int Source)
     FWindows[Source]->show();
     FWindows[Source]->raise();
     FWindows[Source]->activateWindow();
+}
+
+void TSectionHistory::Forget(int Source)
+{
+    if (const QPointer<THistoryWindow> Window = FWindows[Source])
+        delete Window;
+    FShown.erase(Source);
+    FViews.erase(Source);
+    FSeen.erase(Source);
+    FRemoved.erase(Source);
+    FError.erase(Source);
+    FNews.erase(Source);
+    FTrigger.erase(Source);
+    FWindows.erase(Source);
 }

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -41,7 +42,11 @@ public:
     QStringList NewPassages(int Source) const;
     int RemovedPassages(int Source) const { return FRemoved[Source]; }
     // The trigger word of Source's news since its tab was last seen; empty when they hold none.
-    QString Trigger(int Source) const { return FTrigger[Source]; }
+    QString Trigger(int Source) const;
+    // The page view of a tab of one's own, from its making until Forget.
+    void SetView(int Source, TWebBrowser* View) { FViews[Source] = View; }
+    // A tab of one's own has gone: its marks and its history window go with it.
+    void Forget(int Source);
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -54,18 +59,19 @@ private:
 
     QWidget* FWindow;
     QTabWidget* FTabs;
-    std::array<TWebBrowser*, SourceCount> FViews;
+    // By source index: the five, then one's own that have a tab.
+    std::map<int, TWebBrowser*> FViews;
     TSourceWatch* FWatch;
     TSourceRound* FRound;
     int FCurrent;
-    std::array<std::optional<QStringList>, SourceCount> FSeen; // passages of the version last seen
-    std::array<QStringList, SourceCount> FShown;               // passages of the version in the tab
-    std::array<int, SourceCount> FRemoved{};
-    std::array<QString, SourceCount> FError;
-    std::array<QString, SourceCount> FNews; // the first passage new since the tab was last seen, or
-                                            // the one holding a trigger word
-    std::array<QString, SourceCount> FTrigger;
-    std::array<QPointer<THistoryWindow>, SourceCount> FWindows;
+    std::map<int, std::optional<QStringList>> FSeen; // passages of the version last seen
+    std::map<int, QStringList> FShown;               // passages of the version in the tab
+    mutable std::map<int, int> FRemoved;
+    std::map<int, QString> FError;
+    std::map<int, QString> FNews; // the first passage new since the tab was last seen, or the one
+                                  // holding a trigger word
+    std::map<int, QString> FTrigger;
+    std::map<int, QPointer<THistoryWindow>> FWindows;
 };
 
 // "3 nowe fragmenty, 1 usunięty": the passages added and removed, in Polish; empty for none.

@@ -5,6 +5,7 @@
 #include "EmptyTabPanel.h"
 #include "PopupMenu.h"
 #include "SettingsDialog.h"
+#include "SourceTabs.h"
 #include "TabMenu.h"
 
 #include <QShortcut>
@@ -20,8 +21,8 @@ void InstallSettings(const TSettingsPlace& Place, const TSettingsWaysIn& WaysIn)
     for (const QKeySequence& Key : Keys)
         QObject::connect(new QShortcut(Key, Place.Window), &QShortcut::activated, Place.Window,
                          [Place] { TApplication::Guarded([Place] { ShowSettings(Place); }); });
-    WaysIn.TabMenu->Add(QStringLiteral("Ustaw źródło..."), [Place](int Source) {
-        TApplication::Guarded([Place, Source] { ShowSettings(Place, Source); });
+    WaysIn.TabMenu->Add(QStringLiteral("Ustaw źródło..."), [Place](int Tab) {
+        TApplication::Guarded([Place, Tab] { ShowSettings(Place, SourceOfTab(Place.Tabs, Tab)); });
     });
     for (int Source = 0; Source < SourceCount; ++Source)
         new TEmptyTabPanel(WaysIn.PageViews[Source], WaysIn.Watch, Source,
@@ -38,7 +39,7 @@ TSettingsDialog* ShowSettings(const TSettingsPlace& Place, int Source)
             Captions << QString::fromUtf8(Entry.Caption);
         Dialog = new TSettingsDialog(Place.Window, Captions, Place.Notifications);
     }
-    Dialog->SelectSource(Source >= 0 ? Source : Place.Tabs->currentIndex());
+    Dialog->SelectSource(Source >= 0 ? Source : SourceOfTab(Place.Tabs, Place.Tabs->currentIndex()));
     Dialog->show();
     Dialog->raise();
     Dialog->activateWindow();

@@ -5,6 +5,7 @@
 #include "NtfyIcon.h"
 #include "ProgramSettings.h"
 #include "SignalFrames.h"
+#include "SourceTabs.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -52,8 +53,6 @@ TSourceWatch::TSourceWatch(QWidget* Window, QTabWidget* Tabs, TNotificationIcon*
     : QObject(Window), FWindow(Window), FTabs(Tabs), FTray(Tray), FNotifier(new TDesktopNotifier(Tray, this))
 {
     FNotificationsOn = ProgramSettings().value(NotificationsKey, true).toBool();
-    for (const TSourceEntry& Entry : SourceTable)
-        FStreaks.emplace_back(QString::fromUtf8(Entry.Caption));
     FNotifier->OnActivated = [this] {
         if (OnShowSource && FNotified >= 0)
             OnShowSource(FNotified);
@@ -74,14 +73,14 @@ bool TSourceWatch::WindowShown() const
 void TSourceWatch::Failed(int Source, const QString& Time, const QString& Reason)
 {
     FStates[Source].Fail(Time, Reason);
-    Speak(Source, FStreaks[Source].Failed(QDateTime::currentDateTime(), Reason));
+    Speak(Source, Streak(Source).Failed(QDateTime::currentDateTime(), Reason));
     ShowState(Source);
 }
 
 void TSourceWatch::Shown(int Source, const QString& Time, bool Changed, const QString& Warning, bool Notifies)
 {
     FStates[Source].Succeed(Time, Warning, Changed);
-    Speak(Source, FStreaks[Source].Succeeded());
+    Speak(Source, Streak(Source).Succeeded());
     if (Changed && Notifies && std::ranges::find(FPending, Source) == FPending.end())
         FPending.push_back(Source);
     Look();
@@ -102,7 +101,7 @@ void TSourceWatch::RefreshEnded()
     if (FNotificationsOn) {
         QStringList Captions;
         for (int Source : FPending)
-            Captions << QString::fromUtf8(SourceTable[Source].Caption);
+            Captions << TabCaption(FTabs, Source);
         FNotified = FPending.front();
         const QString Body = QStringLiteral("Nowe komentarze: ") + Captions.join(QStringLiteral(", "));
         if (!News) {
@@ -135,8 +134,8 @@ void TSourceWatch::Look()
     if (!WindowShown())
         return;
     Signal(false);
-    const int Current = FTabs->currentIndex();
-    if (Current >= 0 && Current < SourceCount && FStates[Current].Unseen) {
+    const int Current = SourceOfTab(FTabs, FTabs->currentIndex());
+    if (Current >= 0 && FStates[Current].Unseen) {
         FStates[Current].Unseen = false;
         ShowState(Current);
     }
@@ -152,9 +151,25 @@ void TSourceWatch::SetNote(int Source, const QString& Note)
 
 void TSourceWatch::ShowState(int Source)
 {
-    FTabs->setTabIcon(Source, IconOf(FStates[Source].Mark()));
-    FTabs->setTabToolTip(Source, FStates[Source].Tooltip());
+    const int Tab = TabOfSource(FTabs, Source);
+    if (Tab < 0)
+        return;
+    FTabs->setTabIcon(Tab, IconOf(FStates[Source].Mark()));
+    FTabs->setTabToolTip(Tab, FStates[Source].Tooltip());
     emit StateShown(Source);
+}
+
+// A source's run of failures, named by its tab's caption.
+TFailureStreak& TSourceWatch::Streak(int Source)
+{
+    return FStreaks.try_emplace(Source, TabCaption(FTabs, Source)).first->second;
+}
+
+void TSourceWatch::Forget(int Source)
+{
+    FStates.erase(Source);
+    FStreaks.erase(Source);
+    std::erase(FPending, Source);
 }
 
 void TSourceWatch::Signal(bool Value)

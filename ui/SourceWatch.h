@@ -10,8 +10,8 @@
 #include "SourceTable.h"
 
 #include <QObject>
-#include <array>
 #include <functional>
+#include <map>
 #include <vector>
 
 class QTabWidget;
@@ -45,6 +45,8 @@ public:
 
     const TSourceState& State(int Source) const { return FStates[Source]; }
     TSourceState& State(int Source) { return FStates[Source]; }
+    // Forgets a source of one's own whose tab has gone.
+    void Forget(int Source);
     TDesktopNotifier* Notifier() const { return FNotifier; }
 
     // Brings the window back on the given tab; runs when the user clicks a notification.
@@ -65,13 +67,15 @@ private:
     void ShowState(int Source);
     void Signal(bool Value);
     void Speak(int Source, const QString& Notice);
+    TFailureStreak& Streak(int Source);
 
     QWidget* FWindow;
     QTabWidget* FTabs;
     TNotificationIcon* FTray;
     TDesktopNotifier* FNotifier;
-    std::array<TSourceState, SourceCount> FStates;
-    std::vector<TFailureStreak> FStreaks;
+    // By source index: the five, then one's own that have a tab.
+    mutable std::map<int, TSourceState> FStates;
+    std::map<int, TFailureStreak> FStreaks;
     std::vector<int> FPending; // changed unseen since the last notification
     int FNotified = -1;        // first tab of the last notification
     bool FNotificationsOn = true;

@@ -6,6 +6,7 @@
 #include "Configuration.h"
 #include "LongTimeText.h"
 #include "NtfyIcon.h"
+#include "OwnTabs.h"
 #include "PageFolder.h"
 #include "PageViewRest.h"
 #include "PaintCoalescer.h"
@@ -16,10 +17,12 @@
 #include "SectionHistory.h"
 #include "SettingsHooks.h"
 #include "SourceRound.h"
+#include "SourceTabs.h"
 #include "SourceWatch.h"
 #include "TabMenu.h"
 #include "TrayHint.h"
 #include "WindowFrame.h"
+#include "WindowKeys.h"
 #include "Windows1250.h"
 
 #include <QAction>
@@ -27,7 +30,6 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QScopedValueRollback>
-#include <QShortcut>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -79,16 +81,19 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     auto* Schedule = new TRefreshSchedule(Timer1, NotificationIcon1);
     Watch = new TSourceWatch(this, PageControl1, NotificationIcon1);
     TabMenu = new TTabMenu(PageControl1);
-    Rest = new TPageViewRest(PageControl1, PageViews);
+    Rest = new TPageViewRest(PageControl1);
     Watch->OnShowSource = [this](int Source) {
         BringBack();
-        PageControl1->setCurrentIndex(Source);
+        PageControl1->setCurrentIndex(TabOfSource(PageControl1, Source));
     };
     Round = new TSourceRound([this] { return ProgramDir; }, this);
     Round->MarkersAtEnd = [this](int Source) { return std::pair{StartMarker[Source], EndMarker[Source]}; };
     History = new TSectionHistory(this, PageControl1, PageViews, Watch, Round);
-    TabMenu->Add(QStringLiteral("Historia zmian..."), [this](int Source) { History->OpenWindow(Source); });
+    TabMenu->Add(QStringLiteral("Historia zmian..."),
+                 [this](int Tab) { History->OpenWindow(SourceOfTab(PageControl1, Tab)); });
     Requests = new TRefreshRequests(History, this);
+    OwnTabs = new TOwnTabs({this, PageControl1, InfoLabel, Round, Watch, History, TabMenu, Requests,
+                            [this] { return ProgramDir; }, LastUpdatePrefix, [this] { EndRefreshIfIdle(); }});
 
     connect(Button1, &QPushButton::clicked, this, [this] { GuardedRefresh(false); });
     connect(Timer1, &QTimer::timeout, this, [this, Schedule] {
@@ -106,15 +111,7 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     Wire(Label7, &TClickLabel::clicked, this, [this] { Label7Click(); });
     Wire(Label8, &TClickLabel::clicked, this, [this] { Label8Click(); });
     Wire(Label9, &TClickLabel::clicked, this, [this] { Label9Click(); });
-    // Keys beside the mouse: F5 presses Button1, Ctrl+1 to Ctrl+5 pick the tabs and Ctrl+Q ends the
-    // program as "Ex&it" does.
-    connect(new QShortcut(Qt::Key_F5, this), &QShortcut::activated, Button1, &QPushButton::click);
-    for (int Source = 0; Source < SourceCount; ++Source)
-        connect(new QShortcut(Qt::CTRL | Qt::Key(Qt::Key_1 + Source), this), &QShortcut::activated, this,
-                [this, Source] { PageControl1->setCurrentIndex(Source); });
-    Wire(new QShortcut(Qt::CTRL | Qt::Key_Q, this), &QShortcut::activated, this, [this] { Exit1Click(); });
-    Wire(new QShortcut(Qt::CTRL | Qt::Key_H, this), &QShortcut::activated, this,
-         [this] { History->OpenWindow(PageControl1->currentIndex()); });
+    InstallWindowKeys(this);
     for (QWidget* TabSheet : TabSheets)
         TabSheet->installEventFilter(this);
     Wire(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
@@ -215,6 +212,8 @@ void TForm1::ArrangeControls()
         PageViews[Source]->resize(std::abs(W - 48), std::abs(H - 148));
         TabSheets[Source]->resize(std::abs(W - 32), std::abs(H - 123));
     }
+    if (OwnTabs)
+        OwnTabs->Arrange(W, H, PageControl1->y() + PageControl1->height() - 107);
 }
 
 void TForm1::CheckBox2Click()
@@ -255,7 +254,8 @@ void TForm1::GuardedRefresh(bool Tick)
 
 void TForm1::RefreshOnRequest(const QList<int>& Sources, const TSingleInstance::TReplyFn& Reply)
 {
-    Requests->Start(Sources, Busy, Reply, [this](const std::array<bool, SourceCount>& Chosen) {
+    const auto Downloading = [this](int Source) { return OwnTabs->Downloading(Source, Busy); };
+    Requests->Start(Sources, Downloading, Reply, [this](const QList<int>& Chosen) {
         RequestedSources = Chosen;
         Timer1Timer();
     });
@@ -264,10 +264,9 @@ void TForm1::RefreshOnRequest(const QList<int>& Sources, const TSingleInstance::
 void TForm1::Timer1Timer()
 {
     // A shell's request picks the sources; a refresh nested in this one goes by the boxes again.
-    const std::optional<std::array<bool, SourceCount>> Requested =
-        std::exchange(RequestedSources, std::nullopt);
+    const std::optional<QList<int>> Requested = std::exchange(RequestedSources, std::nullopt);
     const auto Launches = [&Requested](int Source, const QCheckBox* Box) {
-        return Requested ? (*Requested)[Source] : Box->isChecked();
+        return Requested ? Requested->contains(Source) : Box->isChecked();
     };
     const auto Addresses = LoadConfiguration(
         ConfigurationFileName, [this](int Source, TConfigField Field, const std::string& Value) {
@@ -313,6 +312,7 @@ void TForm1::Timer1Timer()
     if (Launches(3, CheckBox6))
         LaunchWorker(3, Addresses[3]);
     PageControl1->setEnabled(true);
+    OwnTabs->Refresh(Requested); // a broken sources file is told once the five are under way
 }
 
 void TForm1::LaunchWorker(int Source, const std::string& Address)
@@ -348,7 +348,12 @@ void TForm1::CompleteDownload(const TRoundResult& Result)
         Watch->Failed(Source, LongTimeText(), Result.Failure());
     else
         ShowPage(Result);
-    if (std::none_of(Busy.begin(), Busy.end(), [](bool Flag) { return Flag; })) {
+    EndRefreshIfIdle();
+}
+
+void TForm1::EndRefreshIfIdle()
+{
+    if (std::none_of(Busy.begin(), Busy.end(), [](bool Flag) { return Flag; }) && !OwnTabs->Busy()) {
         Watch->RefreshEnded();
         Requests->Idle();
     }
@@ -395,10 +400,10 @@ void TForm1::PageControl1Change()
         if (Busy[Source])
             Worker[Source]->ShowProgress = false;
     const int Active = PageControl1->currentIndex();
-    if (Busy[Active]) {
+    if (!OwnTabs->ShowStatus(Active) && Busy[Active]) {
         InfoLabel->setText(Worker[Active]->StatusText);
         Worker[Active]->ShowProgress = true;
-    } else {
+    } else if (Active < SourceCount) {
         InfoLabel->setText(LastUpdatePrefix + LastUpdate[Active]);
     }
     Watch->Look();
@@ -423,16 +428,6 @@ void TForm1::CheckBox1Click()
 void TForm1::OpenAddress(const QString& Address)
 {
     QDesktopServices::openUrl(QUrl::fromUserInput(Address));
-}
-
-void TForm1::Label3Click()
-{
-    OpenAddress(HomePage);
-}
-
-void TForm1::Label4Click()
-{
-    OpenAddress(QStringLiteral("mailto:") + MailAddress + QStringLiteral("?subject=Tickerwell project"));
 }
 
 // To the tray, where the page views give their memory back.

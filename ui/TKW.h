@@ -20,6 +20,7 @@
 
 class QTimer;
 class TMenuItem;
+class TOwnTabs;
 class TPageViewRest;
 class TPopupMenu;
 class TRefreshRequests;
@@ -44,8 +45,11 @@ public:
     void PageControl1Change();
     void CheckBox1Click();
     void Button2Click() { QCoreApplication::exit(1); }
-    void Label3Click();
-    void Label4Click();
+    void Label3Click() { OpenAddress(HomePage); }
+    void Label4Click()
+    {
+        OpenAddress(QStringLiteral("mailto:") + MailAddress + QStringLiteral("?subject=Tickerwell project"));
+    }
     void Label5Click() { OpenAddress(Label5->text()); }
     void Label6Click() { OpenAddress(Label6->text()); }
     void Label7Click() { OpenAddress(Label7->text()); }
@@ -85,6 +89,8 @@ public:
     TRefreshRequests* Requests;
     // Each source's round: its worker, page file and history.
     TSourceRound* Round;
+    // The tabs of one's own sources, after the fifth.
+    TOwnTabs* OwnTabs = nullptr;
     // The page views' rest while unseen: frozen tabs, and discarded views in the tray.
     TPageViewRest* Rest;
     std::array<TSciager*, SourceCount> Worker{};
@@ -117,6 +123,7 @@ private:
     void GuardedRefresh(bool Tick);
     void OpenAddress(const QString& Address);
     void BringBack();
+    void EndRefreshIfIdle();
 
     // The designed controls of each source, by source index.
     std::array<QWidget*, SourceCount> TabSheets;
@@ -126,5 +133,5 @@ private:
     // The texts of the refreshes' error boxes that are open now.
     QStringList OpenRefreshErrors;
     // The sources the next Timer1Timer downloads in place of the checked boxes.
-    std::optional<std::array<bool, SourceCount>> RequestedSources;
+    std::optional<QList<int>> RequestedSources;
 };

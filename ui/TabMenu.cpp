@@ -13,8 +13,11 @@ TTabMenu::TTabMenu(QTabWidget* Tabs) : QObject(Tabs), FMenu(new QMenu(Tabs))
     Bar->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Bar, &QTabBar::customContextMenuRequested, this, [this, Bar](const QPoint& At) {
         FSource = Bar->tabAt(At);
-        if (FSource >= 0)
-            FMenu->popup(Bar->mapToGlobal(At));
+        if (FSource < 0)
+            return;
+        if (Opening)
+            Opening(FSource);
+        FMenu->popup(Bar->mapToGlobal(At));
     });
 }
 

@@ -14,6 +14,8 @@ class TTabMenu : public QObject
 public:
     explicit TTabMenu(QTabWidget* Tabs); // parented to Tabs; shows on right-click of a tab
     QAction* Add(const QString& Text, std::function<void(int Source)> Run);
+    // Runs with the tab clicked before the menu shows, so that items can suit that tab; may be unset.
+    std::function<void(int Tab)> Opening;
 
 private:
     QMenu* FMenu;

@@ -52,6 +52,7 @@ TEST(HistoryCommand, ListsTheVersionsOfItsOwnFolder)
         THistoryStore Store(Database, QFileInfo(QStringLiteral(TKW_PROGRAM)).canonicalPath() + "/");
         Store.Add(0, "<p>a</p>", Noon);
         Store.Add(3, "<p>d</p>", Noon + 60);
+        Store.Add(6, "<p>w</p>", Noon - 60); // a removed source of one's own, id 7
         Store.Add(0, "<p>a</p><p>b</p>", Noon + 120);
         THistoryStore(Database, QStringLiteral("/another/folder/")).Add(0, "<p>elsewhere</p>", Noon);
     }
@@ -64,11 +65,12 @@ TEST(HistoryCommand, ListsTheVersionsOfItsOwnFolder)
         {{},
          0,
          "2026-03-02 12:02:00\tWirek & Borta\t16\t+1 -0\n2026-03-02 12:01:00\tdoakcji.pl\t8\t+1 -0\n"
-         "2026-03-02 12:00:00\tWirek & Borta\t8\t+1 -0\n"},
+         "2026-03-02 12:00:00\tWirek & Borta\t8\t+1 -0\n2026-03-02 11:59:00\tźródło 7\t8\t+1 -0\n"},
         {{"4"}, 0, "2026-03-02 12:01:00\tdoakcji.pl\t8\t+1 -0\n"},
         {{"5"}, 0, ""},
         {{"0"}, 2, ""},
-        {{"6"}, 2, ""},
+        {{"7"}, 0, "2026-03-02 11:59:00\tźródło 7\t8\t+1 -0\n"},
+        {{"07"}, 2, ""},
         {{"one"}, 2, ""},
         {{"1", "2"}, 2, ""},
     };

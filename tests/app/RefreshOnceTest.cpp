@@ -107,6 +107,49 @@ TEST_F(TRefreshOnce, PrintsALinePerSourceInTabOrderAndTellsEachChangeOnce)
     EXPECT_EQ(this->Run({QStringLiteral("1")}).Out, QStringLiteral("Wirek & Borta\tbez zmian\t+0 -0\n"));
 }
 
+TEST_F(TRefreshOnce, OwnSourcesFollowTheFiveWhosePageFilesStayByteForByte)
+{
+    ASSERT_EQ(Run().Status, 0);
+    const std::vector<std::string> Five{"1wirek&borta.htm", "2stormerfut.htm", "3stormer.htm", "4doakcji.htm",
+                                        "5swiat.htm"};
+    std::vector<std::string> Alone;
+    for (const std::string& Name : Five) {
+        Alone.push_back(Program.Read(Name));
+        std::filesystem::remove(Program.Path() / Name);
+    }
+    // A full file of one's own sources: 50, the second of them off.
+    std::string Sources;
+    QString Lines;
+    for (int Id = 6; Id < 56; ++Id) {
+        const std::string Number = std::to_string(Id);
+        Server.Serve("/own" + Number, {.Body = "<p>własna " + Number + "</p>"});
+        Sources += "[" + Number + "]\ncaption = Własne " + Number +
+                   "\naddress = " + Server.Url("/own" + Number) +
+                   "\nstart = <p>\nend = </p>\non = " + (Id == 7 ? "no" : "yes") + "\n";
+        if (Id != 7)
+            Lines += QStringLiteral("Własne %1\tbez zmian\t+0 -0\n").arg(Id);
+    }
+    Work.Write("zrodla.ini", "next-id = 56\n" + Sources);
+    const TRun Full = Run();
+    EXPECT_EQ(Full.Status, 0) << Full.Err.toStdString();
+    EXPECT_TRUE(Full.Out.endsWith(QStringLiteral("Indeksy\tbez zmian\t+0 -0\n") + Lines))
+        << Full.Out.toStdString();
+    for (std::size_t Source = 0; Source < Five.size(); ++Source)
+        EXPECT_EQ(Program.Read(Five[Source]), Alone[Source]) << Five[Source] << " as without zrodla.ini";
+    EXPECT_NE(Program.Read("zrodlo55.htm").find("<p>własna 55</p>"), std::string::npos);
+    EXPECT_FALSE(Program.Exists("zrodlo7.htm")) << "a source that is off is not refreshed";
+    EXPECT_EQ(Run({QStringLiteral("7")}).Out, QStringLiteral("Własne 7\tbez zmian\t+0 -0\n"))
+        << "named, it is";
+
+    // A broken file is named, and the five still refresh.
+    Work.Write("zrodla.ini", "[6\n");
+    const TRun Broken = Run();
+    EXPECT_EQ(Broken.Status, 0);
+    EXPECT_TRUE(Broken.Err.contains(QStringLiteral("zrodla.ini"))) << Broken.Err.toStdString();
+    EXPECT_TRUE(Broken.Out.endsWith(QStringLiteral("Indeksy\tbez zmian\t+0 -0\n")))
+        << Broken.Out.toStdString();
+}
+
 TEST_F(TRefreshOnce, UsageErrorsAndAnUnreadableConfigurationExitTwo)
 {
     for (const QStringList& Arguments :

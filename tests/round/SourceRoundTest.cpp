@@ -4,6 +4,7 @@
 #include "ClosedPort.h"
 #include "Configuration.h"
 #include "LoopbackServer.h"
+#include "OwnSources.h"
 #include "TempDir.h"
 
 #include <filesystem>
@@ -194,4 +195,66 @@ TEST_F(TSourceRounds, RulesDecideWhatCountsAndWhatNotifies)
         EXPECT_EQ(Result.Kept->TriggerPassage, QString::fromUtf8(Step.Trigger));
         EXPECT_EQ(Result.Kept->Trigger, *Step.Trigger ? QStringLiteral("zysk") : QString());
     }
+}
+
+TEST_F(TSourceRounds, OwnSourcesAreReadInTheirCharsetAndATextNotFoundKeepsTheLastPage)
+{
+    // "Początek ... gęślą ... Koniec" in each charset, the charset named by the header or the page.
+    const struct
+    {
+        const char* Name;
+        std::string Header;
+        std::string Body;
+        std::string End;
+    } Pages[] = {
+        {"utf-8 header", "text/html; charset=UTF-8",
+         "<b>Pocz\xc4\x85tek</b><p>g\xc4\x99\xc5\x9bl\xc4\x85</p><i>Koniec</i>", "</i>"},
+        {"iso-8859-2 header", "text/html; charset=iso-8859-2",
+         "<b>Pocz\xb1tek</b><p>g\xea\xb6l\xb1</p><i>Koniec</i>", "</i>"},
+        {"windows-1250 meta, empty end text", "text/html",
+         "<meta charset=\"windows-1250\"><b>Pocz\xb9tek</b><p>g\xea\x9cl\xb9</p><i>Koniec</i>", ""},
+    };
+    for (const auto& Page : Pages) {
+        SCOPED_TRACE(Page.Name);
+        Server.Serve("/own", {.Body = Page.Body, .ContentType = Page.Header});
+        const TRoundResult Result = Run({{.Source = 6,
+                                          .Address = Server.Url("/own"),
+                                          .StartMarker = "<b>Początek",
+                                          .EndMarker = Page.End}})[0];
+        ASSERT_FALSE(Result.Failed()) << Result.Failure().toStdString();
+        EXPECT_EQ(Result.Page.Fragment, "<b>Początek</b><p>gęślą</p><i>Koniec</i>");
+        EXPECT_EQ(Result.PagePath, Folder.Dir() + "zrodlo7.htm");
+        const std::string File = Folder.Read("zrodlo7.htm");
+        EXPECT_NE(File.find("<p>gęślą</p>"), std::string::npos) << "the page file is UTF-8: " << File;
+        EXPECT_NE(File.find("<base href=\"" + Server.Url("/own") + "\">"), std::string::npos) << File;
+        ASSERT_TRUE(Result.Kept) << "the version reaches the history under its index";
+    }
+
+    const std::string Good = Folder.Read("zrodlo7.htm");
+    Server.Serve("/own", {.Body = "<p>bez tekstu</p>", .ContentType = "text/html"});
+    const TRoundResult Missing =
+        Run({{.Source = 6, .Address = Server.Url("/own"), .StartMarker = "<b>Początek", .EndMarker = ""}})[0];
+    EXPECT_EQ(Missing.Outcome, TRoundOutcome::DownloadFailed);
+    EXPECT_FALSE(Missing.Reason.isEmpty()) << "the reason names the text not found";
+    EXPECT_FALSE(Missing.Kept);
+    EXPECT_EQ(Folder.Read("zrodlo7.htm"), Good) << "the last good page stays";
+}
+
+TEST_F(TSourceRounds, FiftyOwnSourcesDownloadEightAtOnceAndWriteEveryPage)
+{
+    std::vector<TRoundRequest> Requests;
+    for (int Id = FirstOwnId; Id < FirstOwnId + 50; ++Id) {
+        const std::string Path = "/own" + std::to_string(Id);
+        Server.Serve(Path, {.Body = "<p>strona " + std::to_string(Id) + "</p>",
+                            .Fault = TReply::TFault::Trickle,
+                            .TrickleChunk = 8,
+                            .TrickleDelay = std::chrono::milliseconds(5)});
+        Requests.push_back({.Source = Id - 1, .Address = Server.Url(Path)});
+    }
+    for (const TRoundResult& Result : Run(Requests)) {
+        ASSERT_FALSE(Result.Failed()) << Result.Source << ": " << Result.Failure().toStdString();
+        EXPECT_NE(Folder.Read("zrodlo" + std::to_string(Result.Source + 1) + ".htm").find("strona"),
+                  std::string::npos);
+    }
+    EXPECT_LE(Server.MaxInFlight(), MaxOwnDownloads) << "own downloads at once";
 }

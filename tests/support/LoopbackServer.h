@@ -42,6 +42,7 @@ struct TReply
     std::size_t StallAfter = 0;
     std::size_t TrickleChunk = 4;
     std::chrono::milliseconds TrickleDelay{50};
+    std::string ContentType; // sent as the Content-Type header when not empty
 };
 
 // The server's certificate and its key, PEM files.
@@ -123,6 +124,13 @@ public:
         }));
     }
 
+    // The most requests the server was answering at once so far.
+    int MaxInFlight() const
+    {
+        std::lock_guard Lock(S->Mutex);
+        return S->MaxInFlight;
+    }
+
 private:
     // One accepted connection, in plain text or over TLS.
     struct TConnection
@@ -163,6 +171,8 @@ private:
         std::map<std::string, TReply> Replies;
         std::vector<std::string> Log;
         std::vector<std::string> Whole;
+        int InFlight = 0;
+        int MaxInFlight = 0;
 
         ~TState() { close(Listener); }
 
@@ -199,10 +209,20 @@ private:
                 std::lock_guard Lock(S->Mutex);
                 S->Whole.push_back(Head);
             }
-            S->Respond(Client, Head.substr(From, Head.find(' ', From) - From));
+            bool Counted = true;
+            {
+                std::lock_guard Lock(S->Mutex);
+                S->MaxInFlight = std::max(S->MaxInFlight, ++S->InFlight);
+            }
+            S->Respond(Client, Head.substr(From, Head.find(' ', From) - From), Counted);
+            std::lock_guard Lock(S->Mutex);
+            S->InFlight -= Counted ? 1 : 0;
         }
 
-        void Respond(const TConnection& Client, const std::string& Target)
+        // Counted: the request is still counted in flight; a whole reply drops it before its last
+        // byte, so that a client starting its next request once this one is whole never finds it
+        // still counted.
+        void Respond(const TConnection& Client, const std::string& Target, bool& Counted)
         {
             using TFault = TReply::TFault;
             std::unique_lock Lock(Mutex);
@@ -217,11 +237,14 @@ private:
             if (Redirect)
                 Client.Send("HTTP/1.1 302 Found\r\nContent-Length: 0\r\nConnection: close\r\nLocation: " +
                             (Reply.Fault == TFault::Redirect ? Reply.Location : Target) + "\r\n\r\n");
-            if (Redirect || !Client.Send("HTTP/1.1 " + std::to_string(Reply.Status) + " Reply\r\n" +
-                                         (Reply.Fault == TFault::Endless
-                                              ? std::string()
-                                              : "Content-Length: " + std::to_string(Body.size()) + "\r\n") +
-                                         "Connection: close\r\n\r\n"))
+            if (Redirect ||
+                !Client.Send("HTTP/1.1 " + std::to_string(Reply.Status) + " Reply\r\n" +
+                             (Reply.Fault == TFault::Endless
+                                  ? std::string()
+                                  : "Content-Length: " + std::to_string(Body.size()) + "\r\n") +
+                             (Reply.ContentType.empty() ? std::string()
+                                                        : "Content-Type: " + Reply.ContentType + "\r\n") +
+                             "Connection: close\r\n\r\n"))
                 return;
             if (Reply.Fault == TFault::Endless) {
                 const std::string Block = Body.empty() ? std::string(64 << 10, 'e') : Body;
@@ -233,8 +256,18 @@ private:
                                : Reply.Fault == TFault::Stall  ? std::min(Reply.StallAfter, Body.size())
                                : Reply.Fault == TFault::None   ? Body.size()
                                                                : 0;
-            if (!Client.Send(std::string_view(Body).substr(0, Sent)) || Reply.Fault == TFault::BreakOff)
+            const std::size_t First = Reply.Fault == TFault::None && Sent > 0 ? Sent - 1 : Sent;
+            if (!Client.Send(std::string_view(Body).substr(0, First)) || Reply.Fault == TFault::BreakOff)
                 return;
+            if (First < Sent) {
+                {
+                    std::lock_guard Counter(Mutex);
+                    --InFlight;
+                    Counted = false;
+                }
+                if (!Client.Send(std::string_view(Body).substr(First, 1)))
+                    return;
+            }
             Lock.lock();
             Changed.wait(Lock, [&] { return Stopping || Releases != Seen || Reply.Fault != TFault::Stall; });
             const std::size_t Piece =
@@ -245,6 +278,10 @@ private:
                                                                     : std::chrono::milliseconds(0),
                                      [&] { return Stopping; }))
                     return;
+                if (Sent + Piece >= Body.size() && Counted) {
+                    --InFlight;
+                    Counted = false;
+                }
                 Lock.unlock();
                 if (!Client.Send(std::string_view(Body).substr(Sent, Piece)))
                     return;

@@ -5,8 +5,8 @@
 #include "PageFile.h"
 #include "PassageDiff.h"
 #include "Passages.h"
+#include "SourceCaptions.h"
 #include "SourceRound.h"
-#include "SourceTable.h"
 #include "WebBrowser.h"
 
 #include <QDateTime>
@@ -45,7 +45,7 @@ THistoryWindow::THistoryWindow(THistory& History, int Source, QWidget* Parent)
       SaveButton(new QPushButton(QStringLiteral("Zapisz jako..."))), Status(new QLabel), FHistory(History),
       FSource(Source)
 {
-    setWindowTitle(QStringLiteral("Historia zmian — ") + QString::fromUtf8(SourceTable[Source].Caption));
+    setWindowTitle(QStringLiteral("Historia zmian — ") + QString::fromUtf8(SourceCaption(Source)));
     Versions->setObjectName(QStringLiteral("Versions"));
     VersionView->setObjectName(QStringLiteral("VersionView"));
     SaveButton->setObjectName(QStringLiteral("SaveButton"));
@@ -168,7 +168,9 @@ void THistoryWindow::SaveAs()
     if (FSelectedId == 0)
         return;
     const QString Name =
-        QString::fromLatin1(SourceTable[FSource].PageFileName).section(QLatin1Char('.'), 0, 0) +
+        QString::fromStdString(IsOwnSource(FSource) ? OwnPageFileName(FSource + 1)
+                                                    : std::string(SourceTable[FSource].PageFileName))
+            .section(QLatin1Char('.'), 0, 0) +
         QLatin1Char('-') + QString::number(FSelectedId) + QStringLiteral(".htm");
     const QString Path = QFileDialog::getSaveFileName(this, QStringLiteral("Zapisz jako..."), Name,
                                                       QStringLiteral("Strony (*.htm *.html)"));

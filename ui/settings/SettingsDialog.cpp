@@ -4,8 +4,8 @@
 #include "Application.h"
 #include "ConfigFileWarnings.h"
 #include "Configuration.h"
-#include "MarkerNote.h"
 #include "OptionsPage.h"
+#include "OwnSourcesEditor.h"
 #include "PagePreview.h"
 #include "PageSourceView.h"
 #include "RulesGroup.h"
@@ -81,7 +81,7 @@ TSettingsDialog::TSettingsDialog(QWidget* Window, const QStringList& Captions, Q
     Pages->addTab(Options, QStringLiteral("Opcje"));
     FileWarning = NoteLabel(Warn);
     FileWarning->setObjectName(QStringLiteral("FileWarning"));
-    FileWarning->setText(FileNote.trimmed());
+    FileWarning->setText((FileNote + QLatin1Char('\n') + Own->FileNote).trimmed());
     FileWarning->setVisible(!FileWarning->text().isEmpty());
     SaveError = NoteLabel(Error);
     SaveError->setObjectName(QStringLiteral("SaveError"));
@@ -127,8 +127,9 @@ QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions)
     Sources->setObjectName(QStringLiteral("Sources"));
     Sources->addItems(Captions);
     Sources->setFixedWidth(140);
+    Own = new TOwnSourcesEditor(Sources, DownloadRound);
     connect(Sources, &QListWidget::currentRowChanged, this, [this](int Row) {
-        if (Row >= 0 && Row != FSource) {
+        if (!Own->Select(Row) && Row >= 0 && Row != FSource) {
             FSource = Row;
             ShowSource();
         }
@@ -207,15 +208,13 @@ QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions)
     Right->addWidget(Split, 1);
     Rules = new TRulesGroup;
     Right->addWidget(Rules);
-    auto* Layout = new QHBoxLayout(Page);
-    Layout->addWidget(Sources);
-    Layout->addLayout(Right, 1);
+    Own->LayOut(Page, Right);
     return Page;
 }
 
 void TSettingsDialog::SelectSource(int Source)
 {
-    Sources->setCurrentRow(Source);
+    Sources->setCurrentRow(Source < SourceCount ? Source : std::max(Own->RowOf(Source), 0));
 }
 
 void TSettingsDialog::ShowSource(bool PageToo)
@@ -324,82 +323,6 @@ void TSettingsDialog::Downloaded(const TRoundResult& Result)
         ShowSource();
 }
 
-void TSettingsDialog::PickFromSelection(int Marker)
-{
-    TSetup& Setup = Setups[FSource];
-    const auto [First, Last] = PageSource->Selection();
-    if (First == Last || Setup.Page.empty()) {
-        PickNotes[Marker]->setText(QStringLiteral("Zaznacz tekst w źródle strony."));
-        return;
-    }
-    const std::ptrdiff_t From =
-        Marker == 0 ? 1 : std::max<std::ptrdiff_t>(Find(Setup.Values[1], Setup.Page), 1);
-    const TDecodedPage& View = Setup.View;
-    TMarkerPick Pick = PickMarker(Setup.Page, View.ByteAt(static_cast<std::size_t>(First)),
-                                  View.ByteAt(static_cast<std::size_t>(Last)), From, Marker == 1);
-    if (Pick.Marker.empty()) {
-        PickNotes[Marker]->setText(QStringLiteral("Zaznaczenie nie obejmuje tekstu w jednym wierszu."));
-        return;
-    }
-    Setup.Values[Marker + 1] = Pick.Marker;
-    Setup.Refusals[Marker + 1].clear();
-    Setup.Picks[Marker] = std::move(Pick);
-    ShowSource(false);
-}
-
-void TSettingsDialog::Lengthen(int Marker)
-{
-    TSetup& Setup = Setups[FSource];
-    if (!Setup.Picks[Marker] || Setup.Picks[Marker]->Lengthened.empty())
-        return;
-    TMarkerPick& Pick = *Setup.Picks[Marker];
-    Pick.Marker = Pick.Lengthened;
-    Pick.Lengthened.clear();
-    Setup.Values[Marker + 1] = Pick.Marker;
-    ShowSource(false);
-}
-
-void TSettingsDialog::ShowMarkers()
-{
-    const bool Index = FSource == IndexSource;
-    const TSetup& Setup = Setups[FSource];
-    // The page in line form already: building from it gives the positions a refresh finds.
-    const TSourcePage Built = Setup.Page.empty()
-                                  ? TSourcePage{}
-                                  : BuildSourcePage(FSource, Setup.Page, Setup.Values[1], Setup.Values[2]);
-    for (int Marker = 0; Marker < 2; ++Marker) {
-        PickNotes[Marker]->setText(Index ? QString()
-                                         : MarkerNote(Marker, Setup.Values[Marker + 1], !Setup.Page.empty(),
-                                                      Marker == 0 ? Built.Markers.Start : Built.Markers.End,
-                                                      Setup.Picks[Marker]));
-        const std::optional<TMarkerPick>& Pick = Setup.Picks[Marker];
-        const bool Offer =
-            !Index && Pick && Pick->Marker == Setup.Values[Marker + 1] && !Pick->Lengthened.empty();
-        LengthenButtons[Marker]->setVisible(Offer);
-        if (Offer)
-            LengthenButtons[Marker]->setText(
-                QStringLiteral("Wydłuż do „%1”")
-                    .arg(QString::fromStdU16String(DecodePage(Pick->Lengthened, Setup.Charset).Text)));
-    }
-    ShowPreview(Built);
-}
-
-// The page file a refresh would write from this page, as its tab would show it.
-void TSettingsDialog::ShowPreview(const TSourcePage& Built)
-{
-    if (Setups[FSource].Page.empty()) {
-        Preview->ShowText(QStringLiteral("Podgląd: najpierw „Pobierz”."));
-    } else if (FSource == IndexSource) {
-        Preview->ShowText(
-            QStringLiteral("Sesja: %1\nNotowania: %2")
-                .arg(Built.Sesid.empty() ? QStringLiteral("nie znaleziono") : FromWindows1250(Built.Sesid),
-                     FromWindows1250(Built.QuotesAddress)));
-    } else {
-        Preview->ShowPage(QString::fromLatin1(SourceTable[FSource].PageFileName), Built.FileBytes);
-    }
-    Rules->ShowSource(FSource, Setups[FSource].Page.empty() ? std::string() : Built.FileBytes);
-}
-
 // Writes the fields changed here and keeps the file's own changes to the others; a field changed
 // both here and in the file is asked about first.
 void TSettingsDialog::Save()
@@ -417,6 +340,10 @@ void TSettingsDialog::Save()
         }
         Edited[Source] = Setup.Values;
     }
+    if (const int Row = Own->RefusedRow(); Row >= 0) {
+        Sources->setCurrentRow(Row);
+        return Fail(QStringLiteral("Nic nie zapisano: popraw pola opisane na czerwono."));
+    }
     try {
         TSourceMerge Merge = MergeWithFile(ConfigurationFileName, Loaded, Edited);
         Conflict->Ask(std::move(Merge.Conflicts));
@@ -425,6 +352,7 @@ void TSettingsDialog::Save()
         Rules->Save();
         if (std::ranges::any_of(Merge.Changes, [](const auto& Change) { return Change.has_value(); }))
             SaveSources(ConfigurationFileName, Merge.Changes);
+        Own->Save();
         Options->Apply();
     } catch (const EInOutError& Failure) {
         return Fail(QStringLiteral("Nic nie zapisano: nie można odczytać dane.txt: ") +

@@ -20,6 +20,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class TOptionsPage;
+class TOwnSourcesEditor;
 class TPagePreview;
 class TPageSourceView;
 class TRulesGroup;
@@ -99,4 +100,5 @@ private:
     TSaveConflict* Conflict;
     TOptionsPage* Options;
     TSourceRound* DownloadRound;
+    TOwnSourcesEditor* Own; // one's own sources, listed after the five
 };

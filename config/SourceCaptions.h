@@ -1,0 +1,22 @@
+// The caption of any source by its index: the five from the source table, one's own (index = id - 1)
+// from the sources file, so that history, feed and listings name every source alike.
+#pragma once
+
+#include "OwnSources.h"
+#include "SourceTable.h"
+
+#include <string>
+
+// A source index from 5 on is a source of one's own, whose id is the index plus one.
+constexpr bool IsOwnSource(int Source)
+{
+    return Source >= SourceCount;
+}
+
+// The caption of Source in File; a source of one's own no longer there (removed, its versions kept)
+// is named by its id: "źródło 7".
+std::string SourceCaption(int Source, const TSourcesFile& File);
+
+// As above, reading the sources file of the working directory; a broken or missing file names one's
+// own sources by their ids.
+std::string SourceCaption(int Source);

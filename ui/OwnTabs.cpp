@@ -1,0 +1,276 @@
+// The tabs of one's own sources: made from the sources file, their downloads and pages, removal.
+#include "OwnTabs.h"
+
+#include "AtomicFile.h"
+#include "ClickLabel.h"
+#include "LongTimeText.h"
+#include "RefreshRequests.h"
+#include "Sciager.h"
+#include "SectionHistory.h"
+#include "SourceRound.h"
+#include "SourceTabs.h"
+#include "SourceWatch.h"
+#include "TabMenu.h"
+#include "WebBrowser.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QFile>
+#include <QMessageBox>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QUrl>
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+#include <system_error>
+
+namespace {
+QString TabText(const std::string& Caption)
+{
+    return QString::fromStdString(Caption).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+} // namespace
+
+TOwnTabs::TOwnTabs(const TOwnTabsPlace& Place) : QObject(Place.Window), P(Place)
+{
+    P.Tabs->setUsesScrollButtons(true);
+    FRemoveItem =
+        P.Menu->Add(QStringLiteral("Usuń źródło..."), [this](int Tab) { Remove(SourceOfTab(P.Tabs, Tab)); });
+    P.Menu->Opening = [this](int Tab) { FRemoveItem->setVisible(FTabs.contains(SourceOfTab(P.Tabs, Tab))); };
+    // The window's markers are those of the five; one's own read theirs from the sources file.
+    P.Round->MarkersAtEnd = [this, Five = P.Round->MarkersAtEnd](int Source) {
+        return Source >= SourceCount ? Texts(Source) : Five(Source);
+    };
+}
+
+void TOwnTabs::Refresh(const std::optional<QList<int>>& Only)
+{
+    Sync(LoadSourcesFile(OwnSourcesFileName));
+    for (auto& [Source, Tab] : FTabs) {
+        if (Tab.Busy || (Only && !Only->contains(Source)))
+            continue;
+        Tab.Busy = true;
+        FWaiting.push_back(Source);
+    }
+    while (FRunning < MaxOwnDownloads && !FWaiting.empty()) {
+        const int Next = FWaiting.front();
+        FWaiting.pop_front();
+        Start(Next);
+    }
+}
+
+bool TOwnTabs::Busy() const
+{
+    return FRunning > 0 || !FWaiting.empty();
+}
+
+// The start and end texts of Source as last read; none for a tab gone meanwhile.
+bool TOwnTabs::Downloading(int Source, const std::array<bool, SourceCount>& Five) const
+{
+    if (Source < 0)
+        return std::ranges::any_of(Five, std::identity()) || Busy();
+    if (Source < SourceCount)
+        return Five[static_cast<std::size_t>(Source)];
+    const auto Found = FTabs.find(Source);
+    return Found != FTabs.end() && Found->second.Busy;
+}
+
+std::pair<std::string, std::string> TOwnTabs::Texts(int Source) const
+{
+    const auto Found = FTabs.find(Source);
+    if (Found == FTabs.end())
+        return {};
+    return {Found->second.Source.StartText, Found->second.Source.EndText};
+}
+
+// The sources that are on get a tab each, in the file's order after the fifth; the others lose theirs.
+void TOwnTabs::Sync(const TSourcesFile& File)
+{
+    std::vector<TOwnSource> On = File.Sources();
+    std::erase_if(On, [](const TOwnSource& Source) { return !Source.On; });
+    std::vector<int> Gone;
+    for (const auto& [Source, Tab] : FTabs)
+        if (std::ranges::none_of(On, [Source](const TOwnSource& Own) { return Own.Id - 1 == Source; }))
+            Gone.push_back(Source);
+    for (const int Source : Gone) {
+        Drop(Source);
+        // A source removed from the file (by the settings dialog) takes its page file along.
+        if (!File.Source(Source + 1))
+            std::remove((P.PageFolder() + OwnPageFileName(Source + 1)).c_str());
+    }
+    int Wanted = SourceCount;
+    for (const TOwnSource& Source : On) {
+        const auto Found = FTabs.find(Source.Id - 1);
+        TTab& Tab = Found != FTabs.end() ? Found->second : Make(Source);
+        Tab.Source = Source;
+        Tab.Link->setText(QString::fromStdString(Source.Address));
+        Tab.Link->adjustSize();
+        P.Tabs->tabBar()->moveTab(P.Tabs->indexOf(Tab.Sheet), Wanted);
+        P.Tabs->setTabText(Wanted++, TabText(Source.Caption));
+    }
+}
+
+// A tab page laid out as the five's: the page view, made when first shown, and the link label.
+TOwnTabs::TTab& TOwnTabs::Make(const TOwnSource& Source)
+{
+    const int Index = Source.Id - 1;
+    TTab& Tab = FTabs[Index];
+    Tab.Sheet = new QWidget;
+    Tab.Sheet->setObjectName(QStringLiteral("OwnTab%1").arg(Source.Id));
+    SetTabSource(Tab.Sheet, Index);
+    Tab.View = new TWebBrowser(Tab.Sheet);
+    Tab.View->setGeometry(8, 8, 521, 353);
+    Tab.Link = new TClickLabel(Tab.Sheet);
+    Tab.Link->setGeometry(8, 362, 113, 13);
+    QFont Font(QStringLiteral("MS Sans Serif"), 8);
+    Font.setUnderline(true);
+    Tab.Link->setFont(Font);
+    Tab.Link->setStyleSheet(QStringLiteral("color: blue;"));
+    Tab.Link->setCursor(Qt::PointingHandCursor);
+    connect(Tab.Link, &TClickLabel::clicked, this,
+            [Link = Tab.Link] { QDesktopServices::openUrl(QUrl::fromUserInput(Link->text())); });
+    Tab.Sheet->installEventFilter(P.Window);
+    P.Tabs->addTab(Tab.Sheet, TabText(Source.Caption));
+    P.History->SetView(Index, Tab.View);
+    Size(Tab);
+    return Tab;
+}
+
+void TOwnTabs::Arrange(int Width, int Height, int LinkY)
+{
+    FWidth = Width;
+    FHeight = Height;
+    FLinkY = LinkY;
+    for (auto& [Source, Tab] : FTabs)
+        Size(Tab);
+}
+
+void TOwnTabs::Size(TTab& Tab) const
+{
+    if (FWidth == 0)
+        return;
+    Tab.Link->move(Tab.Link->x(), FLinkY);
+    Tab.View->resize(std::abs(FWidth - 48), std::abs(FHeight - 148));
+    Tab.Sheet->resize(std::abs(FWidth - 32), std::abs(FHeight - 123));
+}
+
+// The tab goes; a download still running for it ends unheard.
+void TOwnTabs::Drop(int Source)
+{
+    P.History->Forget(Source);
+    P.Watch->Forget(Source);
+    std::erase(FWaiting, Source);
+    // Out of the list first: the tab control shows another page while this one goes.
+    QWidget* Sheet = FTabs.at(Source).Sheet;
+    FTabs.erase(Source);
+    delete Sheet;
+}
+
+void TOwnTabs::Start(int Source)
+{
+    TTab& Tab = FTabs.at(Source);
+    ++FRunning;
+    try {
+        Tab.Worker = P.Round->Launch(
+            {.Source = Source,
+             .Address = Tab.Source.Address,
+             .StartMarker = Tab.Source.StartText,
+             .EndMarker = Tab.Source.EndText},
+            [this, Source](TSciager* Worker) {
+                Worker->ProgressControl = P.Status;
+                Worker->ShowProgress = SourceOfTab(P.Tabs, P.Tabs->currentIndex()) == Source;
+            },
+            [this](const TRoundResult& Result) { Complete(Result); },
+            [this](const TRoundResult& Result) {
+                P.History->Kept(Result);
+                P.Requests->Completed(Result);
+            });
+    } catch (const std::system_error&) {
+        // No thread for this download: the source stays idle and the next refresh tries again.
+        --FRunning;
+        Tab.Busy = false;
+        Tab.Worker = nullptr;
+    }
+}
+
+void TOwnTabs::Complete(const TRoundResult& Result)
+{
+    --FRunning;
+    P.Requests->Ended(Result);
+    if (const auto Found = FTabs.find(Result.Source); Found != FTabs.end()) {
+        TTab& Tab = Found->second;
+        Tab.Busy = false;
+        Tab.Worker = nullptr;
+        if (Result.Outcome == TRoundOutcome::DownloadFailed)
+            P.Watch->Failed(Result.Source, LongTimeText(), Result.Failure());
+        else
+            Show(Tab, Result);
+    }
+    while (FRunning < MaxOwnDownloads && !FWaiting.empty()) {
+        const int Next = FWaiting.front();
+        FWaiting.pop_front();
+        Start(Next);
+    }
+    if (!Busy() && P.OnIdle)
+        P.OnIdle();
+}
+
+// The page file in the tab's view, as the five show theirs.
+void TOwnTabs::Show(TTab& Tab, const TRoundResult& Result)
+{
+    QString Failure = Result.Outcome == TRoundOutcome::WriteFailed ? Result.Failure() : QString();
+    if (Failure.isEmpty()) {
+        try {
+            Tab.View->Navigate(QFile::decodeName(Result.PagePath.c_str()));
+        } catch (const std::invalid_argument&) {
+            Failure = QStringLiteral("Błąd wyświetlania: przeglądarka odrzuciła adres");
+        }
+    }
+    const QString Time = LongTimeText();
+    const bool Shown = SourceOfTab(P.Tabs, P.Tabs->currentIndex()) == Result.Source;
+    if (!Failure.isEmpty()) {
+        if (Shown)
+            P.Status->setText(Result.Outcome == TRoundOutcome::WriteFailed
+                                  ? Result.Reason
+                                  : QStringLiteral("Nie można otworzyć strony"));
+        P.Watch->Failed(Result.Source, Time, Failure);
+        return;
+    }
+    Tab.LastUpdate = Time;
+    if (Shown)
+        ShowStatus(P.Tabs->currentIndex());
+    P.Watch->Shown(Result.Source, Time, Result.Changed, QString(), Result.Notifies());
+}
+
+bool TOwnTabs::ShowStatus(int Tab)
+{
+    const int Shown = SourceOfTab(P.Tabs, Tab);
+    for (auto& [Source, Own] : FTabs)
+        if (Own.Worker)
+            Own.Worker->ShowProgress = Source == Shown;
+    const auto Found = FTabs.find(Shown);
+    if (Found == FTabs.end())
+        return false;
+    P.Status->setText(Found->second.Worker ? Found->second.Worker->StatusText
+                                           : P.LastUpdatePrefix + Found->second.LastUpdate);
+    return true;
+}
+
+// Removes the source from the file after the user agrees, and its page file; its history stays.
+void TOwnTabs::Remove(int Source)
+{
+    if (!FTabs.contains(Source))
+        return;
+    const QString Caption = QString::fromStdString(FTabs.at(Source).Source.Caption);
+    if (QMessageBox::question(P.Window, QStringLiteral("Tickerwell"),
+                              QStringLiteral("Usunąć źródło „%1”? Jego plik strony zostanie usunięty, a "
+                                             "historia zostaje.")
+                                  .arg(Caption)) != QMessageBox::Yes)
+        return;
+    TSourcesFile File = LoadSourcesFile(OwnSourcesFileName);
+    if (File.Remove(Source + 1))
+        SaveSourcesFile(OwnSourcesFileName, File);
+    std::remove((P.PageFolder() + OwnPageFileName(Source + 1)).c_str());
+    Drop(Source);
+}

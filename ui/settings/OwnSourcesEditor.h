@@ -1,0 +1,95 @@
+// TOwnSourcesEditor: the settings dialog's side of one's own sources. They follow the five in the
+// dialog's source list; the one selected is edited here (caption, address, start and end texts, on):
+// "Pobierz" shows its page source, texts are taken from a selection in it with advice when one is not
+// unique, and the preview shows the UTF-8 page file a refresh would write. "Dodaj źródło" and "Usuń
+// źródło" change the list; Save writes what changed to zrodla.ini.
+#pragma once
+
+#include "OwnSources.h"
+
+#include <QWidget>
+#include <array>
+#include <map>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QLayout;
+class QPushButton;
+class QStackedWidget;
+class TPagePreview;
+class TPageSourceView;
+class TSciager;
+class TSourceRound;
+struct TRoundResult;
+
+class TOwnSourcesEditor : public QWidget
+{
+public:
+    // List is the dialog's source list, whose first rows are the five; the sources file is read from
+    // the working directory and its own sources added to List. Round downloads without writing.
+    TOwnSourcesEditor(QListWidget* List, TSourceRound* Round);
+    ~TOwnSourcesEditor() override;
+
+    // Lays out the dialog's sources page: the list with "Dodaj źródło" and "Usuń źródło" under it,
+    // beside the five's fields (Five) or this editor, whichever suits the source selected.
+    void LayOut(QWidget* Page, QLayout* Five);
+    // Row of the list is selected: true when it is one of one's own, which is then shown.
+    bool Select(int Row);
+    // The list row of source index Source, -1 when it is not listed.
+    int RowOf(int Source) const;
+    // The first row whose caption or address is refused, -1 when none is.
+    int RefusedRow() const;
+    // Writes the sources added, changed and removed here to the file as it is now; nothing when
+    // nothing changed. Throws ESourcesFile or EFileWrite.
+    void Save();
+
+    QPushButton* AddButton;
+    QPushButton* RemoveButton;
+    // Why the file could not be read; empty when it could.
+    QString FileNote;
+
+private:
+    struct TSetup
+    {
+        TOwnSource Source; // Id 0 until saved, for a source added here
+        int Key = 0;       // names the setup to its download
+        std::string Page;  // the downloaded page in line form
+        std::string ContentType;
+        QString Text; // the page decoded
+        QString Outcome;
+        TSciager* Worker = nullptr;
+    };
+
+    TSetup& Current() { return FSetups[static_cast<std::size_t>(FCurrent)]; }
+    void ShowRow(int Row);
+    void Edited();
+    void Add();
+    void Remove();
+    void Download();
+    void Downloaded(int Key, const TRoundResult& Result);
+    void Pick(int Text);
+    void ShowPage();
+    QString TextNote(int Text, const std::string& Value, std::ptrdiff_t Found) const;
+
+    QListWidget* FList;
+    QStackedWidget* FPanels = nullptr;
+    TSourceRound* FRound;
+    std::vector<TSetup> FSetups;
+    std::map<int, TOwnSource> FLoaded; // by id, as the file had them
+    std::vector<int> FRemoved;
+    int FCurrent = -1;
+    int FNextKey = 1;
+
+    std::array<QLineEdit*, 4> Fields; // caption, address, start text, end text
+    QCheckBox* OnBox;
+    QLabel* Refusal;
+    QPushButton* DownloadButton;
+    QLabel* OutcomeLabel;
+    TPageSourceView* PageSource;
+    std::array<QLabel*, 2> Notes;
+    TPagePreview* Preview;
+};
