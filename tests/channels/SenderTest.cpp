@@ -1,5 +1,4 @@
-// The channels' sends against servers on the loopback address: the exact requests of ntfy and a
-// webhook, retries of a failing server, time-outs of a silent one, TLS with and without the test CA.
+// The channels' sends against servers on the loopback address.
 #include "ChannelMessage.h"
 #include "ChannelSender.h"
 #include "LoopbackServer.h"
@@ -24,19 +23,10 @@ struct TQuickLimits
 
 TRefreshChanges TwoSources()
 {
-    return {QDateTime(QDate(2026, 3, 2), QTime(9, 30, 5), QTimeZone(3600)),
-            {{1,
-              QStringLiteral("Parkiet"),
-              QStringLiteral("https://www.parkiet.com/x"),
-              {QStringLiteral("WIG20 zyskał „dużo”: \"rekord\"\nna zamknięciu")},
-              2,
-              std::nullopt},
-             {3,
-              QStringLiteral("Stormer On-line"),
-              QStringLiteral("https://www.bankier.pl/y"),
-              {},
-              0,
-              QStringLiteral("KGHM")}}};
+    const TSourceChange Parkiet{
+        1, "Parkiet", "https://www.parkiet.com/x", {"WIG20 zyskał „dużo”: \"rekord\"\nna zamknięciu"}, 2, {}};
+    const TSourceChange Stormer{3, "Stormer On-line", "https://www.bankier.pl/y", {}, 0, "KGHM"};
+    return {QDateTime(QDate(2026, 3, 2), QTime(9, 30, 5), QTimeZone(3600)), {Parkiet, Stormer}};
 }
 
 // The request's head (up to the blank line) and its body.

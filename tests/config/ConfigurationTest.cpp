@@ -1,5 +1,4 @@
-// The configuration reader: line rules on files written byte by byte, files that are not files,
-// and the errors the user sees.
+// The configuration reader: line rules and the errors the user sees.
 #include "Configuration.h"
 #include "ReadValues.h"
 #include "TempDir.h"

@@ -1,5 +1,4 @@
-// The file of one's own sources: values that must read back unchanged, lines a person wrote that
-// a rewrite keeps, broken files named by line, and the atomic save with its backup.
+// The file of one's own sources: round trips, rewrites, broken files and the atomic save.
 #include "OwnSources.h"
 #include "AtomicFile.h"
 #include "IniValue.h"

@@ -1,5 +1,4 @@
-// The page files of sources 0 to 3 against golden files in tests/data/pages, whose sections hold
-// every link rewrite and near misses that must stay as they are.
+// The page files of sources 0 to 3 against golden files in tests/data/pages.
 #include "SourcePage.h"
 
 #include <filesystem>

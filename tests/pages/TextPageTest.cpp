@@ -1,5 +1,4 @@
-// The page path of sources of one's own: pages in UTF-8, ISO-8859-2 and Windows-1250 named by the
-// header or a meta tag or by nothing, cut between texts with Polish letters, and texts not found.
+// The page path of sources of one's own: charsets, cuts between texts, texts not found.
 #include "TextPage.h"
 
 #include <gtest/gtest.h>

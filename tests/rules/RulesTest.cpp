@@ -1,5 +1,4 @@
-// A source's rules on the passages of its page versions: ignored text, trigger words, new passages
-// only, bad expressions, the rules' entries in the sources' file, and the failing-source notices.
+// A source's rules: ignored text, trigger words, bad expressions, entries, failure notices.
 #include "FailureStreak.h"
 #include "RuleDecision.h"
 

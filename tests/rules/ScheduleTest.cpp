@@ -1,6 +1,4 @@
-// The schedule of the automatic refreshes on a fake clock in Europe/Warsaw: the hours, the weekdays,
-// the interval, nights, the daylight-saving changes, sleep and wake, and the schedule in the
-// settings.
+// The schedule of the automatic refreshes in Europe/Warsaw time.
 #include "Schedule.h"
 #include "ScheduleSettings.h"
 #include "TempDir.h"
