@@ -104,22 +104,6 @@ TEST(ChannelSender, FailingAndSilentServersEndInAFailureAfterThreeTries)
     Server.Release();
 }
 
-TEST(ChannelSender, TlsIsVerifiedAgainstTheTrustedAuthority)
-{
-    TLoopbackServer Secure(TTlsFiles{TKW_TLS_DATA_DIR "/server.pem", TKW_TLS_DATA_DIR "/server-key.pem"});
-    Secure.Serve("/topic", {200, "{}"});
-    const TChannel Channel{TChannelKind::Ntfy, QString::fromStdString(Secure.Url("/topic"))};
-    TQuickLimits Limits;
-    const TSendResult Refused = SendToChannel(Channel, {}, TestChanges());
-    EXPECT_FALSE(Refused.Sent);
-    EXPECT_EQ(Refused.Reason, QStringLiteral("nie można potwierdzić certyfikatu serwera"));
-    SetChannelCaFile(TKW_TLS_DATA_DIR "/ca.pem");
-    const TSendResult Trusted = SendToChannel(Channel, {}, TestChanges());
-    SetChannelCaFile({});
-    EXPECT_TRUE(Trusted.Sent) << Trusted.Reason.toStdString();
-    EXPECT_EQ(Secure.RequestCount("/topic"), 1);
-}
-
 TEST(ChannelSender, AddressesAreCheckedBeforeAnySendAndPlainMailOnlyGoesToALocalRelay)
 {
     const QStringList To{"ty@example.org"};

@@ -48,12 +48,8 @@ TEST(ConfigurationWriter, ReplacesTheSourcesLinesAndKeepsEveryOtherByte)
     for (int Line = 1; Line <= 15; ++Line)
         Fifteen += "L" + std::to_string(Line) + "\r\n";
     const std::string NewLines = "http://n/\r\n<n>\r\n</n>\r\n";
-    const struct
-    {
-        std::string Old;
-        int Source;
-        std::string Expected;
-    } Cases[] = {
+    // The old file, the source written, the new file.
+    const std::tuple<std::string, int, std::string> Cases[] = {
         {Fifteen, 1, "L1\r\nL2\r\nL3\r\n" + NewLines + Fifteen.substr(24)},
         // Lone CRs stay lone; the lines written end in CR LF.
         {"a\rb\rc\rd\r", 0, NewLines + "d\r"},
@@ -75,15 +71,14 @@ TEST(ConfigurationWriter, ReplacesTheSourcesLinesAndKeepsEveryOtherByte)
     };
     TTempDir Dir;
     const TWorkingDirectory Work(Dir.Path());
-    for (const auto& Case : Cases) {
-        Dir.Write("dane.txt", Case.Old);
-        SaveSources("dane.txt", Only(Case.Source));
-        EXPECT_EQ(Dir.Read("dane.txt"), Case.Expected) << "written over " << testing::PrintToString(Case.Old);
-        EXPECT_EQ(Dir.Read("dane.txt.bak"), Case.Old) << "the previous file is the backup";
+    for (const auto& [Old, Source, Expected] : Cases) {
+        Dir.Write("dane.txt", Old);
+        SaveSources("dane.txt", Only(Source));
+        EXPECT_EQ(Dir.Read("dane.txt"), Expected) << "written over " << testing::PrintToString(Old);
+        EXPECT_EQ(Dir.Read("dane.txt.bak"), Old) << "the previous file is the backup";
         const std::vector<std::string> Read = Values(Dir.Path() / "dane.txt");
-        EXPECT_EQ(
-            std::vector<std::string>(Read.begin() + 3 * Case.Source, Read.begin() + 3 * Case.Source + 3),
-            (std::vector<std::string>{"http://n/", "<n>", "</n>"}))
+        EXPECT_EQ(std::vector<std::string>(Read.begin() + 3 * Source, Read.begin() + 3 * Source + 3),
+                  (std::vector<std::string>{"http://n/", "<n>", "</n>"}))
             << "what a refresh reads of the source";
     }
     EXPECT_EQ(Listing(Dir), (std::vector<std::string>{"dane.txt", "dane.txt.bak"}))

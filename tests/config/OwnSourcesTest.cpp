@@ -137,11 +137,7 @@ TEST(OwnSources, ABrokenFileIsNamedWithItsLineAndWhatIsWrong)
 {
     const std::string Source = "[6]\ncaption = a\naddress = http://a/\n";
     const std::string Captions41 = std::string(40, 'x') + "ż";
-    const struct
-    {
-        std::string Text;
-        std::string Message;
-    } Cases[] = {
+    const std::pair<std::string, std::string> Cases[] = {
         {"next-id = 7\ncaption\n", "zrodla.ini, wiersz 2: brak znaku „=”"},
         {"[6\n", "zrodla.ini, wiersz 1: nagłówek sekcji nie kończy się znakiem „]”"},
         {"[ ]\n", "wiersz 1: sekcja bez nazwy"},
@@ -163,9 +159,8 @@ TEST(OwnSources, ABrokenFileIsNamedWithItsLineAndWhatIsWrong)
         {"[6]\ncaption = a\n", "wiersz 1: w sekcji [6] brak klucza „address”"},
         {"# \xB3\xF3\x64\x9F\n", "wiersz 1: to nie jest tekst UTF-8"},
     };
-    for (const auto& Case : Cases)
-        EXPECT_NE(Broken(Case.Text).find(Case.Message), std::string::npos)
-            << Case.Text << "\ngave: " << Broken(Case.Text) << "\nexpected: " << Case.Message;
+    for (const auto& [Text, Message] : Cases)
+        EXPECT_NE(Broken(Text).find(Message), std::string::npos) << Text << "\ngave: " << Broken(Text);
 
     // Forty characters are a caption; the keys of the five's sections and of other sections are free.
     EXPECT_EQ(Broken("[6]\ncaption = " + std::string(39, 'x') +
