@@ -107,8 +107,6 @@ TEST(ChannelSender, FailingAndSilentServersEndInAFailureAfterThreeTries)
 TEST(ChannelSender, AddressesAreCheckedBeforeAnySendAndPlainMailOnlyGoesToALocalRelay)
 {
     const QStringList To{"ty@example.org"};
-    EXPECT_EQ(ChannelProblem({TChannelKind::Webhook, "ftp://example.org/x"}),
-              QStringLiteral("adres musi zaczynać się od http:// lub https://"));
     EXPECT_EQ(ChannelProblem({TChannelKind::Email, "smtps://mail.example.org"}),
               QStringLiteral("brak adresu odbiorcy (--to)"));
     EXPECT_EQ(

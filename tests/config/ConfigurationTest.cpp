@@ -58,7 +58,6 @@ TEST(Configuration, ErrorsCarryTheUsersMessageAndWhatIsNoFileIsRefusedWithoutWai
     Dir.Write("file", "x");
     ASSERT_EQ(mkfifo((Dir.Path() / "pipe").c_str(), 0644), 0);
     const std::pair<std::filesystem::path, std::string> Cases[] = {
-        {Dir.Path() / "dane.txt", "2 File not found"},
         {Dir.Path() / "file" / "dane.txt", "2 File not found"},
         {Dir.Path() / std::string(5000, 'n'), "3 Invalid filename"},
         {Dir.Path(), "5 File access denied"},

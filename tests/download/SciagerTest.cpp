@@ -25,8 +25,7 @@ struct TEnd
     QString Status;
 };
 
-// Downloads Url, in file mode into File when one is given, with its status steps shown in Progress;
-// how the worker ended.
+// How the worker ended downloading Url (into File when one is given, with its steps in Progress).
 TEnd Download(const std::string& Url, const std::string& File = "", QLabel* Progress = nullptr)
 {
     std::optional<TEnd> Outcome;

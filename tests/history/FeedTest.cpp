@@ -15,8 +15,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-// What feedparser makes of the feed at Path: bozo, and per entry its title, link, id, updated time
-// (seconds since the epoch) and content.
+// What feedparser makes of the feed at Path: bozo, and per entry its title, link, id, time, content.
 QJsonObject ParseFeed(const QString& Path)
 {
     QProcess Python;

@@ -81,7 +81,6 @@ TEST_F(ScheduleTest, TicksRefreshOnlyWhenAPointPassedAndOnceAfterWakingInsideThe
     };
     for (const auto& [What, Last, Now, Due] : Cases)
         EXPECT_EQ(RefreshDue(WorkHours, Last, Now), Due) << What;
-    EXPECT_TRUE(RefreshDue(TSchedule{}, At(12, "03:00"), At(12, "03:00:01"))) << "always: every tick";
     EXPECT_EQ(NextRefreshText(At(9, "17:05:59")), "następne odświeżenie: śr 17:05");
 }
 
