@@ -1,6 +1,5 @@
 // The configuration reader: line rules and the errors the user sees.
 #include "Configuration.h"
-#include "ReadValues.h"
 #include "TempDir.h"
 
 #include <fcntl.h>
@@ -9,6 +8,15 @@
 #include <sys/stat.h>
 
 namespace {
+// The fifteen values of the file at Path as a refresh reads them.
+std::vector<std::string> Values(const std::filesystem::path& Path)
+{
+    std::vector<std::string> Out;
+    LoadConfiguration(Path.string(),
+                      [&](int, TConfigField, const std::string& Value) { Out.push_back(Value); });
+    return Out;
+}
+
 // The error reading Path, "read" when there was none, "blocked" when the reader waits.
 std::string ErrorOf(const std::filesystem::path& Path)
 {

@@ -59,8 +59,6 @@ TEST(PassageDiff, FindsNewAndRemovedPassages)
         {"moved", "<p>a</p><p>b</p><p>c</p>", "<p>c</p><p>a</p><p>b</p>", {}, 0},
         {"moved and changed", "<p>a</p><p>b</p>", "<p>b2</p><p>a</p>", {"b2"}, 1},
         {"a repeated passage added once more", "<p>-</p><p>a</p>", "<p>-</p><p>a</p><p>-</p>", {"-"}, 0},
-        {"white space only", "<p>a  b</p><li>c</li>", "<p>\r\n a b </p>\n<li> c\t</li>", {}, 0},
-        {"entities", "<p>a &amp; b&nbsp;c</p>", "<p>a &#38; b c</p>", {}, 0},
         {"the markup changed, the text not", "<p>a <b>b</b></p>", "<p class=x>a b</p>", {}, 0},
         {"an empty old version", "", "<p>a</p><p>b</p>", {"a", "b"}, 0},
         {"both empty", "", "", {}, 0},
