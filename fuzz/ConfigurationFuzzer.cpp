@@ -1,7 +1,5 @@
-// Fuzz target for the configuration reader: the input is the whole dane.txt. Each input is read
-// as it is and behind a long first line that puts its first CR or byte 26 on the last byte of the
-// reader's first 64 KiB read, so that a CR LF split across two reads is reached. Both readings must
-// store fifteen values in source order that follow the line rules applied straight to the bytes.
+// Fuzz target for the configuration reader: fifteen values by the line rules, also with a CR LF
+// split across the reader's first two reads.
 #include "Configuration.h"
 #include "FuzzCheck.h"
 

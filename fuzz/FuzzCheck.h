@@ -1,5 +1,4 @@
-// FUZZ_CHECK: a failed check names the condition and aborts, so libFuzzer keeps the input as a
-// crash; assert would be compiled out of the optimised fuzz build.
+// FUZZ_CHECK: names the failed condition and aborts (assert is compiled out of the fuzz build).
 #pragma once
 
 #include <cstdio>

@@ -1,7 +1,5 @@
-// Fuzz target for the frame list's stored form: the input is the stored data. It is read from a
-// buffer that knows its size and from a pipe-like device that does not, in bounded pieces; both
-// reads agree, and each either succeeds or raises EReadError and leaves the list empty. A list that
-// was read writes back exactly the bytes it took and reads again to the same count.
+// Fuzz target for the frame list's stored form: buffer and pipe reads agree, fail cleanly, and
+// a list read writes back the bytes it took.
 #include "FuzzCheck.h"
 #include "PipeDevice.h"
 #include "VelorIconList.h"

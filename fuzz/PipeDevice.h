@@ -1,5 +1,4 @@
-// TPipeDevice: a read-only device that, like a pipe, cannot tell how much data is left; it notes the
-// largest read it was asked for and how much was taken.
+// TPipeDevice: a read-only sequential device that notes its largest read and what was taken.
 #pragma once
 
 #include <QIODevice>

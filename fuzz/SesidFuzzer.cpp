@@ -1,6 +1,4 @@
-// Fuzz target for the session id taken from the index page: the input is the page. The id is what
-// stands before the first quote within 100 characters after the marker (without a marker, from
-// character 28 on); none when no quote comes within them.
+// Fuzz target for the session id of the index page, against a plain reference.
 #include "FuzzCheck.h"
 #include "IndexPage.h"
 

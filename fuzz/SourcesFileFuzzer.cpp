@@ -1,6 +1,4 @@
-// Fuzz target for the file of one's own sources: the input is the whole file. A file that reads
-// must be written back byte for byte while nothing changes, and a source added with texts taken
-// from the input must read back unchanged after the rewrite. A broken file must only be refused.
+// Fuzz target for the file of one's own sources: rewrites keep the file, added texts read back.
 #include "FuzzCheck.h"
 #include "OwnSources.h"
 

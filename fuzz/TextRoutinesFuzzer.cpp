@@ -1,6 +1,5 @@
-// Fuzz target for the text routines. The input is Pattern, byte 0xFF, Replacement, byte 0xFF, Text
-// (missing parts are empty); CutBetweenMarkers takes Pattern and Replacement as its markers. The
-// results must equal those of plain bytewise references.
+// Fuzz target for the text routines against bytewise references; input: Pattern 0xFF Replacement
+// 0xFF Text.
 #include "FuzzCheck.h"
 #include "TextRoutines.h"
 

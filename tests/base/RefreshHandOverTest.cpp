@@ -1,6 +1,4 @@
-// The single-copy socket's refresh hand-over between two copies in one process: the request and its
-// reply, the plain connection of older copies that asks for the window, and the replies when no
-// copy listens or the listening one ends without answering.
+// The refresh hand-over between two copies over the single-copy socket.
 #include "SingleInstance.h"
 #include "TempDir.h"
 #include "WaitUntil.h"

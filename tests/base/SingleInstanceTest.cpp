@@ -1,6 +1,4 @@
-// One running copy per program folder, with the real program on an X server of its own under a
-// window manager: a socket left by a crash does not block the first start, and a second start
-// ends with 0 after bringing the first copy's window back from the tray.
+// One running copy per program folder, with the real program on an X server of its own.
 #include "SingleInstance.h"
 #include "TempDir.h"
 #include "WaitUntil.h"

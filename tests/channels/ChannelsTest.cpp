@@ -1,5 +1,4 @@
-// The channels' thread: a secret kept for the session only goes with the message and never into the
-// settings file, the last result is kept, and closing ends a send to a silent server at once.
+// The channels' thread: session secrets, the kept result, and closing during a send.
 #include "Channels.h"
 #include "LoopbackServer.h"
 #include "SecretStore.h"

@@ -1,6 +1,4 @@
-// E-mail through a mail server on the loopback address that requires STARTTLS: the headers, the
-// subject in RFC 2047 words, the UTF-8 body, a refused login named in the result, and no mail to a
-// server whose certificate is not trusted.
+// E-mail through a loopback mail server that requires STARTTLS.
 #include "ChannelMessage.h"
 #include "ChannelSender.h"
 
@@ -56,15 +54,13 @@ TEST(ChannelMail, GoesOverTrustedStartTlsWithEncodedSubjectAndUtf8Body)
     TMailServer Server;
     ASSERT_NE(Server.Port, 0) << "the loopback mail server (python3-aiosmtpd) did not start";
     SetChannelCaFile(TKW_TLS_DATA_DIR "/ca.pem");
-    const TRefreshChanges Changes{QDateTime(QDate(2026, 3, 2), QTime(9, 30), QTimeZone(3600)),
-                                  {{1,
-                                    QStringLiteral("Giełda — Złoty"),
-                                    QStringLiteral("https://www.parkiet.com/x"),
-                                    {QStringLiteral("Złoty słabnie; WIG20 −1,5%")},
-                                    0,
-                                    std::nullopt}}};
-    const TSendResult Sent =
-        SendToChannel(Mail(Server.Port, QStringLiteral("tester")), QStringLiteral("sekret"), Changes);
+    const TRefreshChanges Changes{
+        QDateTime(QDate(2026, 3, 2), QTime(9, 30), QTimeZone(3600)),
+        {{1, "Giełda — Złoty", "https://www.parkiet.com/x", {"Złoty słabnie; WIG20 −1,5%"}, 0, {}}}};
+    const auto Send = [&](const QString& Password) {
+        return SendToChannel(Mail(Server.Port, QStringLiteral("tester")), Password, Changes);
+    };
+    const TSendResult Sent = Send(QStringLiteral("sekret"));
     EXPECT_TRUE(Sent.Sent) << Sent.Reason.toStdString();
     const QJsonObject Received = Server.Next();
     EXPECT_TRUE(Received[QStringLiteral("tls")].toBool()) << "the mail went before STARTTLS";
@@ -83,14 +79,12 @@ TEST(ChannelMail, GoesOverTrustedStartTlsWithEncodedSubjectAndUtf8Body)
               QStringLiteral("Giełda — Złoty\n+ Złoty słabnie; WIG20 −1,5%\nhttps://www.parkiet.com/x"));
 
     SetDefaultSendLimits({std::chrono::seconds(5), std::chrono::seconds(10), 1, {}});
-    const TSendResult Refused =
-        SendToChannel(Mail(Server.Port, QStringLiteral("tester")), QStringLiteral("złe"), Changes);
+    const TSendResult Refused = Send(QStringLiteral("złe"));
     SetChannelCaFile({});
     EXPECT_FALSE(Refused.Sent);
     EXPECT_EQ(Refused.Reason, QStringLiteral("serwer odrzucił logowanie"));
     // Without the test's own authority the server's certificate is not trusted and STARTTLS fails.
-    const TSendResult Untrusted =
-        SendToChannel(Mail(Server.Port, QStringLiteral("tester")), QStringLiteral("sekret"), Changes);
+    const TSendResult Untrusted = Send(QStringLiteral("sekret"));
     SetDefaultSendLimits({});
     EXPECT_EQ(Untrusted.Reason, QStringLiteral("nie można potwierdzić certyfikatu serwera"));
 }

@@ -1,7 +1,5 @@
 #!/usr/bin/python3
-# A mail server on 127.0.0.1 for the channel tests: STARTTLS with the test certificate, required
-# before a login, which takes only the user "tester" with the password "sekret". Prints its port,
-# then one JSON line per message received (sender, recipients, the raw mail).
+# A STARTTLS mail server on 127.0.0.1 (login tester/sekret): prints its port, then a JSON line per mail.
 import json, socket, ssl, sys
 from aiosmtpd.controller import Controller
 from aiosmtpd.smtp import AuthResult

@@ -1,7 +1,5 @@
-// The configuration reader: line rules on files written byte by byte, files that are not files,
-// and the errors the user sees.
+// The configuration reader: line rules and the errors the user sees.
 #include "Configuration.h"
-#include "ReadValues.h"
 #include "TempDir.h"
 
 #include <fcntl.h>
@@ -10,6 +8,15 @@
 #include <sys/stat.h>
 
 namespace {
+// The fifteen values of the file at Path as a refresh reads them.
+std::vector<std::string> Values(const std::filesystem::path& Path)
+{
+    std::vector<std::string> Out;
+    LoadConfiguration(Path.string(),
+                      [&](int, TConfigField, const std::string& Value) { Out.push_back(Value); });
+    return Out;
+}
+
 // The error reading Path, "read" when there was none, "blocked" when the reader waits.
 std::string ErrorOf(const std::filesystem::path& Path)
 {
@@ -59,7 +66,6 @@ TEST(Configuration, ErrorsCarryTheUsersMessageAndWhatIsNoFileIsRefusedWithoutWai
     Dir.Write("file", "x");
     ASSERT_EQ(mkfifo((Dir.Path() / "pipe").c_str(), 0644), 0);
     const std::pair<std::filesystem::path, std::string> Cases[] = {
-        {Dir.Path() / "dane.txt", "2 File not found"},
         {Dir.Path() / "file" / "dane.txt", "2 File not found"},
         {Dir.Path() / std::string(5000, 'n'), "3 Invalid filename"},
         {Dir.Path(), "5 File access denied"},

@@ -1,5 +1,4 @@
-// The download worker against the loopback server: which transfers count as a success, what it
-// read, and which certificates it trusts.
+// The download worker against the loopback server.
 #include "Sciager.h"
 #include "ClosedPort.h"
 #include "HttpSession.h"
@@ -21,10 +20,12 @@ struct TEnd
     bool Success;
     std::string Text;
     std::string Reason; // the failure as the user reads it
+    TFailure Failure = TFailure::None;
+    std::int64_t Bytes = 0;
+    QString Status;
 };
 
-// Downloads Url, in file mode into File when one is given, with its status steps shown in Progress;
-// how the worker ended.
+// How the worker ended downloading Url (into File when one is given, with its steps in Progress).
 TEnd Download(const std::string& Url, const std::string& File = "", QLabel* Progress = nullptr)
 {
     std::optional<TEnd> Outcome;
@@ -37,7 +38,8 @@ TEnd Download(const std::string& Url, const std::string& File = "", QLabel* Prog
         Worker->FileName = File;
     }
     Worker->OnTerminate = [&](TSciager* Sender) {
-        Outcome = {Sender->Success(), Sender->ResultText(), DescribeFailure(Sender->Outcome())};
+        Outcome = {Sender->Success(),         Sender->ResultText(),    DescribeFailure(Sender->Outcome()),
+                   Sender->Outcome().Failure, Sender->BytesReceived(), Sender->StatusText};
     };
     Worker->Start();
     EXPECT_TRUE(WaitUntil([&] { return Outcome.has_value(); })) << Url;
@@ -100,4 +102,28 @@ TEST(Sciager, OnlyACompleteTransferWithAGoodStatusIsASuccess)
     QLabel Progress;
     EXPECT_FALSE(Download(Server.Url("/page"), Dir.Dir() + "missing/page.htm", &Progress).Success);
     EXPECT_EQ(Progress.text(), QString()) << "no status step without a file to download into";
+}
+
+TEST(Sciager, AnEndlessOrCrawlingBodyFailsWithinItsLimit)
+{
+    const std::string Endless(16 << 20, 'x'); // longer than any limit lets through
+    TLoopbackServer Server;
+    Server.Serve("/big", {.Body = Endless});
+    Server.Serve("/crawl",
+                 {.Body = Endless, .Fault = TFault::Trickle, .TrickleChunk = 1, .TrickleDelay = 20ms});
+    const THttpSession::TLimits Saved = THttpSession::DefaultLimits();
+    const std::tuple<const char*, THttpSession::TLimits, TFailure> Rows[] = {
+        {"/big", {.MaxBody = 64 << 10}, TFailure::TooLarge},
+        {"/crawl", {.MaxDuration = 300ms}, TFailure::TooLong},
+    };
+    for (const auto& [Path, Limits, Failure] : Rows) {
+        THttpSession::SetDefaultLimits(Limits);
+        const TEnd End = Download(Server.Url(Path));
+        THttpSession::SetDefaultLimits(Saved);
+        EXPECT_FALSE(End.Success) << Path;
+        EXPECT_EQ(End.Failure, Failure) << Path;
+        EXPECT_GT(End.Bytes, 0) << Path;
+        EXPECT_LE(End.Bytes, Limits.MaxBody) << Path << ": a read past the limit was kept";
+        EXPECT_EQ(End.Status, QStringLiteral("Ściąganie zakończone")) << Path;
+    }
 }

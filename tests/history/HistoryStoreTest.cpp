@@ -1,10 +1,10 @@
-// The history store on real SQLite files in a temporary folder: versions kept once, the baseline,
-// the bounds, a damaged file moved aside, a folder that cannot be written and two writers at once.
+// The history store on real SQLite files in a temporary folder.
 #include "HistoryStore.h"
 #include "TempDir.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -89,47 +89,27 @@ TEST_F(THistoryStoreTest, KeepsTheNewestVersionsOfTheDaysKept)
 
 TEST_F(THistoryStoreTest, MovesADamagedFileAsideAndStartsAnew)
 {
-    struct TDamage
-    {
-        const char* What;
-        std::function<QByteArray(const QByteArray& Good)> Make;
-    };
-    const TDamage Damages[] = {
-        {"not SQLite",
-         [](const QByteArray&) { return QByteArray("dane.txt, not a database\r\n").repeated(300); }},
-        {"pages cut off", [](const QByteArray& Good) { return Good.left(Good.size() / 2 + 100); }},
-        {"pages overwritten",
-         [](const QByteArray& Good) { return Good.left(4096) + QByteArray(Good.size() - 4096, '\x5a'); }},
-    };
-    QByteArray Good;
     {
         THistoryStore Store(Path(), QStringLiteral("/prog/"));
         for (int Version = 0; Version < 40; ++Version)
             Store.Add(0, PageWith(QString(2000, QLatin1Char('a' + Version % 26)) + QString::number(Version)),
                       Now());
     }
-    {
-        QFile File(Path());
-        ASSERT_TRUE(File.open(QIODevice::ReadOnly));
-        Good = File.readAll();
-    }
-    for (const TDamage& Damage : Damages) {
-        SCOPED_TRACE(Damage.What);
+    const QByteArray Good = QByteArray::fromStdString(Dir.Read("history.sqlite"));
+    // Not SQLite at all, its pages cut off, its pages overwritten.
+    for (const QByteArray& Damaged :
+         {QByteArray("dane.txt, not a database\r\n").repeated(300), Good.left(Good.size() / 2 + 100),
+          Good.left(4096) + QByteArray(Good.size() - 4096, '\x5a')}) {
         QFile::remove(Path() + "-wal");
         QFile::remove(Path() + "-shm");
-        QFile File(Path());
-        ASSERT_TRUE(File.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        const QByteArray Damaged = Damage.Make(Good);
-        File.write(Damaged);
-        File.close();
+        Dir.Write("history.sqlite", Damaged.toStdString());
 
         THistoryStore Store(Path(), QStringLiteral("/prog/"));
         EXPECT_EQ(Store.Error(), QString());
         ASSERT_TRUE(Store.MovedAside().startsWith(Path() + ".corrupt-")) << Store.MovedAside().toStdString();
-        QFile Aside(Store.MovedAside());
-        ASSERT_TRUE(Aside.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(Aside.readAll() == Damaged) << "the damaged file was not kept as it was";
-        Aside.remove();
+        const std::string Aside = QFileInfo(Store.MovedAside()).fileName().toStdString();
+        EXPECT_TRUE(Dir.Read(Aside) == Damaged.toStdString()) << "the damaged file was not kept as it was";
+        QFile::remove(Store.MovedAside());
         EXPECT_TRUE(Store.Versions().empty());
         const TAddResult First = Store.Add(0, PageWith("fresh"), Now());
         EXPECT_TRUE(First.Stored);

@@ -1,5 +1,4 @@
-// Markers picked from a selection in stored pages, as the settings dialog shows them: the charset,
-// the bytes behind the selected text, and the lengthening of a marker found too early.
+// Markers picked from a selection in stored pages.
 #include "MarkerPick.h"
 #include "PageCharset.h"
 #include "TextRoutines.h"

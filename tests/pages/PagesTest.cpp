@@ -1,5 +1,4 @@
-// The page files of sources 0 to 3 against golden files in tests/data/pages, whose sections hold
-// every link rewrite and near misses that must stay as they are.
+// The page files of sources 0 to 3 against golden files in tests/data/pages.
 #include "SourcePage.h"
 
 #include <filesystem>
@@ -13,9 +12,7 @@ TEST(Pages, PageFilesMatchGoldenFiles)
         EXPECT_TRUE(In) << Name;
         return std::string(std::istreambuf_iterator<char>(In), {});
     };
-    // Each page holds its markers twice (source 2's end marker also before the first start marker):
-    // the first start marker and the first end marker after it decide. Then an absent start marker,
-    // and an absent end marker.
+    // Markers that each page holds twice, then an absent start marker and an absent end marker.
     const std::array<const char*, 4> Markers[] = {
         {"<!-- komentarz -->", "<!-- /komentarz -->", "<!-- brak -->", "<!-- koniec -->"},
         {"<td class=\"komentarz\">", "</td>", "<td class=\"brak\">", "</div>"},

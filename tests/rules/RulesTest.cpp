@@ -1,5 +1,4 @@
-// A source's rules on the passages of its page versions: ignored text, trigger words, new passages
-// only, bad expressions, the rules' entries in the sources' file, and the failing-source notices.
+// A source's rules: ignored text, trigger words, bad expressions, entries, failure notices.
 #include "FailureStreak.h"
 #include "RuleDecision.h"
 
@@ -51,12 +50,8 @@ TEST(RuleDecision, IgnoredTextIsNoChangeAndOnlyWhatMattersNotifies)
 TEST(RuleSet, StripsWhatAnyRuleMatchesInEachPassageAlone)
 {
     const QString Lone(QChar(0xDC00));
-    const struct
-    {
-        const char* What;
-        QStringList Ignore, Passages, Left;
-        QList<int> Touched;
-    } Cases[] = {
+    // What, the ignore rules, the passages, what is left of them, the passages touched.
+    const std::tuple<const char*, QStringList, QStringList, QStringList, QList<int>> Cases[] = {
         // clang-format off
         {"overlapping matches of two rules", {"b+c", "ab"}, {"xabbcx", "abc"}, {"xx"}, {0, 1}},
         {"the same, rules swapped", {"ab", "b+c"}, {"xabbcx", "abc"}, {"xx"}, {0, 1}},
@@ -69,21 +64,17 @@ TEST(RuleSet, StripsWhatAnyRuleMatchesInEachPassageAlone)
         {"lone surrogates", {"x.", "^b"}, {QStringLiteral("ax") + QChar(0xD800) + "c", Lone + "b"}, {"ac", Lone + "b"}, {0}},
         // clang-format on
     };
-    for (const auto& Case : Cases) {
-        const TStripped Stripped = TRuleSet({.Ignore = Case.Ignore}).Strip(Case.Passages);
-        EXPECT_EQ(Stripped.Passages, Case.Left) << Case.What;
-        EXPECT_EQ(Stripped.Touched, Case.Touched) << Case.What;
+    for (const auto& [What, Ignore, Passages, Left, Touched] : Cases) {
+        const TStripped Stripped = TRuleSet({.Ignore = Ignore}).Strip(Passages);
+        EXPECT_EQ(Stripped.Passages, Left) << What;
+        EXPECT_EQ(Stripped.Touched, Touched) << What;
     }
 }
 
 TEST(RuleSet, FindsTriggerWordsAsWholeWordsWithPolishLetters)
 {
-    const struct
-    {
-        QStringList Words;
-        QString Text;
-        QStringList Found;
-    } Cases[] = {
+    // The trigger words, the text, the words found in it.
+    const std::tuple<QStringList, QString, QStringList> Cases[] = {
         {{"zysk"}, "Żysk i żysk", {}},
         {{"żysk"}, "ŻYSK, zysk", {"ŻYSK"}},
         {{"zysk"}, "ZYSK! (zysk) zysku nadzysk ązysk zyską zysk_", {"ZYSK", "zysk"}},
@@ -92,11 +83,11 @@ TEST(RuleSet, FindsTriggerWordsAsWholeWordsWithPolishLetters)
         {{"zysk", "zysk netto"}, "zysk netto i zysk", {"zysk netto", "zysk"}},
         {{"S&P 500", "c++", " "}, "indeks S&P 500 i C++.", {"S&P 500", "C++"}},
     };
-    for (const auto& Case : Cases) {
+    for (const auto& [Words, Text, Expected] : Cases) {
         QStringList Found;
-        for (const TTriggerHit& Hit : TRuleSet({.Trigger = Case.Words}).Triggers(Case.Text))
-            Found << Case.Text.mid(Hit.Start, Hit.Length);
-        EXPECT_EQ(Found, Case.Found) << Case.Text.toStdString();
+        for (const TTriggerHit& Hit : TRuleSet({.Trigger = Words}).Triggers(Text))
+            Found << Text.mid(Hit.Start, Hit.Length);
+        EXPECT_EQ(Found, Expected) << Text.toStdString();
     }
     const QList<TTriggerHit> Hits =
         TRuleSet({.Trigger = {"spadek", "zysk"}}).Triggers(QStringList{"brak", "duży zysk", "spadek i zysk"});

@@ -1,6 +1,4 @@
-// The schedule of the automatic refreshes on a fake clock in Europe/Warsaw: the hours, the weekdays,
-// the interval, nights, the daylight-saving changes, sleep and wake, and the schedule in the
-// settings.
+// The schedule of the automatic refreshes in Europe/Warsaw time.
 #include "Schedule.h"
 #include "ScheduleSettings.h"
 #include "TempDir.h"
@@ -35,12 +33,7 @@ TEST_F(ScheduleTest, TheNextRefreshIsTheNextPointOfTheHoursGrid)
     const TSchedule Hourly{.Always = false, .Interval = 60};
     const TSchedule Night{.Always = false, .Days = 1u << 4, .From = QTime(22, 0), .To = QTime(6, 0)};
     const TSchedule WholeDay{.Always = false, .Days = 1u << 6, .From = QTime(9, 0), .To = QTime(9, 0)};
-    const struct
-    {
-        const char* What;
-        TSchedule Schedule;
-        QDateTime After, Next;
-    } Cases[] = {
+    const std::tuple<const char*, TSchedule, QDateTime, QDateTime> Cases[] = {
         {"always: the interval on", Ten, At(12, "03:01:30"), At(12, "03:11:30")},
         {"before the hours: their start", WorkHours, At(7, "07:00"), At(7, "08:30")},
         {"at the start: one interval on", WorkHours, At(7, "08:30"), At(7, "08:35")},
@@ -58,8 +51,8 @@ TEST_F(ScheduleTest, TheNextRefreshIsTheNextPointOfTheHoursGrid)
         {"over the autumn change", TSchedule{.Always = false, .Days = 0x7F}, At(24, "17:26", 10),
          At(25, "08:30", 10)},
     };
-    for (const auto& Case : Cases)
-        EXPECT_EQ(NextRefresh(Case.Schedule, Case.After), Case.Next) << Case.What;
+    for (const auto& [What, Schedule, After, Next] : Cases)
+        EXPECT_EQ(NextRefresh(Schedule, After), Next) << What;
 
     // Hourly through the night of a change: the grid steps in real hours.
     const TSchedule Change{
@@ -77,12 +70,7 @@ TEST_F(ScheduleTest, TheNextRefreshIsTheNextPointOfTheHoursGrid)
 
 TEST_F(ScheduleTest, TicksRefreshOnlyWhenAPointPassedAndOnceAfterWakingInsideTheHours)
 {
-    const struct
-    {
-        const char* What;
-        QDateTime Last, Now;
-        bool Due;
-    } Cases[] = {
+    const std::tuple<const char*, QDateTime, QDateTime, bool> Cases[] = {
         {"the start of the hours", At(7, "08:29:00"), At(7, "08:30:00.200"), true},
         {"a tick a moment early", At(7, "08:29:00"), At(7, "08:29:59"), false},
         {"between points", At(7, "08:30:01"), At(7, "08:31:01"), false},
@@ -91,9 +79,8 @@ TEST_F(ScheduleTest, TicksRefreshOnlyWhenAPointPassedAndOnceAfterWakingInsideThe
         {"asleep from Friday, woken on Saturday", At(11, "17:20"), At(12, "10:00"), false},
         {"and on Monday at the start", At(12, "10:00"), At(14, "08:30:05"), true},
     };
-    for (const auto& Case : Cases)
-        EXPECT_EQ(RefreshDue(WorkHours, Case.Last, Case.Now), Case.Due) << Case.What;
-    EXPECT_TRUE(RefreshDue(TSchedule{}, At(12, "03:00"), At(12, "03:00:01"))) << "always: every tick";
+    for (const auto& [What, Last, Now, Due] : Cases)
+        EXPECT_EQ(RefreshDue(WorkHours, Last, Now), Due) << What;
     EXPECT_EQ(NextRefreshText(At(9, "17:05:59")), "następne odświeżenie: śr 17:05");
 }
 

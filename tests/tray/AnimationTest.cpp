@@ -1,5 +1,4 @@
-// Icon animation on a recording tray: frames start once the icon is in the tray, advance on the
-// user-interface thread, and stop with the component.
+// Icon animation on a recording tray.
 #include "NtfyIcon.h"
 #include "RecordingTrayLayer.h"
 #include "VelorIconList.h"

@@ -1,5 +1,4 @@
-// The desktop notifier against notification services on a private session bus: bodies escaped
-// exactly when the service on the bus reads markup, or may.
+// The desktop notifier against notification services on a private session bus.
 #include "DesktopNotifier.h"
 #include "NtfyIcon.h"
 #include "PrivateBus.h"
