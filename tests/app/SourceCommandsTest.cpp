@@ -1,6 +1,4 @@
-// tickerwell --sources, --add-source, --remove-source, --set-source for one's own sources and the
-// rules of every source, without a display: the lines printed, the files written and the exit
-// statuses.
+// The source commands without a display: the lines printed, the files written, the exit statuses.
 #include "ProgramRun.h"
 
 #include <QFileInfo>

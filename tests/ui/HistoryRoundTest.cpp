@@ -1,11 +1,9 @@
-// A window round in which a section changes: the new passages marked in the visible tab and
-// counted in its tooltip, the page file untouched, the marks gone when the tab is left; then the
-// history window and the listing of the same versions.
+// A section that changes: its new passages marked in the visible tab and counted in its tooltip,
+// the page file untouched; then the history window and the listing of the same versions.
 #include "FormFixture.h"
 #include "HistoryList.h"
 #include "HistoryStore.h"
 #include "HistoryWindow.h"
-#include "SectionHistory.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -34,41 +32,35 @@ protected:
                                  "' ' + getComputedStyle(e).backgroundColor + ' ' + "
                                  "getComputedStyle(e).borderLeft).join('|')"));
     }
-    bool Settled()
+    // Refreshes source 0 alone on First, then on Second; true once Second's page is marked.
+    bool Change(const std::string& First, const std::string& Second)
     {
-        bool Done = false;
-        Form->History->AfterPending([&] { Done = true; });
-        return WaitUntil([&] { return Done; });
+        OnlyFirstSource();
+        WriteConfiguration();
+        Server.Serve("/s0", {.Body = First});
+        if (!RefreshAndWait("/s0", 1) || !Settled() || !WaitUntil([&] { return View(0)->Loaded(); }))
+            return false;
+        QObject Context;
+        bool Highlighted = false;
+        QObject::connect(View(0), &TWebBrowser::Highlighted, &Context, [&] { Highlighted = true; });
+        Server.Serve("/s0", {.Body = Second});
+        return RefreshAndWait("/s0", 2) && Settled() && WaitUntil([&] { return Highlighted; });
     }
 };
 
 TEST_F(THistoryRound, MarksTheChangedParagraphThenListsAndShowsBothVersions)
 {
-    OnlyFirstSource();
-    WriteConfiguration();
     const std::string First = PageOf(0, "<p>Rynek otwarty.</p><p>WIG bez zmian.</p><p>Koniec.</p>");
     const std::string Second =
         PageOf(0, "<p>Rynek otwarty.</p><p>WIG &amp; mWIG w g\xf3r\xea.</p><p>Koniec.</p>");
-    Server.Serve("/s0", {.Body = First});
-    ASSERT_TRUE(RefreshAndWait("/s0", 1));
-    ASSERT_TRUE(Settled());
-    ASSERT_TRUE(WaitUntil([&] { return View(0)->Loaded(); }));
-    int Highlighted = -1;
-    QObject::connect(View(0), &TWebBrowser::Highlighted, Form.get(),
-                     [&](int Marked) { Highlighted = Marked; });
-
-    Server.Serve("/s0", {.Body = Second});
-    ASSERT_TRUE(RefreshAndWait("/s0", 2));
-    ASSERT_TRUE(Settled());
-    ASSERT_TRUE(WaitUntil([&] { return Highlighted >= 0; })) << "the page was never marked";
+    ASSERT_TRUE(Change(First, Second)) << "the page was never marked";
     EXPECT_EQ(Marked(View(0)),
               QStringLiteral("WIG & mWIG w górę. rgb(255, 243, 176) 3px solid rgb(224, 168, 0)"));
     EXPECT_TRUE(PageFile(0) == PageFileOf(0, Second)) << "the page file changed with the marks";
     EXPECT_TRUE(Form->PageControl1->tabToolTip(0).endsWith(QStringLiteral("; 1 nowy fragment, 1 usunięty")))
         << Form->PageControl1->tabToolTip(0).toStdString();
 
-    // Leaving the tab takes the marks and the counts away; the next refresh of the same page, seen
-    // by then, marks nothing.
+    // Leaving the tab takes the marks away; a refresh of the same page, seen by then, marks nothing.
     Form->PageControl1->setCurrentIndex(1);
     EXPECT_FALSE(Form->PageControl1->tabToolTip(0).contains(QStringLiteral("fragment")));
     Form->PageControl1->setCurrentIndex(0);
@@ -185,27 +177,14 @@ TEST_F(THistoryRound, ADamagedOrUnwritableHistoryCostsNoPage)
 }
 } // namespace
 
-// A trigger word inside a marked passage is set in bold on a stronger yellow, on the screen too;
-// a word inside a longer one is not marked.
+// A trigger word in a marked passage is bold on a stronger yellow; one inside a longer word is not.
 TEST_F(THistoryRound, TriggerWordsStandOutInsideTheMarkedPassages)
 {
-    OnlyFirstSource();
-    WriteConfiguration();
     WorkDir.Write("zrodla.ini", "[1]\ntrigger = zysk netto\n");
-    Server.Serve("/s0", {.Body = PageOf(0, "<p>Rynek otwarty.</p>")});
-    ASSERT_TRUE(RefreshAndWait("/s0", 1));
-    ASSERT_TRUE(Settled());
-    ASSERT_TRUE(WaitUntil([&] { return View(0)->Loaded(); }));
-    int Highlighted = -1;
-    QObject::connect(View(0), &TWebBrowser::Highlighted, Form.get(),
-                     [&](int Marked) { Highlighted = Marked; });
-
-    Server.Serve("/s0",
-                 {.Body = PageOf(0, "<p>Rynek otwarty.</p><p style=\"font-size:48px\">Bank: ZYSK  netto w "
-                                    "g\xf3r\xea, nadzysk netto bez zmian.</p>")});
-    ASSERT_TRUE(RefreshAndWait("/s0", 2));
-    ASSERT_TRUE(Settled());
-    ASSERT_TRUE(WaitUntil([&] { return Highlighted >= 0; })) << "the page was never marked";
+    ASSERT_TRUE(Change(PageOf(0, "<p>Rynek otwarty.</p>"),
+                       PageOf(0, "<p>Rynek otwarty.</p><p style=\"font-size:48px\">Bank: ZYSK  netto w "
+                                 "g\xf3r\xea, nadzysk netto bez zmian.</p>")))
+        << "the page was never marked";
     EXPECT_EQ(
         Evaluate(View(0), QStringLiteral("Array.from(document.querySelectorAll('b.tkw-trigger'), e => "
                                          "e.textContent + ' ' + getComputedStyle(e).fontWeight).join('|')")),

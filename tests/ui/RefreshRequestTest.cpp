@@ -1,17 +1,12 @@
-// A shell's refresh handed to the running window over the single-copy socket: the window downloads
-// the sources asked for, writes and marks them as a press of its button would, leaves a download
-// in flight to run on, and answers with one line per source once every source is idle.
+// A shell's refresh handed to the running window: the sources asked for are refreshed as a press
+// would, a download in flight runs on, and the answer comes once every source is idle.
 #include "FormFixture.h"
 #include "SingleInstance.h"
 #include "SourceWatch.h"
 
 #include <future>
 
-namespace {
-class TRefreshRequest : public TFormFixture
-{
-};
-} // namespace
+using TRefreshRequest = TFormFixture;
 
 TEST_F(TRefreshRequest, ARefreshRequestRefreshesTheSourcesAskedForAndAnswersWhenAllAreIdle)
 {

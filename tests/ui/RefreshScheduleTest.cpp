@@ -1,6 +1,4 @@
-// The refresh timer on the real window by the schedule chosen on the options page, on a fake clock:
-// ticks outside the hours download nothing, the tray's tooltip names the next refresh, and a press
-// of the button refreshes whenever it comes; a failed channel's line stays beside it.
+// The refresh timer by the schedule chosen on the options page, on a fake clock, and the tray's tooltip.
 #include "RefreshSchedule.h"
 #include "Channels.h"
 #include "FormFixture.h"

@@ -1,14 +1,13 @@
-// The settings dialog on the real window: opened from its key, a source set up from its address
-// alone, saved, and refreshed as the preview showed it; the panel of a tab still empty; the
-// autostart entry the options page writes.
+// The settings dialog on the real window: a source set up from its address, saved and refreshed as
+// previewed; its rules; the empty tab's panel; the autostart entry.
 #include "SettingsDialog.h"
 #include "Autostart.h"
 #include "ClosedPort.h"
 #include "EmptyTabPanel.h"
 #include "FormFixture.h"
 #include "OwnSources.h"
-#include "SourceRules.h"
 #include "SourcePage.h"
+#include "SourceRules.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -33,7 +32,7 @@ protected:
     }
     QString Text(const char* Label) const { return Control<QLabel>(Label)->text(); }
 
-    // Opens the dialog with its key, the window's own: it works while the window is the active one.
+    // Opens the dialog with its key, which works while the window is active.
     bool OpenDialog()
     {
         Form->activateWindow();
@@ -141,8 +140,7 @@ TEST_F(TSettings, SourceSetUpFromItsAddressIsCutWhereTheUserPointed)
     EXPECT_EQ(Text("PreviewInfo"),
               QStringLiteral("Podgląd pliku 1wirek&borta.htm: %1 bajtów").arg(Expected.size()));
 
-    // A character the file cannot hold is refused beside its field, and nothing is saved. A marker
-    // edited by hand stays in the page's charset, so that it still matches.
+    // An unfit character is refused, nothing saved; a typed marker keeps the page's charset.
     auto* Field = Control<QLineEdit>("Address");
     Field->setFocus();
     QTest::sendKeyEvent(QTest::Click, Field, Qt::Key_unknown, QStringLiteral("☃"), Qt::NoModifier);
@@ -168,17 +166,12 @@ TEST_F(TSettings, SourceSetUpFromItsAddressIsCutWhereTheUserPointed)
     EXPECT_EQ(PageFile(0), Expected) << "the refresh writes the page the preview showed";
 }
 
-// The rules group: a bad expression is named at once and refused on saving; the check shows what
-// the rules make of the page fetched; "Zapisz" keeps them in zrodla.ini.
 TEST_F(TSettings, RulesAreCheckedAgainstThePageFetchedAndSaved)
 {
     Server.Serve("/page", {.Body = "<body><p>Kurs o 10:05</p><p>Rekordowy zysk</p><p>Bez zmian</p></body>"});
     WorkDir.Write("dane.txt", Server.Url("/page") + "\r\n<body>\r\n</body>\r\n" + std::string(24, '\n'));
     OnlyFirstSource();
-    Form->activateWindow();
-    EXPECT_TRUE(WaitUntil([this] { return Form->isActiveWindow(); }));
-    QTest::keyClick(Form.get(), Qt::Key_Comma, Qt::ControlModifier);
-    ASSERT_TRUE(WaitUntil([this] { return Dialog() != nullptr; }));
+    ASSERT_TRUE(OpenDialog());
     Control<QPushButton>("Download")->click();
     ASSERT_TRUE(WaitUntil([this] { return Text("Outcome").startsWith("HTTP 200"); }));
 
