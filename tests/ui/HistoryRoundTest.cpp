@@ -125,36 +125,27 @@ TEST_F(THistoryRound, MarksTheChangedParagraphThenListsAndShowsBothVersions)
 
 TEST_F(THistoryRound, ADamagedOrUnwritableHistoryCostsNoPage)
 {
-    struct TCase
-    {
-        const char* What;
-        std::function<void(const TTempDir& Data)> Prepare;
-        bool Aside; // the damaged file is moved aside; else the history is unavailable
-    };
-    const TCase Cases[] = {
-        {"a file where the folder should be",
-         [](const TTempDir& Data) { Data.Write("tickerwell", "a file"); }, false},
-        {"a damaged file",
-         [](const TTempDir& Data) {
-             std::filesystem::create_directory(Data.Path() / "tickerwell");
-             Data.Write("tickerwell/history.sqlite", std::string(4096, 'x'));
-         },
-         true},
-    };
     const QByteArray Before = qgetenv("XDG_DATA_HOME");
     std::error_code Ignored;
     OnlyFirstSource();
     WriteConfiguration();
-    for (const TCase& Case : Cases) {
-        SCOPED_TRACE(Case.What);
+    // A damaged file is moved aside; a file in place of the folder leaves the history unavailable.
+    for (const bool Damaged : {false, true}) {
+        const std::string What = Damaged ? "a damaged file" : "a file where the folder should be";
+        SCOPED_TRACE(What);
         const TTempDir Data;
-        Case.Prepare(Data);
+        if (Damaged) {
+            std::filesystem::create_directory(Data.Path() / "tickerwell");
+            Data.Write("tickerwell/history.sqlite", std::string(4096, 'x'));
+        } else {
+            Data.Write("tickerwell", "a file");
+        }
         qputenv("XDG_DATA_HOME", Data.Path().c_str());
         // A window of its own, whose history opens the database anew.
         Form = std::make_unique<TForm1>(nullptr, std::make_unique<TRecordingTrayLayer>());
         Form->ProgramDir = ProgramDir.Dir();
         Form->show();
-        const std::string Page = PageOf(0, std::string("<p>") + Case.What + "</p>");
+        const std::string Page = PageOf(0, "<p>" + What + "</p>");
         Server.Serve("/s0", {.Body = Page});
         ASSERT_TRUE(RefreshAndWait());
         ASSERT_TRUE(Settled());
@@ -163,7 +154,7 @@ TEST_F(THistoryRound, ADamagedOrUnwritableHistoryCostsNoPage)
                   QUrl::fromLocalFile(QString::fromStdString(ProgramDir.Dir() + "1wirek&borta.htm")));
         const QString Tip = Form->PageControl1->tabToolTip(0);
         EXPECT_EQ(Tip.contains(QStringLiteral("; historia niedostępna: nie można utworzyć folderu ")),
-                  !Case.Aside)
+                  !Damaged)
             << Tip.toStdString();
         const auto Files = std::filesystem::directory_iterator(Data.Path() / "tickerwell", Ignored);
         EXPECT_EQ(std::ranges::count_if(Files,
@@ -171,7 +162,7 @@ TEST_F(THistoryRound, ADamagedOrUnwritableHistoryCostsNoPage)
                                             return File.path().filename().string().starts_with(
                                                 "history.sqlite.corrupt-");
                                         }),
-                  Case.Aside ? 1 : 0);
+                  Damaged ? 1 : 0);
     }
     qputenv("XDG_DATA_HOME", Before);
 }
