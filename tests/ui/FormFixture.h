@@ -120,6 +120,11 @@ protected:
         const std::string Name(SourceTable[Source].PageFileName);
         return ProgramDir.Exists(Name) ? ProgramDir.Read(Name) : "(none)";
     }
+    QUrl PageUrl(int Source) const
+    {
+        return QUrl::fromLocalFile(
+            QString::fromStdString(ProgramDir.Dir().append(SourceTable[Source].PageFileName)));
+    }
     long FilesInProgramDir() const
     {
         return std::distance(std::filesystem::directory_iterator(ProgramDir.Path()), {});

@@ -31,11 +31,6 @@ protected:
             return QUrl(Evaluate(Source, "document.readyState == 'complete' ? location.href : ''")) == Url;
         });
     }
-    QUrl PageUrl(int Source) const
-    {
-        return QUrl::fromLocalFile(
-            QString::fromStdString(ProgramDir.Dir() + std::string(SourceTable[Source].PageFileName)));
-    }
     void ToTray()
     {
         Form->showMinimized();

@@ -85,11 +85,9 @@ protected:
             const std::string File = Good ? PageFileOf(Source, Meets.Reply.Body) : FilesBefore[Source];
             EXPECT_TRUE(PageFile(Source) == File) << "page file of " << PageFile(Source).size() << " bytes";
             EXPECT_EQ(Form->LastUpdate[Source] != Mark, Good);
-            const QUrl Shown = QUrl::fromLocalFile(
-                QString::fromStdString(ProgramDir.Dir().append(SourceTable[Source].PageFileName)));
             EXPECT_EQ(View(Source)->Address(), !Good                   ? ShownBefore[Source]
                                                : Source == IndexSource ? QUrl(QString::fromUtf8(Meets.Quotes))
-                                                                       : Shown);
+                                                                       : PageUrl(Source));
         }
         // The status line follows the visible tab alone.
         EXPECT_EQ(Form->InfoLabel->text(), !Enabled[Tab] ? Mark
