@@ -44,7 +44,6 @@ TEST(SourceCommands, AddListChangeAndRemoveSourcesOfOnesOwn)
         {{"--set-source", "8", "--caption", "c"}, 2, ""},
         {{"--set-source", "7", "--on", "--off"}, 2, ""},
         {{"--set-source", "7"}, 2, ""},
-        {{"--sources", "--remove-source", "7"}, 2, ""},
         {{"--add-source", "--caption", "Trzeci", "--address", "http://c/"}, 0, "8\n"},
         {{"--sources"}, 0, Builtin + "7\tInny\thttp://b/\ton\n8\tTrzeci\thttp://c/\ton\n"},
     };
