@@ -2,7 +2,6 @@
 // previewed; its rules; the empty tab's panel; the autostart entry.
 #include "SettingsDialog.h"
 #include "Autostart.h"
-#include "ClosedPort.h"
 #include "EmptyTabPanel.h"
 #include "FormFixture.h"
 #include "OwnSources.h"
@@ -197,12 +196,10 @@ TEST_F(TSettings, EmptyTabSaysWhyAndOpensTheDialogOnItsSource)
         return Form->findChild<TEmptyTabPanel*>(QStringLiteral("EmptyTabPanel%1").arg(Source + 1));
     };
     EXPECT_EQ(Panel(1)->Reason()->text(), "Ta karta jest pusta: jeszcze nie pobrano.");
-    TClosedPort Closed;
     ServePages();
+    Server.Serve("/s1", {.Status = 404, .Body = "gone"});
     WriteConfiguration();
-    std::string File = WorkDir.Read("dane.txt");
-    File.replace(File.find(Server.Url("/s1")), Server.Url("/s1").size(), Closed.Url("/s1"));
-    WorkDir.Write("dane.txt", File);
+    const std::string File = WorkDir.Read("dane.txt");
     Form->CheckBox5->setChecked(false);
     Form->CheckBox6->setChecked(false);
     ASSERT_TRUE(RefreshAndWait());
@@ -211,13 +208,12 @@ TEST_F(TSettings, EmptyTabSaysWhyAndOpensTheDialogOnItsSource)
     ASSERT_TRUE(Panel(1));
     EXPECT_TRUE(Panel(1)->isVisible());
     EXPECT_EQ(Panel(1)->geometry(), View(1)->geometry());
-    EXPECT_TRUE(
-        Panel(1)->Reason()->text().startsWith("Ta karta jest pusta. Błąd pobierania: połączenie odrzucone ("))
+    EXPECT_TRUE(Panel(1)->Reason()->text().startsWith("Ta karta jest pusta. Błąd pobierania: HTTP 404 ("))
         << Panel(1)->Reason()->text().toStdString();
     Panel(1)->findChild<QPushButton*>(QStringLiteral("SetSource"))->click();
     ASSERT_TRUE(Dialog());
     EXPECT_EQ(Dialog()->Source(), 1);
-    EXPECT_EQ(Control<QLineEdit>("Address")->text(), QString::fromStdString(Closed.Url("/s1")));
+    EXPECT_EQ(Control<QLineEdit>("Address")->text(), QString::fromStdString(Server.Url("/s1")));
     Control<QPushButton>("Cancel")->click();
     EXPECT_TRUE(WaitUntil([this] { return Dialog() == nullptr; }));
     EXPECT_EQ(WorkDir.Read("dane.txt"), File) << "Anuluj changes nothing";
