@@ -1,6 +1,5 @@
-// The channel commands in a shell: a channel added with its token read from standard input, kept in
-// gnome-keyring on a private session bus and nowhere under the home folder, listed, tested against a
-// loopback server and removed; without a Secret Service the token is refused, not written.
+// The channel commands: a token read from standard input is kept in gnome-keyring on a private bus,
+// never in a file; without a Secret Service it is refused.
 #include "LoopbackServer.h"
 #include "PrivateBus.h"
 #include "ProgramRun.h"
@@ -9,7 +8,6 @@
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QDirIterator>
-#include <QProcess>
 #include <QSettings>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -18,34 +16,22 @@ namespace {
 // Runs the program with Home as its home folder (settings and keyrings under it).
 TRun RunAtHome(const TTempDir& Home, const QStringList& Arguments, const QByteArray& Input = {})
 {
-    QProcess Program;
-    QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
-    Environment.remove(QStringLiteral("DISPLAY"));
-    Environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    Environment.insert(QStringLiteral("HOME"), QString::fromStdString(Home.Path().string()));
-    Environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(Home.Dir() + ".config"));
-    Environment.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(Home.Dir() + ".local/share"));
-    Program.setProcessEnvironment(Environment);
-    Program.start(QStringLiteral(TKW_PROGRAM), Arguments);
-    Program.write(Input);
-    Program.closeWriteChannel();
-    if (!Program.waitForFinished(60000) || Program.exitStatus() != QProcess::NormalExit)
-        return {-1, {}, {}};
-    return {Program.exitCode(), QString::fromUtf8(Program.readAllStandardOutput()),
-            QString::fromUtf8(Program.readAllStandardError())};
+    const QString At = QString::fromStdString(Home.Dir());
+    return RunProgram(
+        Home, Arguments,
+        {"HOME=" + At, "XDG_CONFIG_HOME=" + At + ".config", "XDG_DATA_HOME=" + At + ".local/share"},
+        QStringLiteral(TKW_PROGRAM), Input);
 }
 
 // Files under Home that hold Text.
 QStringList FilesHolding(const TTempDir& Home, const QByteArray& Text)
 {
     QStringList Found;
-    for (QDirIterator It(QString::fromStdString(Home.Path().string()), QDir::Files | QDir::Hidden,
+    for (QDirIterator It(QString::fromStdString(Home.Dir()), QDir::Files | QDir::Hidden,
                          QDirIterator::Subdirectories);
-         It.hasNext();) {
-        QFile File(It.next());
-        if (File.open(QIODevice::ReadOnly) && File.readAll().contains(Text))
+         It.hasNext();)
+        if (QFile File(It.next()); File.open(QIODevice::ReadOnly) && File.readAll().contains(Text))
             Found << File.fileName();
-    }
     return Found;
 }
 } // namespace
@@ -61,18 +47,16 @@ TEST(ChannelCommands, TokenGoesToTheKeyringAndNeverToAFile)
     Environment.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(Home.Dir() + ".local/share"));
     Environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(Bus.Folder.Path().string()));
     Keyring.setProcessEnvironment(Environment);
-    Keyring.start(
-        QStringLiteral("gnome-keyring-daemon"),
-        {QStringLiteral("--unlock"), QStringLiteral("--foreground"), QStringLiteral("--components=secrets")});
+    Keyring.start("gnome-keyring-daemon", {"--unlock", "--foreground", "--components=secrets"});
     Keyring.waitForStarted();
     Keyring.write("haslo-do-breloka"); // the login keyring's password; the daemon reads it up to the end
     Keyring.waitForBytesWritten();
     Keyring.closeWriteChannel();
     QDBusConnectionInterface* BusNames = QDBusConnection::sessionBus().interface();
     for (QDeadlineTimer Deadline(20000);
-         !BusNames->isServiceRegistered(QStringLiteral("org.freedesktop.secrets")) && !Deadline.hasExpired();)
+         !BusNames->isServiceRegistered("org.freedesktop.secrets") && !Deadline.hasExpired();)
         QThread::msleep(20);
-    ASSERT_TRUE(BusNames->isServiceRegistered(QStringLiteral("org.freedesktop.secrets")))
+    ASSERT_TRUE(BusNames->isServiceRegistered("org.freedesktop.secrets"))
         << "gnome-keyring-daemon did not come up: " << Keyring.readAllStandardError().toStdString();
 
     TLoopbackServer Server;

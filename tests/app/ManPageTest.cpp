@@ -1,5 +1,4 @@
-// The manual page against the program: every option that --help prints has an entry of its own in
-// the page's OPTIONS, so that an option added without its documentation fails here.
+// Every option that --help prints has an entry of its own in the manual page's OPTIONS.
 #include "ProgramRun.h"
 
 #include <QFile>

@@ -1,5 +1,4 @@
-// RunProgram: the real program, run in a folder of its own without a display; what it printed and
-// its exit status.
+// RunProgram: the real program run in a folder without a display; its output and exit status.
 #pragma once
 
 #include "TempDir.h"
@@ -19,11 +18,10 @@ struct TRun
     }
 };
 
-// Runs the program in Dir without a display, in a UTF-8 locale, with the NAME=value entries of Set
-// added to its environment (LC_ALL=C for another locale); Status -1 when it did not end by itself.
-// Program may name a copy of the program, or a shell to start it.
+// In a UTF-8 locale, with Set's NAME=value entries added and Input on standard input; Status -1
+// when it did not end by itself. Program may be a shell that starts it.
 inline TRun RunProgram(const TTempDir& Dir, const QStringList& Arguments, const QStringList& Set = {},
-                       const QString& Program = QStringLiteral(TKW_PROGRAM))
+                       const QString& Program = QStringLiteral(TKW_PROGRAM), const QByteArray& Input = {})
 {
     QProcess Process;
     QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
@@ -34,6 +32,8 @@ inline TRun RunProgram(const TTempDir& Dir, const QStringList& Arguments, const 
     Process.setProcessEnvironment(Environment);
     Process.setWorkingDirectory(QString::fromStdString(Dir.Path().string()));
     Process.start(Program, Arguments);
+    Process.write(Input);
+    Process.closeWriteChannel();
     if (!Process.waitForFinished(60000) || Process.exitStatus() != QProcess::NormalExit)
         return {-1, {}, {}};
     return {Process.exitCode(), QString::fromUtf8(Process.readAllStandardOutput()),

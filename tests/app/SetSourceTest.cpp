@@ -28,8 +28,6 @@ TEST(SetSource, WritesOneSourceInWindows1250AndRefusesWhatItCannotWrite)
         {{"--set-source", "1", "--end", "☃"}, 2, Old},
         {{"--set-source", "1", "--end", "a\nb"}, 2, Old},
         {{"--set-source", "1", "--start"}, 2, Old},
-        {{"--set-source", "1", "--middle", "x"}, 2, Old},
-        {{"--set-source", "1", "--start", "a", "--start", "b"}, 2, Old},
     };
     TTempDir Dir;
     for (const auto& Case : Cases) {

@@ -1,10 +1,6 @@
 #!/usr/bin/env bash
-# The real program on a desktop of its own (Xvfb, openbox, trayer) driven with xdotool as a user
-# would: the window's outer size (frame included) is 569 x 90 at the top left corner at start,
-# 569 x 490 after START and 90 high at the least; START writes the demo's five page files byte for
-# byte as expected, the window goes to the
-# tray and comes back at a click, tray Exit ends with code 0, Close TKW while downloads stall with 1
-# and the close box with 0.   bash tests/e2e/desktop.sh PROGRAM
+# The real program on a desktop of its own (Xvfb, openbox, trayer) driven with xdotool: the window's
+# outer sizes, the demo's page files, the tray, and the exit codes.   bash tests/e2e/desktop.sh PROGRAM
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)

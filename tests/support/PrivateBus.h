@@ -1,5 +1,4 @@
-// TPrivateBus: a session bus of the test's own that activates no services, so that no notification
-// daemon or tray installed on the machine answers in place of the test's own.
+// TPrivateBus: a session bus of the test's own that activates no installed services.
 #pragma once
 
 #include "TempDir.h"

@@ -1,6 +1,5 @@
-// TRecordingTrayLayer: a tray that records every add, modify and delete of the icon record with the
-// thread that made it and every message balloon, and sends mouse messages to the icon like the shell
-// does.
+// TRecordingTrayLayer: a tray that records the icon's calls with their threads and the balloons,
+// and sends mouse messages to the icon like the shell does.
 #pragma once
 
 #include "TrayLayer.h"

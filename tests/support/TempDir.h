@@ -1,6 +1,5 @@
-// TTempDir: a fresh directory under the system's temporary folder (QTemporaryDir), removed with
-// everything in it when the object goes, with byte-exact file reads and writes.
-// TWorkingDirectory: makes a directory the process's working directory for the object's life.
+// TTempDir: a fresh temporary directory with byte-exact file reads and writes; TWorkingDirectory:
+// the process's working directory for the object's life.
 #pragma once
 
 #include <QDir>
@@ -39,8 +38,7 @@ public:
     bool Exists(const std::string& Name) const { return std::filesystem::exists(FPath / Name); }
 
 private:
-    // A name of its own: the default one follows the application's name, which has spaces, and a
-    // D-Bus address cannot hold a path with spaces.
+    // The default name holds the application's, with spaces, which a D-Bus address cannot hold.
     QTemporaryDir Temporary{QDir::tempPath() + QStringLiteral("/tickerwell-test-XXXXXX")};
     const std::filesystem::path FPath = QFile::encodeName(Temporary.path()).toStdString();
 };

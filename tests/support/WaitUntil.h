@@ -1,6 +1,5 @@
 // WaitUntil: runs the event loop until a condition holds or a deadline passes; ProcessEventsFor:
-// runs it for a while. Each sleeps until the next event, as the program's own loop does (a
-// download hands each read over to this thread); a ticking timer bounds every sleep.
+// runs it for a while. A ticking timer bounds every sleep for the next event.
 #pragma once
 
 #include <QCoreApplication>

@@ -1,5 +1,4 @@
-// The entry of the window tests: lists the tests without an X server, and runs them inside a
-// TApplication, with the page views prepared, on the X server named by DISPLAY.
+// The entry of the window tests: lists them without an X server, runs them in a TApplication.
 #include "Application.h"
 #include "WebBrowser.h"
 
@@ -12,8 +11,7 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests))
         return RUN_ALL_TESTS();
-    // The window's notifications, settings and history stay off the user's desktop: no session bus
-    // (a test that needs one starts its own) and settings and data folders of the run's own.
+    // No session bus (a test that needs one starts its own), and settings and data of the run's own.
     const QTemporaryDir Settings;
     const QTemporaryDir Data;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(Settings.path()));

@@ -1,11 +1,11 @@
-// TFormFixture: a main window on a recording tray, with its own program and working directories,
-// a loopback server for its sources and recorded error boxes; and the pages the tests serve, with
-// source i's section between <si> and </si>.
+// TFormFixture: a main window on a recording tray, with its own folders, a loopback server and
+// recorded error boxes; the pages served hold source i's section between <si> and </si>.
 #pragma once
 
 #include "ErrorBoxRecorder.h"
 #include "LoopbackServer.h"
 #include "RecordingTrayLayer.h"
+#include "SectionHistory.h"
 #include "SourcePage.h"
 #include "TKW.h"
 #include "TempDir.h"
@@ -58,16 +58,23 @@ protected:
         Form = std::make_unique<TForm1>(nullptr, std::move(Layer));
         Form->ProgramDir = ProgramDir.Dir();
         Form->show();
-        // Until the X server has shown the window, its late answers may undo a test's own changes.
+        // The X server's late answers to an unshown window may undo a test's changes.
         ASSERT_TRUE(WaitUntil([this] { return Exposed(); }));
     }
 
     void TearDown() override
     {
-        // Workers must not outlive the window whose handlers they call.
         Server.Release();
         EXPECT_TRUE(WaitUntil([this] { return AllIdle(); })) << "downloads still in flight at the end";
         Form.reset();
+    }
+
+    // Waits until the history has stored every version handed to it.
+    bool Settled()
+    {
+        bool Done = false;
+        Form->History->AfterPending([&] { Done = true; });
+        return WaitUntil([&] { return Done; });
     }
 
     bool Exposed() const { return Form->windowHandle() && Form->windowHandle()->isExposed(); }
@@ -112,6 +119,11 @@ protected:
     {
         const std::string Name(SourceTable[Source].PageFileName);
         return ProgramDir.Exists(Name) ? ProgramDir.Read(Name) : "(none)";
+    }
+    QUrl PageUrl(int Source) const
+    {
+        return QUrl::fromLocalFile(
+            QString::fromStdString(ProgramDir.Dir().append(SourceTable[Source].PageFileName)));
     }
     long FilesInProgramDir() const
     {

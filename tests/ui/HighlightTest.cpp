@@ -1,5 +1,4 @@
-// The marks of new passages in a page view: found with the text the browser shows, and kept when
-// pages follow each other quickly.
+// The marks of new passages in a page view, kept when pages follow each other quickly.
 #include "Passages.h"
 #include "TempDir.h"
 #include "WaitUntil.h"
@@ -50,8 +49,7 @@ TEST(Highlight, MarksPassagesWithReferencesOnThePageLoadedLastAfterQuickNavigati
     View.Navigate(File);
     ASSERT_TRUE(WaitUntil([&] { return View.Loaded() && Marked(View).isEmpty() && !Marked(View).isNull(); }));
 
-    // Each round is two refreshes back to back: the file rewritten and shown again twice in quick
-    // succession, with the marks asked for each time; they must be on the page shown at the end.
+    // Each round is two refreshes back to back; the marks must be on the page shown at the end.
     for (int Round = 0; Round < 3; ++Round) {
         for (const std::string& Page : {Section(25000, ""), Section(25000, New)}) {
             Folder.Write("1wirek&borta.htm", Page);

@@ -1,11 +1,7 @@
-// A window round in which a section changes: the new passages marked in the visible tab and
-// counted in its tooltip, the page file untouched, the marks gone when the tab is left; then the
-// history window and the listing of the same versions.
+// A section that changes: its new passages marked in the visible tab and counted in its tooltip,
+// the page file untouched; then the history window with both versions.
 #include "FormFixture.h"
-#include "HistoryList.h"
-#include "HistoryStore.h"
 #include "HistoryWindow.h"
-#include "SectionHistory.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -13,7 +9,6 @@
 #include <QMenu>
 #include <QTabBar>
 #include <QTest>
-#include <cstdio>
 
 namespace {
 class THistoryRound : public TFormFixture
@@ -34,41 +29,35 @@ protected:
                                  "' ' + getComputedStyle(e).backgroundColor + ' ' + "
                                  "getComputedStyle(e).borderLeft).join('|')"));
     }
-    bool Settled()
+    // Refreshes source 0 alone on First, then on Second; true once Second's page is marked.
+    bool Change(const std::string& First, const std::string& Second)
     {
-        bool Done = false;
-        Form->History->AfterPending([&] { Done = true; });
-        return WaitUntil([&] { return Done; });
+        OnlyFirstSource();
+        WriteConfiguration();
+        Server.Serve("/s0", {.Body = First});
+        if (!RefreshAndWait("/s0", 1) || !Settled() || !WaitUntil([&] { return View(0)->Loaded(); }))
+            return false;
+        QObject Context;
+        bool Highlighted = false;
+        QObject::connect(View(0), &TWebBrowser::Highlighted, &Context, [&] { Highlighted = true; });
+        Server.Serve("/s0", {.Body = Second});
+        return RefreshAndWait("/s0", 2) && Settled() && WaitUntil([&] { return Highlighted; });
     }
 };
 
 TEST_F(THistoryRound, MarksTheChangedParagraphThenListsAndShowsBothVersions)
 {
-    OnlyFirstSource();
-    WriteConfiguration();
     const std::string First = PageOf(0, "<p>Rynek otwarty.</p><p>WIG bez zmian.</p><p>Koniec.</p>");
     const std::string Second =
         PageOf(0, "<p>Rynek otwarty.</p><p>WIG &amp; mWIG w g\xf3r\xea.</p><p>Koniec.</p>");
-    Server.Serve("/s0", {.Body = First});
-    ASSERT_TRUE(RefreshAndWait("/s0", 1));
-    ASSERT_TRUE(Settled());
-    ASSERT_TRUE(WaitUntil([&] { return View(0)->Loaded(); }));
-    int Highlighted = -1;
-    QObject::connect(View(0), &TWebBrowser::Highlighted, Form.get(),
-                     [&](int Marked) { Highlighted = Marked; });
-
-    Server.Serve("/s0", {.Body = Second});
-    ASSERT_TRUE(RefreshAndWait("/s0", 2));
-    ASSERT_TRUE(Settled());
-    ASSERT_TRUE(WaitUntil([&] { return Highlighted >= 0; })) << "the page was never marked";
+    ASSERT_TRUE(Change(First, Second)) << "the page was never marked";
     EXPECT_EQ(Marked(View(0)),
               QStringLiteral("WIG & mWIG w górę. rgb(255, 243, 176) 3px solid rgb(224, 168, 0)"));
     EXPECT_TRUE(PageFile(0) == PageFileOf(0, Second)) << "the page file changed with the marks";
     EXPECT_TRUE(Form->PageControl1->tabToolTip(0).endsWith(QStringLiteral("; 1 nowy fragment, 1 usunięty")))
         << Form->PageControl1->tabToolTip(0).toStdString();
 
-    // Leaving the tab takes the marks and the counts away; the next refresh of the same page, seen
-    // by then, marks nothing.
+    // Leaving the tab takes the marks away; a refresh of the same page, seen by then, marks nothing.
     Form->PageControl1->setCurrentIndex(1);
     EXPECT_FALSE(Form->PageControl1->tabToolTip(0).contains(QStringLiteral("fragment")));
     Form->PageControl1->setCurrentIndex(0);
@@ -112,66 +101,39 @@ TEST_F(THistoryRound, MarksTheChangedParagraphThenListsAndShowsBothVersions)
     ASSERT_TRUE(WaitUntil([&] { return Form->isActiveWindow(); }));
     QTest::keyClick(Form.get(), Qt::Key_H, Qt::ControlModifier);
     EXPECT_TRUE(Window->isVisible()) << "Ctrl+H opened no history of the tab shown";
-
-    // The listing of the same folder's versions, newest first.
-    std::FILE* Out = std::tmpfile();
-    EXPECT_EQ(RunHistoryList(THistoryStore::DefaultPath(), QString::fromStdString(ProgramDir.Dir()), 0, Out,
-                             stderr),
-              0);
-    std::rewind(Out);
-    char Line[256];
-    std::vector<std::string> Lines;
-    while (std::fgets(Line, sizeof Line, Out))
-        Lines.emplace_back(Line);
-    std::fclose(Out);
-    ASSERT_EQ(Lines.size(), 2u);
-    EXPECT_TRUE(
-        Lines[0].ends_with("\tWirek & Borta\t" + std::to_string(PageFileOf(0, Second).size()) + "\t+1 -1\n"))
-        << Lines[0];
-    EXPECT_TRUE(Lines[1].ends_with("\t+3 -0\n")) << Lines[1];
 }
 
 TEST_F(THistoryRound, ADamagedOrUnwritableHistoryCostsNoPage)
 {
-    struct TCase
-    {
-        const char* What;
-        std::function<void(const TTempDir& Data)> Prepare;
-        bool Aside; // the damaged file is moved aside; else the history is unavailable
-    };
-    const TCase Cases[] = {
-        {"a file where the folder should be",
-         [](const TTempDir& Data) { Data.Write("tickerwell", "a file"); }, false},
-        {"a damaged file",
-         [](const TTempDir& Data) {
-             std::filesystem::create_directory(Data.Path() / "tickerwell");
-             Data.Write("tickerwell/history.sqlite", std::string(4096, 'x'));
-         },
-         true},
-    };
     const QByteArray Before = qgetenv("XDG_DATA_HOME");
     std::error_code Ignored;
     OnlyFirstSource();
     WriteConfiguration();
-    for (const TCase& Case : Cases) {
-        SCOPED_TRACE(Case.What);
+    // A damaged file is moved aside; a file in place of the folder leaves the history unavailable.
+    for (const bool Damaged : {false, true}) {
+        const std::string What = Damaged ? "a damaged file" : "a file where the folder should be";
+        SCOPED_TRACE(What);
         const TTempDir Data;
-        Case.Prepare(Data);
+        if (Damaged) {
+            std::filesystem::create_directory(Data.Path() / "tickerwell");
+            Data.Write("tickerwell/history.sqlite", std::string(4096, 'x'));
+        } else {
+            Data.Write("tickerwell", "a file");
+        }
         qputenv("XDG_DATA_HOME", Data.Path().c_str());
         // A window of its own, whose history opens the database anew.
         Form = std::make_unique<TForm1>(nullptr, std::make_unique<TRecordingTrayLayer>());
         Form->ProgramDir = ProgramDir.Dir();
         Form->show();
-        const std::string Page = PageOf(0, std::string("<p>") + Case.What + "</p>");
+        const std::string Page = PageOf(0, "<p>" + What + "</p>");
         Server.Serve("/s0", {.Body = Page});
         ASSERT_TRUE(RefreshAndWait());
         ASSERT_TRUE(Settled());
         EXPECT_TRUE(PageFile(0) == PageFileOf(0, Page)) << "the page file was not written";
-        EXPECT_EQ(View(0)->Address(),
-                  QUrl::fromLocalFile(QString::fromStdString(ProgramDir.Dir() + "1wirek&borta.htm")));
+        EXPECT_EQ(View(0)->Address(), PageUrl(0));
         const QString Tip = Form->PageControl1->tabToolTip(0);
         EXPECT_EQ(Tip.contains(QStringLiteral("; historia niedostępna: nie można utworzyć folderu ")),
-                  !Case.Aside)
+                  !Damaged)
             << Tip.toStdString();
         const auto Files = std::filesystem::directory_iterator(Data.Path() / "tickerwell", Ignored);
         EXPECT_EQ(std::ranges::count_if(Files,
@@ -179,33 +141,20 @@ TEST_F(THistoryRound, ADamagedOrUnwritableHistoryCostsNoPage)
                                             return File.path().filename().string().starts_with(
                                                 "history.sqlite.corrupt-");
                                         }),
-                  Case.Aside ? 1 : 0);
+                  Damaged ? 1 : 0);
     }
     qputenv("XDG_DATA_HOME", Before);
 }
 } // namespace
 
-// A trigger word inside a marked passage is set in bold on a stronger yellow, on the screen too;
-// a word inside a longer one is not marked.
+// A trigger word in a marked passage is bold on a stronger yellow; one inside a longer word is not.
 TEST_F(THistoryRound, TriggerWordsStandOutInsideTheMarkedPassages)
 {
-    OnlyFirstSource();
-    WriteConfiguration();
     WorkDir.Write("zrodla.ini", "[1]\ntrigger = zysk netto\n");
-    Server.Serve("/s0", {.Body = PageOf(0, "<p>Rynek otwarty.</p>")});
-    ASSERT_TRUE(RefreshAndWait("/s0", 1));
-    ASSERT_TRUE(Settled());
-    ASSERT_TRUE(WaitUntil([&] { return View(0)->Loaded(); }));
-    int Highlighted = -1;
-    QObject::connect(View(0), &TWebBrowser::Highlighted, Form.get(),
-                     [&](int Marked) { Highlighted = Marked; });
-
-    Server.Serve("/s0",
-                 {.Body = PageOf(0, "<p>Rynek otwarty.</p><p style=\"font-size:48px\">Bank: ZYSK  netto w "
-                                    "g\xf3r\xea, nadzysk netto bez zmian.</p>")});
-    ASSERT_TRUE(RefreshAndWait("/s0", 2));
-    ASSERT_TRUE(Settled());
-    ASSERT_TRUE(WaitUntil([&] { return Highlighted >= 0; })) << "the page was never marked";
+    ASSERT_TRUE(Change(PageOf(0, "<p>Rynek otwarty.</p>"),
+                       PageOf(0, "<p>Rynek otwarty.</p><p style=\"font-size:48px\">Bank: ZYSK  netto w "
+                                 "g\xf3r\xea, nadzysk netto bez zmian.</p>")))
+        << "the page was never marked";
     EXPECT_EQ(
         Evaluate(View(0), QStringLiteral("Array.from(document.querySelectorAll('b.tkw-trigger'), e => "
                                          "e.textContent + ' ' + getComputedStyle(e).fontWeight).join('|')")),

@@ -1,19 +1,10 @@
-// The page views' rest: discarded in the tray and back where they were, a refresh in the tray that
-// writes but loads nothing, and a tab not shown whose page timer stops until it is shown again.
+// Page views at rest: discarded in the tray and back where they were, a refresh in the tray that
+// loads nothing, and a hidden tab's page frozen until shown.
 #include "FormFixture.h"
-#include "SectionHistory.h"
 
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <optional>
-
-// Failing checks name the page's state.
-inline void PrintTo(QWebEnginePage::LifecycleState State, std::ostream* Out)
-{
-    *Out << (State == QWebEnginePage::LifecycleState::Active   ? "Active"
-             : State == QWebEnginePage::LifecycleState::Frozen ? "Frozen"
-                                                               : "Discarded");
-}
 
 namespace {
 using TLifecycle = QWebEnginePage::LifecycleState;
@@ -33,24 +24,12 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return Result.has_value(); })) << "the page ran no script";
         return Result.value_or(QString());
     }
-    // Waits until Source's view shows Url with its document loaded (the document's own address: the
-    // view names the address it loads before its document is there).
+    // Waits until Source's document at Url has loaded (the view names an address before its document).
     bool Shows(int Source, const QUrl& Url)
     {
         return WaitUntil([&] {
             return QUrl(Evaluate(Source, "document.readyState == 'complete' ? location.href : ''")) == Url;
         });
-    }
-    QUrl PageUrl(int Source) const
-    {
-        return QUrl::fromLocalFile(
-            QString::fromStdString(ProgramDir.Dir() + std::string(SourceTable[Source].PageFileName)));
-    }
-    bool Settled()
-    {
-        bool Done = false;
-        Form->History->AfterPending([&] { Done = true; });
-        return WaitUntil([&] { return Done; });
     }
     void ToTray()
     {
@@ -101,8 +80,7 @@ TEST_F(TPageViewRestTest, ViewsDiscardedInTheTrayComeBackWhereTheyWereOrOnTheirN
     EXPECT_EQ(Loads, 0) << "a view loaded its page in the tray";
     EXPECT_EQ(State(0), TLifecycle::Discarded);
 
-    // Back, the visible tab shows the new page file with its marks; the index tab, once shown, its
-    // new quotes address.
+    // Back, the visible tab shows the new page with its marks; the index tab its new address.
     int Marked = -1;
     QObject::connect(View(0), &TWebBrowser::Highlighted, Form.get(), [&](int Count) { Marked = Count; });
     Form->Open1Click();

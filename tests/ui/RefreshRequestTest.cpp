@@ -1,17 +1,12 @@
-// A shell's refresh handed to the running window over the single-copy socket: the window downloads
-// the sources asked for, writes and marks them as a press of its button would, leaves a download
-// in flight to run on, and answers with one line per source once every source is idle.
+// A shell's refresh handed to the running window: the sources asked for are refreshed as a press
+// would, a download in flight runs on, and the answer comes once every source is idle.
 #include "FormFixture.h"
 #include "SingleInstance.h"
 #include "SourceWatch.h"
 
 #include <future>
 
-namespace {
-class TRefreshRequest : public TFormFixture
-{
-};
-} // namespace
+using TRefreshRequest = TFormFixture;
 
 TEST_F(TRefreshRequest, ARefreshRequestRefreshesTheSourcesAskedForAndAnswersWhenAllAreIdle)
 {
@@ -34,25 +29,29 @@ TEST_F(TRefreshRequest, ARefreshRequestRefreshesTheSourcesAskedForAndAnswersWhen
     ASSERT_TRUE(WaitUntil([this] { return !Form->Busy[2] && Server.RequestCount("/s1") == 2; }));
 
     const QString Folder = QString::fromStdString(ProgramDir.Path().string());
-    auto Reply = std::async(std::launch::async, [&] {
-        return TSingleInstance::RequestRefresh(Folder, {3, 1, 0});
-    });
-    const auto Answered = [&] {
+    const auto Ask = [&Folder](const QList<int>& Sources) {
+        return std::async(std::launch::async,
+                          [&Folder, Sources] { return TSingleInstance::RequestRefresh(Folder, Sources); });
+    };
+    const auto Answered = [](const auto& Reply) {
         return Reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     };
+    const auto Answer = [&](auto Reply) {
+        EXPECT_TRUE(WaitUntil([&] { return Answered(Reply); }));
+        return Reply.get().value_or(TRefreshReply{{}, "no copy", -1});
+    };
+    auto Reply = Ask({3, 1, 0});
     ASSERT_TRUE(
         WaitUntil([&] { return Server.RequestCount("/s0") == 2 && Server.RequestCount("/s3") == 2; }));
     EXPECT_TRUE(WaitUntil([&] { return !Form->Busy[0] && !Form->Busy[3]; }));
     ProcessEventsFor(200);
-    EXPECT_FALSE(Answered()) << "answered while source 1 was still downloading";
+    EXPECT_FALSE(Answered(Reply)) << "answered while source 1 was still downloading";
     Server.Release();
-    ASSERT_TRUE(WaitUntil(Answered));
-    const std::optional<TRefreshReply> Lines = Reply.get();
-    ASSERT_TRUE(Lines.has_value());
-    EXPECT_EQ(Lines->Lines, QStringList({"Wirek & Borta\tzmieniono\t+1 -1",
-                                         "Stormer Futures\tzmieniono\t+1 -1\tpobieranie już trwało",
-                                         "doakcji.pl\tbłąd: HTTP 404\t+0 -0"}));
-    EXPECT_EQ(Lines->ExitCode, 1);
+    const TRefreshReply Lines = Answer(std::move(Reply));
+    EXPECT_EQ(Lines.Lines, QStringList({"Wirek & Borta\tzmieniono\t+1 -1",
+                                        "Stormer Futures\tzmieniono\t+1 -1\tpobieranie już trwało",
+                                        "doakcji.pl\tbłąd: HTTP 404\t+0 -0"}));
+    EXPECT_EQ(Lines.ExitCode, 1);
     EXPECT_EQ(Server.RequestCount("/s1"), 2) << "the download in flight was started again";
     EXPECT_EQ(Server.RequestCount("/s4"), 1) << "a source not asked for was downloaded";
     EXPECT_EQ(PageFile(0), PageFileOf(0, PageOf(0, "<p>news</p>")));
@@ -61,16 +60,9 @@ TEST_F(TRefreshRequest, ARefreshRequestRefreshesTheSourcesAskedForAndAnswersWhen
     EXPECT_FALSE(Form->Watch->State(3).Failure.isEmpty());
 
     // Unchanged pages, and a dane.txt that cannot be read: its reason and status 2, and no box.
-    const auto Ask = [&](const QList<int>& Sources) {
-        auto Asked =
-            std::async(std::launch::async, [&] { return TSingleInstance::RequestRefresh(Folder, Sources); });
-        EXPECT_TRUE(
-            WaitUntil([&] { return Asked.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
-        return Asked.get().value_or(TRefreshReply{{}, "no copy", -1});
-    };
-    EXPECT_EQ(Ask({0}).Lines, QStringList{"Wirek & Borta\tbez zmian\t+0 -0"});
+    EXPECT_EQ(Answer(Ask({0})).Lines, QStringList{"Wirek & Borta\tbez zmian\t+0 -0"});
     std::filesystem::remove(WorkDir.Path() / "dane.txt");
-    const TRefreshReply Refused = Ask({});
+    const TRefreshReply Refused = Answer(Ask({}));
     EXPECT_EQ(Refused.ExitCode, 2);
     EXPECT_EQ(Refused.Error, "File not found.");
     EXPECT_TRUE(Boxes.Texts.isEmpty());

@@ -1,5 +1,4 @@
-// Refresh rounds of the window, each a table of what every source meets, which boxes are checked
-// and which tab is shown; and refreshes that meet downloads in flight, a full disk or no thread.
+// Refresh rounds of the window, and refreshes that meet downloads in flight, a full disk or no thread.
 #include "ClosedPort.h"
 #include "FormFixture.h"
 #include "IdleTimeout.h"
@@ -86,14 +85,11 @@ protected:
             const std::string File = Good ? PageFileOf(Source, Meets.Reply.Body) : FilesBefore[Source];
             EXPECT_TRUE(PageFile(Source) == File) << "page file of " << PageFile(Source).size() << " bytes";
             EXPECT_EQ(Form->LastUpdate[Source] != Mark, Good);
-            const QUrl Shown = QUrl::fromLocalFile(
-                QString::fromStdString(ProgramDir.Dir().append(SourceTable[Source].PageFileName)));
             EXPECT_EQ(View(Source)->Address(), !Good                   ? ShownBefore[Source]
                                                : Source == IndexSource ? QUrl(QString::fromUtf8(Meets.Quotes))
-                                                                       : Shown);
+                                                                       : PageUrl(Source));
         }
-        // The status line follows the visible tab alone: its time, its failed worker's last word, or
-        // nothing new when its source is not enabled.
+        // The status line follows the visible tab alone.
         EXPECT_EQ(Form->InfoLabel->text(), !Enabled[Tab] ? Mark
                                            : Round.Sources[Tab].Good
                                                ? TForm1::LastUpdatePrefix + Form->LastUpdate[Tab]
@@ -106,8 +102,7 @@ protected:
 
 TEST_F(TRounds, EverySourceEndsInItsOwnStateWhateverTheOthersMeet)
 {
-    // Silence breaks a download off after 1.5 s; a trickling page sends 4 bytes every 50 ms and
-    // takes longer than that in all.
+    // A trickling page (4 bytes every 50 ms) takes longer in all than the idle time-out.
     const TIdleTimeout Idle(std::chrono::milliseconds(1500));
     const auto Good = [](int Source, const std::string& Text, TFault Fault = TFault::None) {
         return TMeets{

@@ -1,5 +1,4 @@
-// The window's tray icon under a StatusNotifierItem host: a watcher of the test's own, on a private
-// session bus, stands for the desktop's panel and asks the item what a panel asks.
+// The tray icon under a StatusNotifierItem host of the test's own, on a private session bus.
 #include "NtfyIcon.h"
 #include "PrivateBus.h"
 #include "TKW.h"

@@ -42,8 +42,7 @@ TEST_F(TWindow, TimerTicksAddNoErrorBoxOverAnOpenOneOfTheSameText)
     ServePages();
     ASSERT_TRUE(RefreshAndWait());
     std::filesystem::remove(WorkDir.Path() / "dane.txt");
-    // Each new text's box stays open a while, as a modal box does, and the timer ticks meanwhile.
-    // Once the press's box is open the file is a folder, which the ticks read with another error.
+    // Each new text's box stays open a while; meanwhile dane.txt turns into a folder.
     TApplication::SetErrorBoxHook([this](const QString& Text) {
         Boxes.Texts.append(Text);
         std::filesystem::create_directory(WorkDir.Path() / "dane.txt");
@@ -58,11 +57,14 @@ TEST_F(TWindow, TimerTicksAddNoErrorBoxOverAnOpenOneOfTheSameText)
     Form->Timer1->stop();
 }
 
-TEST_F(TWindow, PageViewsLoadOnceShownAndGoBackOnTheMouseBackButton)
+TEST_F(TWindow, PageViewsKeepTheNativeWindowLoadOnceShownAndGoBackOnTheMouseBackButton)
 {
+    const WId Native = Form->winId();
     WriteConfiguration();
     ServePages();
     ASSERT_TRUE(RefreshAndWait());
+    ASSERT_TRUE(PageShown(View(0)));
+    EXPECT_EQ(Form->winId(), Native) << "the window was made again for its page view";
     EXPECT_FALSE(View(1)->Loaded()) << "a view loads only once its tab is shown";
     Form->PageControl1->setCurrentIndex(1);
     ASSERT_TRUE(View(1)->Loaded());
@@ -75,18 +77,7 @@ TEST_F(TWindow, PageViewsLoadOnceShownAndGoBackOnTheMouseBackButton)
         QMouseEvent Click(Type, QPointF(5, 5), QPointF(5, 5), Qt::BackButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(Viewer->focusProxy(), &Click);
     }
-    const QString First = QString::fromStdString(ProgramDir.Dir() + "2stormerfut.htm");
-    EXPECT_TRUE(WaitUntil([&] { return Viewer->url() == QUrl::fromLocalFile(First); }));
-}
-
-TEST_F(TWindow, KeepsItsNativeWindowWhenItsFirstPageViewAppears)
-{
-    const WId Shown = Form->winId();
-    WriteConfiguration();
-    ServePages();
-    ASSERT_TRUE(RefreshAndWait());
-    ASSERT_TRUE(PageShown(View(0)));
-    EXPECT_EQ(Form->winId(), Shown) << "the window was made again for its page view";
+    EXPECT_TRUE(WaitUntil([&] { return Viewer->url() == PageUrl(1); }));
 }
 
 TEST(ErrorBox, FullStopRuleAndCaption)
