@@ -23,7 +23,6 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <system_error>
 
 namespace {
 bool Same(const TOwnSource& A, const TOwnSource& B)
@@ -221,19 +220,15 @@ void TOwnSourcesEditor::Download()
     if (Setup.Worker || !AddressRefusal(Setup.Source.Address).empty())
         return;
     const int Key = Setup.Key;
-    try {
-        Setup.Worker =
-            FRound->Launch({.Source = std::max(Setup.Source.Id - 1, SourceCount),
-                            .Address = Setup.Source.Address,
-                            .Mode = TRoundMode::Download},
-                           {}, [this, Key](const TRoundResult& Result) { Downloaded(Key, Result); });
-    } catch (const std::system_error& Failure) {
-        Panel->OutcomeLabel->setText(QStringLiteral("BŁĄD: ") + QString::fromLocal8Bit(Failure.what()));
-        return;
-    }
-    Setup.Outcome = QStringLiteral("Pobieranie…");
-    Panel->OutcomeLabel->setText(Setup.Outcome);
-    Panel->DownloadButton->setEnabled(false);
+    Panel->StartDownload(
+        [&] {
+            Setup.Worker =
+                FRound->Launch({.Source = std::max(Setup.Source.Id - 1, SourceCount),
+                                .Address = Setup.Source.Address,
+                                .Mode = TRoundMode::Download},
+                               {}, [this, Key](const TRoundResult& Result) { Downloaded(Key, Result); });
+        },
+        Setup.Outcome);
 }
 
 void TOwnSourcesEditor::Downloaded(int Key, const TRoundResult& Result)

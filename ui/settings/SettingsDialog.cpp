@@ -27,7 +27,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <system_error>
 
 namespace {
 constexpr std::size_t WarningWindow = 1 << 20;
@@ -250,17 +249,13 @@ void TSettingsDialog::Download()
     TSetup& Setup = Setups[FSource];
     if (!CanDownload())
         return;
-    try {
-        Setup.Worker = DownloadRound->Launch(
-            {.Source = FSource, .Address = Setup.Values[0], .Mode = TRoundMode::Download}, {},
-            [this](const TRoundResult& Result) { Downloaded(Result); });
-    } catch (const std::system_error& Failure) {
-        Panel->OutcomeLabel->setText(QStringLiteral("BŁĄD: ") + QString::fromLocal8Bit(Failure.what()));
-        return;
-    }
-    Setup.Outcome = QStringLiteral("Pobieranie…");
-    Panel->OutcomeLabel->setText(Setup.Outcome);
-    Panel->DownloadButton->setEnabled(false);
+    Panel->StartDownload(
+        [&] {
+            Setup.Worker = DownloadRound->Launch(
+                {.Source = FSource, .Address = Setup.Values[0], .Mode = TRoundMode::Download}, {},
+                [this](const TRoundResult& Result) { Downloaded(Result); });
+        },
+        Setup.Outcome);
 }
 
 // No download runs for the source, and its address is not refused: a refused address would

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <system_error>
 
 namespace {
 QLabel* NoteLabel()
@@ -62,4 +63,17 @@ TSourcePagePanel::TSourcePagePanel(const QString& Prefix, const std::array<QWidg
     Layout->setContentsMargins(0, 0, 0, 0);
     Layout->addLayout(DownloadRow);
     Layout->addWidget(Split, 1);
+}
+
+void TSourcePagePanel::StartDownload(const std::function<void()>& Launch, QString& Outcome)
+{
+    try {
+        Launch();
+    } catch (const std::system_error& Failure) {
+        OutcomeLabel->setText(QStringLiteral("BŁĄD: ") + QString::fromLocal8Bit(Failure.what()));
+        return;
+    }
+    Outcome = QStringLiteral("Pobieranie…");
+    OutcomeLabel->setText(Outcome);
+    DownloadButton->setEnabled(false);
 }

@@ -3,6 +3,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -18,6 +19,10 @@ class TSourcePagePanel : public QWidget
 {
 public:
     explicit TSourcePagePanel(const QString& Prefix, const std::array<QWidget*, 2>& Beside = {});
+
+    // Runs Launch, which starts a download, and shows that it runs (also kept in Outcome for when
+    // the source is shown again), or why it could not start.
+    void StartDownload(const std::function<void()>& Launch, QString& Outcome);
 
     QPushButton* DownloadButton;
     QLabel* OutcomeLabel;
