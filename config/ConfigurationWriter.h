@@ -2,11 +2,11 @@
 // byte of it, atomically and with a backup of the previous file.
 #pragma once
 
+#include "AtomicFile.h"
 #include "SourceTable.h"
 
 #include <array>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -22,11 +22,7 @@ struct TSourceLines
 using TSourceChanges = std::array<std::optional<TSourceLines>, SourceCount>;
 
 // Why the file could not be written, in Polish (UTF-8); nothing on disk changed.
-class EConfigurationWrite : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
+using EConfigurationWrite = EFileWrite;
 
 // Why Value cannot be a line of the file (a CR or LF would split it, a Ctrl-Z would end the file
 // there), in Polish; empty when it can.

@@ -8,6 +8,7 @@
 #include "PagePreview.h"
 #include "PageSourceView.h"
 #include "Sciager.h"
+#include "SourcePagePanel.h"
 #include "SourceRound.h"
 #include "TextPage.h"
 
@@ -19,11 +20,9 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSplitter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <system_error>
 
 namespace {
 bool Same(const TOwnSource& A, const TOwnSource& B)
@@ -72,45 +71,15 @@ TOwnSourcesEditor::TOwnSourcesEditor(QListWidget* List, TSourceRound* Round) : F
     Refusal->setObjectName(QStringLiteral("OwnRefusal"));
     Form->addRow(QString(), Refusal);
 
-    DownloadButton = new QPushButton(QStringLiteral("Pobierz"));
-    DownloadButton->setObjectName(QStringLiteral("OwnDownload"));
-    connect(DownloadButton, &QPushButton::clicked, this,
+    Panel = new TSourcePagePanel(QStringLiteral("Own"));
+    connect(Panel->DownloadButton, &QPushButton::clicked, this,
             [this] { TApplication::Guarded([this] { Download(); }); });
-    OutcomeLabel = Note();
-    OutcomeLabel->setObjectName(QStringLiteral("OwnOutcome"));
-    auto* DownloadRow = new QHBoxLayout;
-    DownloadRow->addWidget(DownloadButton);
-    DownloadRow->addWidget(OutcomeLabel, 1);
-
-    PageSource = new TPageSourceView;
-    auto* SourceBox = new QWidget;
-    auto* SourceLayout = new QVBoxLayout(SourceBox);
-    SourceLayout->setContentsMargins(0, 0, 0, 0);
-    SourceLayout->addWidget(PageSource, 1);
-    auto* PickRow = new QGridLayout;
-    const QString PickCaptions[] = {QStringLiteral("Początek ← zaznaczenie"),
-                                    QStringLiteral("Koniec ← zaznaczenie")};
-    for (int Text = 0; Text < 2; ++Text) {
-        auto* PickButton = new QPushButton(PickCaptions[Text]);
-        PickButton->setObjectName(Text == 0 ? QStringLiteral("OwnPickStart") : QStringLiteral("OwnPickEnd"));
-        connect(PickButton, &QPushButton::clicked, this, [this, Text] { Pick(Text); });
-        Notes[Text] = Note();
-        Notes[Text]->setObjectName(Text == 0 ? QStringLiteral("OwnStartNote") : QStringLiteral("OwnEndNote"));
-        PickRow->addWidget(PickButton, Text, 0);
-        PickRow->addWidget(Notes[Text], Text, 1);
-    }
-    PickRow->setColumnStretch(1, 1);
-    SourceLayout->addLayout(PickRow);
-    Preview = new TPagePreview;
-    auto* Split = new QSplitter(Qt::Vertical);
-    Split->addWidget(SourceBox);
-    Split->addWidget(Preview);
-    Split->setSizes({340, 340});
+    for (int Text = 0; Text < 2; ++Text)
+        connect(Panel->PickButtons[Text], &QPushButton::clicked, this, [this, Text] { Pick(Text); });
     auto* Layout = new QVBoxLayout(this);
     Layout->setContentsMargins(0, 0, 0, 0);
     Layout->addLayout(Form);
-    Layout->addLayout(DownloadRow);
-    Layout->addWidget(Split, 1);
+    Layout->addWidget(Panel, 1);
     // The five's panel names its page source and preview so: these carry names of their own.
     for (QWidget* Child : findChildren<QWidget*>())
         if (!Child->objectName().isEmpty() && !Child->objectName().startsWith(QStringLiteral("Own")))
@@ -178,9 +147,9 @@ void TOwnSourcesEditor::ShowRow(int Row)
     for (std::size_t Field = 0; Field < Fields.size(); ++Field)
         Fields[Field]->setText(QString::fromStdString(*Values[Field]));
     OnBox->setChecked(Setup.Source.On);
-    OutcomeLabel->setText(Setup.Outcome);
-    DownloadButton->setEnabled(!Setup.Worker);
-    PageSource->SetText(Setup.Text);
+    Panel->OutcomeLabel->setText(Setup.Outcome);
+    Panel->DownloadButton->setEnabled(!Setup.Worker);
+    Panel->PageSource->SetText(Setup.Text);
     Edited();
 }
 
@@ -198,7 +167,7 @@ void TOwnSourcesEditor::Edited()
                                                                     : AddressRefusal(Source.Address);
     Refusal->setText(QString::fromStdString(Why));
     Refusal->setVisible(!Why.empty());
-    DownloadButton->setEnabled(!Current().Worker && AddressRefusal(Source.Address).empty());
+    Panel->DownloadButton->setEnabled(!Current().Worker && AddressRefusal(Source.Address).empty());
     ShowPage();
 }
 
@@ -251,19 +220,15 @@ void TOwnSourcesEditor::Download()
     if (Setup.Worker || !AddressRefusal(Setup.Source.Address).empty())
         return;
     const int Key = Setup.Key;
-    try {
-        Setup.Worker =
-            FRound->Launch({.Source = std::max(Setup.Source.Id - 1, SourceCount),
-                            .Address = Setup.Source.Address,
-                            .Mode = TRoundMode::Download},
-                           {}, [this, Key](const TRoundResult& Result) { Downloaded(Key, Result); });
-    } catch (const std::system_error& Failure) {
-        OutcomeLabel->setText(QStringLiteral("BŁĄD: ") + QString::fromLocal8Bit(Failure.what()));
-        return;
-    }
-    Setup.Outcome = QStringLiteral("Pobieranie…");
-    OutcomeLabel->setText(Setup.Outcome);
-    DownloadButton->setEnabled(false);
+    Panel->StartDownload(
+        [&] {
+            Setup.Worker =
+                FRound->Launch({.Source = std::max(Setup.Source.Id - 1, SourceCount),
+                                .Address = Setup.Source.Address,
+                                .Mode = TRoundMode::Download},
+                               {}, [this, Key](const TRoundResult& Result) { Downloaded(Key, Result); });
+        },
+        Setup.Outcome);
 }
 
 void TOwnSourcesEditor::Downloaded(int Key, const TRoundResult& Result)
@@ -296,14 +261,14 @@ void TOwnSourcesEditor::Downloaded(int Key, const TRoundResult& Result)
 // The selection in the page source, on one line, becomes the start or end text.
 void TOwnSourcesEditor::Pick(int Text)
 {
-    const auto [First, Last] = PageSource->Selection();
+    const auto [First, Last] = Panel->PageSource->Selection();
     const QString Selected = Current().Text.mid(First, Last - First);
     if (Selected.isEmpty() || Current().Page.empty()) {
-        Notes[Text]->setText(QStringLiteral("Zaznacz tekst w źródle strony."));
+        Panel->PickNotes[Text]->setText(QStringLiteral("Zaznacz tekst w źródle strony."));
         return;
     }
     if (Selected.contains(QLatin1Char('\n'))) {
-        Notes[Text]->setText(QStringLiteral("Zaznaczenie nie obejmuje tekstu w jednym wierszu."));
+        Panel->PickNotes[Text]->setText(QStringLiteral("Zaznaczenie nie obejmuje tekstu w jednym wierszu."));
         return;
     }
     Fields[2 + Text]->setText(Selected);
@@ -315,21 +280,22 @@ void TOwnSourcesEditor::ShowPage()
 {
     const TSetup& Setup = Current();
     if (Setup.Page.empty()) {
-        Notes[0]->clear();
-        Notes[1]->clear();
-        Preview->ShowText(QStringLiteral("Podgląd: najpierw „Pobierz”."));
+        Panel->PickNotes[0]->clear();
+        Panel->PickNotes[1]->clear();
+        Panel->Preview->ShowText(QStringLiteral("Podgląd: najpierw „Pobierz”."));
         return;
     }
     const TOwnSource& Source = Setup.Source;
     const TTextPage Built =
         BuildTextPage(Setup.Page, Setup.ContentType, Source.Address, Source.StartText, Source.EndText);
-    Notes[0]->setText(TextNote(0, Source.StartText, Built.Texts.Start));
-    Notes[1]->setText(TextNote(1, Source.EndText, Built.Texts.End));
+    Panel->PickNotes[0]->setText(TextNote(0, Source.StartText, Built.Texts.Start));
+    Panel->PickNotes[1]->setText(TextNote(1, Source.EndText, Built.Texts.End));
     if (!Built.Failure.empty())
-        Preview->ShowText(QStringLiteral("Strona nie powstanie: ") + QString::fromStdString(Built.Failure));
+        Panel->Preview->ShowText(QStringLiteral("Strona nie powstanie: ") +
+                                 QString::fromStdString(Built.Failure));
     else
-        Preview->ShowPage(QString::fromStdString(OwnPageFileName(std::max(Source.Id, FirstOwnId))),
-                          Built.FileBytes);
+        Panel->Preview->ShowPage(QString::fromStdString(OwnPageFileName(std::max(Source.Id, FirstOwnId))),
+                                 Built.FileBytes);
 }
 
 QString TOwnSourcesEditor::TextNote(int Text, const std::string& Value, std::ptrdiff_t Found) const

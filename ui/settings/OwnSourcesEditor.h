@@ -20,9 +20,8 @@ class QListWidget;
 class QLayout;
 class QPushButton;
 class QStackedWidget;
-class TPagePreview;
-class TPageSourceView;
 class TSciager;
+class TSourcePagePanel;
 class TSourceRound;
 struct TRoundResult;
 
@@ -87,9 +86,5 @@ private:
     std::array<QLineEdit*, 4> Fields; // caption, address, start text, end text
     QCheckBox* OnBox;
     QLabel* Refusal;
-    QPushButton* DownloadButton;
-    QLabel* OutcomeLabel;
-    TPageSourceView* PageSource;
-    std::array<QLabel*, 2> Notes;
-    TPagePreview* Preview;
+    TSourcePagePanel* Panel;
 };

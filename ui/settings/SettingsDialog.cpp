@@ -12,6 +12,7 @@
 #include "SaveConflict.h"
 #include "Sciager.h"
 #include "SourcePage.h"
+#include "SourcePagePanel.h"
 #include "SourceRound.h"
 #include "TextRoutines.h"
 #include "Windows1250.h"
@@ -23,11 +24,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <system_error>
 
 namespace {
 constexpr std::size_t WarningWindow = 1 << 20;
@@ -159,53 +158,25 @@ QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions)
                                       "znalezionego na tej stronie; znaczniki nie są używane."));
     Form->addRow(QString(), IndexNote);
 
-    DownloadButton = new QPushButton(QStringLiteral("Pobierz"));
-    DownloadButton->setObjectName(QStringLiteral("Download"));
-    connect(DownloadButton, &QPushButton::clicked, this,
-            [this] { TApplication::Guarded([this] { Download(); }); });
-    OutcomeLabel = NoteLabel();
-    OutcomeLabel->setObjectName(QStringLiteral("Outcome"));
-    auto* DownloadRow = new QHBoxLayout;
-    DownloadRow->addWidget(DownloadButton);
-    DownloadRow->addWidget(OutcomeLabel, 1);
-
-    PageSource = new TPageSourceView;
-    auto* SourceBox = new QWidget;
-    auto* SourceLayout = new QVBoxLayout(SourceBox);
-    SourceLayout->setContentsMargins(0, 0, 0, 0);
-    SourceLayout->addWidget(PageSource, 1);
-    auto* PickRow = new QGridLayout;
-    const QString PickCaptions[] = {QStringLiteral("Początek ← zaznaczenie"),
-                                    QStringLiteral("Koniec ← zaznaczenie")};
     const QString PickNames[] = {QStringLiteral("Start"), QStringLiteral("End")};
     for (int Marker = 0; Marker < 2; ++Marker) {
-        PickButtons[Marker] = new QPushButton(PickCaptions[Marker]);
-        PickButtons[Marker]->setObjectName(QStringLiteral("Pick") + PickNames[Marker]);
-        connect(PickButtons[Marker], &QPushButton::clicked, this,
-                [this, Marker] { TApplication::Guarded([this, Marker] { PickFromSelection(Marker); }); });
-        PickNotes[Marker] = NoteLabel();
-        PickNotes[Marker]->setObjectName(PickNames[Marker] + QStringLiteral("Note"));
         LengthenButtons[Marker] = new QPushButton;
         LengthenButtons[Marker]->setObjectName(QStringLiteral("Lengthen") + PickNames[Marker]);
         LengthenButtons[Marker]->hide();
         connect(LengthenButtons[Marker], &QPushButton::clicked, this, [this, Marker] { Lengthen(Marker); });
-        PickRow->addWidget(PickButtons[Marker], Marker, 0);
-        PickRow->addWidget(PickNotes[Marker], Marker, 1);
-        PickRow->addWidget(LengthenButtons[Marker], Marker, 2);
     }
-    PickRow->setColumnStretch(1, 1);
-    SourceLayout->addLayout(PickRow);
-
-    Preview = new TPagePreview;
-    auto* Split = new QSplitter(Qt::Vertical);
-    Split->addWidget(SourceBox);
-    Split->addWidget(Preview);
-    Split->setSizes({340, 340});
+    Panel = new TSourcePagePanel(QString(), {LengthenButtons[0], LengthenButtons[1]});
+    connect(Panel->DownloadButton, &QPushButton::clicked, this,
+            [this] { TApplication::Guarded([this] { Download(); }); });
+    for (int Marker = 0; Marker < 2; ++Marker)
+        connect(Panel->PickButtons[Marker], &QPushButton::clicked, this,
+                [this, Marker] { TApplication::Guarded([this, Marker] { PickFromSelection(Marker); }); });
+    for (QLabel* Label : {Panel->OutcomeLabel, Panel->PickNotes[0], Panel->PickNotes[1]})
+        Label->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* Right = new QVBoxLayout;
     Right->addLayout(Form);
-    Right->addLayout(DownloadRow);
-    Right->addWidget(Split, 1);
+    Right->addWidget(Panel, 1);
     Rules = new TRulesGroup;
     Right->addWidget(Rules);
     Own->LayOut(Page, Right);
@@ -233,13 +204,13 @@ void TSettingsDialog::ShowSource(bool PageToo)
     }
     const bool Index = FSource == IndexSource;
     for (QWidget* Widget :
-         std::initializer_list<QWidget*>{Fields[1], Fields[2], PickButtons[0], PickButtons[1]})
+         std::initializer_list<QWidget*>{Fields[1], Fields[2], Panel->PickButtons[0], Panel->PickButtons[1]})
         Widget->setEnabled(!Index);
     IndexNote->setVisible(Index);
-    DownloadButton->setEnabled(CanDownload());
-    OutcomeLabel->setText(Setup.Outcome);
+    Panel->DownloadButton->setEnabled(CanDownload());
+    Panel->OutcomeLabel->setText(Setup.Outcome);
     if (PageToo)
-        PageSource->SetText(QString::fromStdU16String(Setup.View.Text));
+        Panel->PageSource->SetText(QString::fromStdU16String(Setup.View.Text));
     ShowMarkers();
 }
 
@@ -266,7 +237,7 @@ void TSettingsDialog::FieldEdited(int Field)
     RefusalLabels[Field]->setText(Refusal);
     RefusalLabels[Field]->setVisible(!Refusal.isEmpty());
     Setup.Typed[Field] = Fields[Field]->text();
-    DownloadButton->setEnabled(CanDownload());
+    Panel->DownloadButton->setEnabled(CanDownload());
     if (!Bytes || !Refusal.isEmpty())
         return;
     Setup.Values[Field] = *Bytes;
@@ -278,17 +249,13 @@ void TSettingsDialog::Download()
     TSetup& Setup = Setups[FSource];
     if (!CanDownload())
         return;
-    try {
-        Setup.Worker = DownloadRound->Launch(
-            {.Source = FSource, .Address = Setup.Values[0], .Mode = TRoundMode::Download}, {},
-            [this](const TRoundResult& Result) { Downloaded(Result); });
-    } catch (const std::system_error& Failure) {
-        OutcomeLabel->setText(QStringLiteral("BŁĄD: ") + QString::fromLocal8Bit(Failure.what()));
-        return;
-    }
-    Setup.Outcome = QStringLiteral("Pobieranie…");
-    OutcomeLabel->setText(Setup.Outcome);
-    DownloadButton->setEnabled(false);
+    Panel->StartDownload(
+        [&] {
+            Setup.Worker = DownloadRound->Launch(
+                {.Source = FSource, .Address = Setup.Values[0], .Mode = TRoundMode::Download}, {},
+                [this](const TRoundResult& Result) { Downloaded(Result); });
+        },
+        Setup.Outcome);
 }
 
 // No download runs for the source, and its address is not refused: a refused address would

@@ -7,6 +7,7 @@
 #include "PageSourceView.h"
 #include "RulesGroup.h"
 #include "SourcePage.h"
+#include "SourcePagePanel.h"
 #include "TextRoutines.h"
 #include "Windows1250.h"
 
@@ -17,9 +18,9 @@
 void TSettingsDialog::PickFromSelection(int Marker)
 {
     TSetup& Setup = Setups[FSource];
-    const auto [First, Last] = PageSource->Selection();
+    const auto [First, Last] = Panel->PageSource->Selection();
     if (First == Last || Setup.Page.empty()) {
-        PickNotes[Marker]->setText(QStringLiteral("Zaznacz tekst w źródle strony."));
+        Panel->PickNotes[Marker]->setText(QStringLiteral("Zaznacz tekst w źródle strony."));
         return;
     }
     const std::ptrdiff_t From =
@@ -28,7 +29,8 @@ void TSettingsDialog::PickFromSelection(int Marker)
     TMarkerPick Pick = PickMarker(Setup.Page, View.ByteAt(static_cast<std::size_t>(First)),
                                   View.ByteAt(static_cast<std::size_t>(Last)), From, Marker == 1);
     if (Pick.Marker.empty()) {
-        PickNotes[Marker]->setText(QStringLiteral("Zaznaczenie nie obejmuje tekstu w jednym wierszu."));
+        Panel->PickNotes[Marker]->setText(
+            QStringLiteral("Zaznaczenie nie obejmuje tekstu w jednym wierszu."));
         return;
     }
     Setup.Values[Marker + 1] = Pick.Marker;
@@ -58,10 +60,10 @@ void TSettingsDialog::ShowMarkers()
                                   ? TSourcePage{}
                                   : BuildSourcePage(FSource, Setup.Page, Setup.Values[1], Setup.Values[2]);
     for (int Marker = 0; Marker < 2; ++Marker) {
-        PickNotes[Marker]->setText(Index ? QString()
-                                         : MarkerNote(Marker, Setup.Values[Marker + 1], !Setup.Page.empty(),
-                                                      Marker == 0 ? Built.Markers.Start : Built.Markers.End,
-                                                      Setup.Picks[Marker]));
+        Panel->PickNotes[Marker]->setText(
+            Index ? QString()
+                  : MarkerNote(Marker, Setup.Values[Marker + 1], !Setup.Page.empty(),
+                               Marker == 0 ? Built.Markers.Start : Built.Markers.End, Setup.Picks[Marker]));
         const std::optional<TMarkerPick>& Pick = Setup.Picks[Marker];
         const bool Offer =
             !Index && Pick && Pick->Marker == Setup.Values[Marker + 1] && !Pick->Lengthened.empty();
@@ -78,14 +80,14 @@ void TSettingsDialog::ShowMarkers()
 void TSettingsDialog::ShowPreview(const TSourcePage& Built)
 {
     if (Setups[FSource].Page.empty()) {
-        Preview->ShowText(QStringLiteral("Podgląd: najpierw „Pobierz”."));
+        Panel->Preview->ShowText(QStringLiteral("Podgląd: najpierw „Pobierz”."));
     } else if (FSource == IndexSource) {
-        Preview->ShowText(
+        Panel->Preview->ShowText(
             QStringLiteral("Sesja: %1\nNotowania: %2")
                 .arg(Built.Sesid.empty() ? QStringLiteral("nie znaleziono") : FromWindows1250(Built.Sesid),
                      FromWindows1250(Built.QuotesAddress)));
     } else {
-        Preview->ShowPage(QString::fromLatin1(SourceTable[FSource].PageFileName), Built.FileBytes);
+        Panel->Preview->ShowPage(QString::fromLatin1(SourceTable[FSource].PageFileName), Built.FileBytes);
     }
     Rules->ShowSource(FSource, Setups[FSource].Page.empty() ? std::string() : Built.FileBytes);
 }

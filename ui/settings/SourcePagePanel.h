@@ -1,0 +1,33 @@
+// TSourcePagePanel: the download row, the page source with its marker picks, and the page preview.
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class TPagePreview;
+class TPageSourceView;
+
+// The lower part of a source's editor: "Pobierz" with the outcome of the download, the downloaded
+// page's source with a button per marker that takes the selection as that marker, and the preview
+// of the page built from it. Its parts are named Prefix + "Download", "Outcome", "PickStart",
+// "PickEnd", "StartNote" and "EndNote"; the caller connects the buttons. Beside[Marker], when
+// given, goes after that marker's note.
+class TSourcePagePanel : public QWidget
+{
+public:
+    explicit TSourcePagePanel(const QString& Prefix, const std::array<QWidget*, 2>& Beside = {});
+
+    // Runs Launch, which starts a download, and shows that it runs (also kept in Outcome for when
+    // the source is shown again), or why it could not start.
+    void StartDownload(const std::function<void()>& Launch, QString& Outcome);
+
+    QPushButton* DownloadButton;
+    QLabel* OutcomeLabel;
+    TPageSourceView* PageSource;
+    std::array<QPushButton*, 2> PickButtons;
+    std::array<QLabel*, 2> PickNotes;
+    TPagePreview* Preview;
+};
