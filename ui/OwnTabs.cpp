@@ -53,11 +53,7 @@ void TOwnTabs::Refresh(const std::optional<QList<int>>& Only)
         Tab.Busy = true;
         FWaiting.push_back(Source);
     }
-    while (FRunning < MaxOwnDownloads && !FWaiting.empty()) {
-        const int Next = FWaiting.front();
-        FWaiting.pop_front();
-        Start(Next);
-    }
+    StartWaiting();
 }
 
 bool TOwnTabs::Busy() const
@@ -65,7 +61,6 @@ bool TOwnTabs::Busy() const
     return FRunning > 0 || !FWaiting.empty();
 }
 
-// The start and end texts of Source as last read; none for a tab gone meanwhile.
 bool TOwnTabs::Downloading(int Source, const std::array<bool, SourceCount>& Five) const
 {
     if (Source < 0)
@@ -76,6 +71,17 @@ bool TOwnTabs::Downloading(int Source, const std::array<bool, SourceCount>& Five
     return Found != FTabs.end() && Found->second.Busy;
 }
 
+// Starts the downloads waiting their turn while fewer than MaxOwnDownloads run.
+void TOwnTabs::StartWaiting()
+{
+    while (FRunning < MaxOwnDownloads && !FWaiting.empty()) {
+        const int Next = FWaiting.front();
+        FWaiting.pop_front();
+        Start(Next);
+    }
+}
+
+// The start and end texts of Source as last read; none for a tab gone meanwhile.
 std::pair<std::string, std::string> TOwnTabs::Texts(int Source) const
 {
     const auto Found = FTabs.find(Source);
@@ -207,11 +213,7 @@ void TOwnTabs::Complete(const TRoundResult& Result)
         else
             Show(Tab, Result);
     }
-    while (FRunning < MaxOwnDownloads && !FWaiting.empty()) {
-        const int Next = FWaiting.front();
-        FWaiting.pop_front();
-        Start(Next);
-    }
+    StartWaiting();
     if (!Busy() && P.OnIdle)
         P.OnIdle();
 }

@@ -84,6 +84,7 @@ private:
     void Size(TTab& Tab) const;
     void Drop(int Source);
     void Start(int Source);
+    void StartWaiting();
     void Complete(const TRoundResult& Result);
     void Show(TTab& Tab, const TRoundResult& Result);
     void Remove(int Source);
