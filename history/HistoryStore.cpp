@@ -198,6 +198,28 @@ bool THistoryStore::Open()
 // a file made before gets the columns; one opened read-only is read without them.
 bool THistoryStore::AddColumns()
 {
+    if (!CountFeedColumns())
+        return false;
+    if (FFeedColumns || FReadOnly)
+        return true;
+    // Under the write lock and counted again there: two copies that open an older file at once
+    // add the columns once.
+    if (!Exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    const bool Added =
+        CountFeedColumns() &&
+        (FFeedColumns || (Exec(QStringLiteral("ALTER TABLE versions ADD COLUMN address TEXT")) &&
+                          Exec(QStringLiteral("ALTER TABLE versions ADD COLUMN news TEXT")))) &&
+        Exec(QStringLiteral("COMMIT"));
+    if (!Added)
+        QSqlQuery(QStringLiteral("ROLLBACK"), FDatabase);
+    FFeedColumns = Added;
+    return Added;
+}
+
+// Whether the versions have the feed's columns, in FFeedColumns; false when the file cannot say.
+bool THistoryStore::CountFeedColumns()
+{
     QSqlQuery Query(FDatabase);
     if (!Query.exec(QStringLiteral("SELECT count(*) FROM pragma_table_info('versions') WHERE name IN "
                                    "('address', 'news')")) ||
@@ -206,11 +228,7 @@ bool THistoryStore::AddColumns()
         return false;
     }
     FFeedColumns = Query.value(0).toInt() == 2;
-    if (FFeedColumns || FReadOnly)
-        return true;
-    FFeedColumns = Exec(QStringLiteral("ALTER TABLE versions ADD COLUMN address TEXT")) &&
-                   Exec(QStringLiteral("ALTER TABLE versions ADD COLUMN news TEXT"));
-    return FFeedColumns;
+    return true;
 }
 
 bool THistoryStore::Replaced() const
@@ -245,8 +263,9 @@ std::optional<qint64> THistoryStore::Insert(int Source, const QByteArray& Bytes,
                                             const QStringList& New, int Removed, const QString& Address)
 {
     QSqlQuery Query(FDatabase);
-    if (!Query.prepare(QStringLiteral("INSERT INTO versions (folder, source, time, size, added, removed, body, "
-                                      "address, news) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")))
+    if (!Query.prepare(
+            QStringLiteral("INSERT INTO versions (folder, source, time, size, added, removed, body, "
+                           "address, news) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")))
         throw Query.lastError();
     for (const QVariant& Value :
          {QVariant(FFolder), QVariant(Source), QVariant(Time), QVariant(Bytes.size()),
@@ -392,10 +411,10 @@ std::vector<TFeedVersion> THistoryStore::FeedVersions(int Limit)
     std::vector<TFeedVersion> Versions;
     QSqlQuery Query(FDatabase);
     Query.setForwardOnly(true);
-    const bool Prepared =
-        Query.prepare(QStringLiteral("SELECT id, source, time, %1, removed FROM versions WHERE source != ? "
-                                     "ORDER BY id DESC LIMIT ?")
-                          .arg(FFeedColumns ? QStringLiteral("address, news") : QStringLiteral("NULL, NULL")));
+    const bool Prepared = Query.prepare(
+        QStringLiteral("SELECT id, source, time, %1, removed FROM versions WHERE source != ? "
+                       "ORDER BY id DESC LIMIT ?")
+            .arg(FFeedColumns ? QStringLiteral("address, news") : QStringLiteral("NULL, NULL")));
     Query.addBindValue(IndexSource);
     Query.addBindValue(Limit);
     if (!Prepared || !Query.exec()) {

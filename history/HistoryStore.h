@@ -110,6 +110,7 @@ private:
     bool Exec(const QString& Statement);
     void Fail(const class QSqlError& Error);
     bool AddColumns();
+    bool CountFeedColumns();
     std::optional<qint64> Insert(int Source, const QByteArray& Bytes, qint64 Time, const QStringList& New,
                                  int Removed, const QString& Address);
     void Prune(int Source);
