@@ -20,6 +20,7 @@ program=$build/app/tickerwell
 bare=$build/bench/tkw_bare_window
 programdir=$(dirname "$program")
 source "$root/scripts/demo.sh"
+source "$root/bench/measure.sh"
 
 work=$(mktemp -d)
 pids=()
@@ -57,9 +58,7 @@ source "$root/scripts/xvfb.sh"
 start_xvfb
 pids+=("$XVFB_PID")
 
-now_us() { echo "${EPOCHREALTIME/./}"; }
 ms() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.0f", (b - a) / 1000 }'; }
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # The id of the visible window named exactly $1, waiting up to 60 s.
 wait_window() {
@@ -77,15 +76,10 @@ wait_window() {
 
 # PSS in MiB and process count of process $1 and all its descendants.
 pss_tree() {
-  local all=("$1") i=0 kb=0 child
-  while [ $i -lt ${#all[@]} ]; do
-    for child in $(pgrep -P "${all[$i]}" || true); do all+=("$child"); done
-    i=$((i + 1))
-  done
-  for pid in "${all[@]}"; do
-    kb=$((kb + $(awk '/^Pss:/ { print $2 }' "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)))
-  done
-  awk -v kb="$kb" -v n="${#all[@]}" 'BEGIN { printf "%.0f MiB in %d processes", kb / 1024, n }'
+  local pids
+  mapfile -t pids < <(process_tree "$1")
+  awk -v kb="$(smaps_kib Pss "${pids[@]}")" -v n="${#pids[@]}" \
+    'BEGIN { printf "%.0f MiB in %d processes", kb / 1024, n }'
 }
 
 # Waits until every page file named is written; prints the latest write time in microseconds.

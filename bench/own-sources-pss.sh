@@ -14,6 +14,7 @@ fi
 program=$build/app/tickerwell
 programdir=$(dirname "$program")
 source "$root/scripts/demo.sh"
+source "$root/bench/measure.sh"
 
 work=$(mktemp -d)
 pids=()
@@ -50,15 +51,9 @@ start_xvfb
 
 # PSS in KiB of process $1 and all its descendants.
 pss_tree() {
-  local all=("$1") i=0 kb=0 child pid
-  while [ $i -lt ${#all[@]} ]; do
-    for child in $(pgrep -P "${all[$i]}" || true); do all+=("$child"); done
-    i=$((i + 1))
-  done
-  for pid in "${all[@]}"; do
-    kb=$((kb + $(awk '/^Pss:/ { print $2 }' "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)))
-  done
-  echo "$kb"
+  local pids
+  mapfile -t pids < <(process_tree "$1")
+  smaps_kib Pss "${pids[@]}"
 }
 
 # Runs the window in folder $1, presses START, waits for the page files $2.. and prints its PSS.

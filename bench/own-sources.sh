@@ -12,6 +12,8 @@ if [ -z "${TKW_BENCH_NO_BUILD:-}" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >/dev/null
   cmake --build "$build" --target tickerwell --parallel "${JOBS:-2}" >/dev/null
 fi
+source "$root/bench/measure.sh"
+
 work=$(mktemp -d)
 cleanup() {
   [ -n "${SERVER_PID:-}" ] && kill "$SERVER_PID" 2>/dev/null || true
@@ -58,30 +60,15 @@ ids=($(seq 6 55))
 addresses=()
 for id in "${ids[@]}"; do addresses+=("http://127.0.0.1:$DEMO_PORT/page$id.html"); done
 
-now_us() { echo "${EPOCHREALTIME/./}"; }
-ms() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", (b - a) / 1000 }'; }
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 refresh_once() {
   (cd "$work/run" && env -u DISPLAY -u WAYLAND_DISPLAY -u DBUS_SESSION_BUS_ADDRESS LC_ALL=C \
     XDG_DATA_HOME="$work/data" "$@" "$work/program/tickerwell" --refresh-once "${ids[@]}")
 }
 
-# One run of each first, so that both start warm; every page file must be there.
-refresh_once >/dev/null
+time_beside_curls "$runs"
+# Every page file must be there.
 for id in "${ids[@]}"; do [ -s "$work/program/zrodlo$id.htm" ] || { echo "zrodlo$id.htm missing" >&2; exit 1; }; done
-for address in "${addresses[@]}"; do curl -s -o /dev/null "$address"; done
-
-tkw=() curls=() rss=()
-for _ in $(seq "$runs"); do
-  start=$(now_us)
-  refresh_once >/dev/null
-  tkw+=("$(ms "$start" "$(now_us)")")
-  start=$(now_us)
-  for address in "${addresses[@]}"; do curl -s -o /dev/null "$address"; done
-  curls+=("$(ms "$start" "$(now_us)")")
-  rss+=("$(refresh_once /usr/bin/time -f %M 2>&1 >/dev/null | tail -n 1)")
-done
 
 tkw_ms=$(median "${tkw[@]}")
 curl_ms=$(median "${curls[@]}")

@@ -8,11 +8,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TRAY_BUILD:-$root/build-bench}
 refreshes=${1:-200}
-bash "$root/scripts/deps.sh" $(grep -v '^#' "$root/scripts/packages.txt") libbenchmark-dev
+bash "$root/scripts/deps.sh" $(grep -hv '^#' "$root"/scripts/packages-{run,test}.txt) libbenchmark-dev
 # The benchmark serves its pages with the tests' loopback server, so the test support is built too.
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTICKERWELL_BENCH=ON -DBUILD_TESTING=ON >/dev/null
 cmake --build "$build" --target tkw_tray_bench tkw_bare_webview --parallel "${JOBS:-2}" >/dev/null
 source "$root/scripts/xvfb.sh"
+source "$root/bench/measure.sh"
 start_xvfb
 work=$(mktemp -d)
 # The history of the run's versions goes to the run's own folder, never to the user's.
@@ -22,16 +23,9 @@ trap 'kill $bare $XVFB_PID 2>/dev/null || true; rm -rf "$work"' EXIT
 
 # PSS and private dirty memory in MiB of process $1 and all its descendants.
 pss_tree() {
-  local all=("$1") i=0 kb=0 private=0 child
-  while [ $i -lt ${#all[@]} ]; do
-    for child in $(pgrep -P "${all[$i]}" || true); do all+=("$child"); done
-    i=$((i + 1))
-  done
-  for pid in "${all[@]}"; do
-    kb=$((kb + $(awk '/^Pss:/ { print $2 }' "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)))
-    private=$((private + $(awk '/^Private_Dirty:/ { print $2 }' "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)))
-  done
-  awk -v kb="$kb" -v p="$private" -v n="${#all[@]}" \
+  local pids
+  mapfile -t pids < <(process_tree "$1")
+  awk -v kb="$(smaps_kib Pss "${pids[@]}")" -v p="$(smaps_kib Private_Dirty "${pids[@]}")" -v n="${#pids[@]}" \
     'BEGIN { printf "%.0f MiB in %d processes, private dirty %.0f MiB", kb / 1024, n, p / 1024 }'
 }
 
