@@ -8,6 +8,7 @@
 #include "OwnSources.h"
 #include "SettingsDialog.h"
 #include "SourceRound.h"
+#include "SourceRules.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -202,6 +203,10 @@ TEST_F(TOwnTabsTest, TheSettingsDialogEditsAddsAndRemovesSourcesOfOnesOwn)
     const auto Label = [&](const char* Name) {
         return Dialog->findChild<QLabel*>(QLatin1String(Name))->text();
     };
+    const auto Rules = [&](const char* Name) {
+        return Dialog->findChild<QPlainTextEdit*>(QLatin1String(Name));
+    };
+    Server.Serve("/own8", {.Body = "<o>własna <p>Kurs 10:05</p><p>Rekordowy zysk</p></o>"});
     Dialog->SelectSource(7);
     EXPECT_EQ(Field("OwnCaption")->text(), QStringLiteral("A & B"));
 
@@ -219,6 +224,11 @@ TEST_F(TOwnTabsTest, TheSettingsDialogEditsAddsAndRemovesSourcesOfOnesOwn)
     EXPECT_EQ(Label("OwnStartNote"), QStringLiteral("Znaleziony, jednoznaczny."));
     EXPECT_TRUE(Label("OwnPreviewInfo").contains(QStringLiteral("zrodlo8.htm")))
         << Label("OwnPreviewInfo").toStdString();
+    // Its rules are checked against the page file the preview shows.
+    Rules("IgnoreRules")->setPlainText("\\d\\d:\\d\\d");
+    Rules("TriggerWords")->setPlainText("zysk");
+    EXPECT_EQ(Label("RulesCheck"),
+              "Pominięte: 1: „Kurs 10:05”\nZ kluczowymi słowami: 1: „Rekordowy zysk” (zysk)");
 
     // A source added and one removed after the question that names it; Save writes them all.
     Button("AddSource")->click();
@@ -227,6 +237,18 @@ TEST_F(TOwnTabsTest, TheSettingsDialogEditsAddsAndRemovesSourcesOfOnesOwn)
         Field(Name)->setText(QString::fromUtf8(Value));
         emit Field(Name)->textEdited(Field(Name)->text());
     }
+    // A source not saved yet has rules of its own; a bad one is named with its source and blocks saving.
+    EXPECT_EQ(Label("RulesCheck"), QStringLiteral("Sprawdzenie reguł: najpierw „Pobierz”."));
+    Rules("IgnoreRules")->setPlainText("(");
+    Rules("TriggerWords")->setPlainText("strata");
+    Dialog->SelectSource(0);
+    EXPECT_EQ(Rules("TriggerWords")->toPlainText(), "");
+    Dialog->SelectSource(7);
+    EXPECT_EQ(Rules("TriggerWords")->toPlainText(), "zysk");
+    Button("Save")->click();
+    EXPECT_TRUE(Label("SaveError").contains(QStringLiteral("błędne wyrażenie „(” w regułach „Nowy”")))
+        << Label("SaveError").toStdString();
+    Rules("IgnoreRules")->clear();
     Dialog->SelectSource(6);
     QString Question;
     AnswerYes(Question);
@@ -240,4 +262,6 @@ TEST_F(TOwnTabsTest, TheSettingsDialogEditsAddsAndRemovesSourcesOfOnesOwn)
     EXPECT_EQ(Saved.Source(8)->StartText, "własna");
     ASSERT_TRUE(Saved.Source(14));
     EXPECT_EQ(Saved.Source(14)->Caption, "Nowy");
+    EXPECT_EQ(RulesOf(Saved, 8), (TSourceRules{{"\\d\\d:\\d\\d"}, {"zysk"}, true}));
+    EXPECT_EQ(RulesOf(Saved, 14), (TSourceRules{{}, {"strata"}, true}));
 }

@@ -7,6 +7,7 @@
 #include "PageCharset.h"
 #include "PagePreview.h"
 #include "PageSourceView.h"
+#include "RulesGroup.h"
 #include "Sciager.h"
 #include "SourcePagePanel.h"
 #include "SourceRound.h"
@@ -40,7 +41,8 @@ QLabel* Note(const QString& Style = {})
 }
 } // namespace
 
-TOwnSourcesEditor::TOwnSourcesEditor(QListWidget* List, TSourceRound* Round) : FList(List), FRound(Round)
+TOwnSourcesEditor::TOwnSourcesEditor(QListWidget* List, TSourceRound* Round, TRulesGroup* Rules)
+    : FList(List), FRound(Round), FRules(Rules)
 {
     setObjectName(QStringLiteral("OwnSource"));
     try {
@@ -106,6 +108,7 @@ TOwnSourcesEditor::~TOwnSourcesEditor()
 void TOwnSourcesEditor::LayOut(QWidget* Page, QLayout* Five)
 {
     auto* FivePanel = new QWidget;
+    Five->setContentsMargins(0, 0, 0, 0);
     FivePanel->setLayout(Five);
     FPanels = new QStackedWidget;
     FPanels->addWidget(FivePanel);
@@ -114,9 +117,12 @@ void TOwnSourcesEditor::LayOut(QWidget* Page, QLayout* Five)
     Left->addWidget(FList, 1);
     Left->addWidget(AddButton);
     Left->addWidget(RemoveButton);
+    auto* Right = new QVBoxLayout;
+    Right->addWidget(FPanels, 1);
+    Right->addWidget(FRules);
     auto* Layout = new QHBoxLayout(Page);
     Layout->addLayout(Left);
-    Layout->addWidget(FPanels, 1);
+    Layout->addLayout(Right, 1);
 }
 
 bool TOwnSourcesEditor::Select(int Row)
@@ -127,11 +133,9 @@ bool TOwnSourcesEditor::Select(int Row)
     return Own;
 }
 
-int TOwnSourcesEditor::RowOf(int Source) const
+int TOwnSourcesEditor::RowOf(int Key) const
 {
-    const auto Found = std::ranges::find_if(FSetups, [Source](const TSetup& Setup) {
-        return Setup.Source.Id != 0 && Setup.Source.Id - 1 == Source;
-    });
+    const auto Found = std::ranges::find(FSetups, Key, &TOwnSourcesEditor::RulesKey);
     return Found == FSetups.end() ? -1 : SourceCount + static_cast<int>(Found - FSetups.begin());
 }
 
@@ -208,6 +212,7 @@ void TOwnSourcesEditor::Remove()
         Setup.Worker->Terminate();
     if (Setup.Source.Id != 0)
         FRemoved.push_back(Setup.Source.Id);
+    FRules->Forget(RulesKey(Setup));
     const int Row = SourceCount + FCurrent;
     FSetups.erase(FSetups.begin() + FCurrent);
     FCurrent = -1;
@@ -283,6 +288,7 @@ void TOwnSourcesEditor::ShowPage()
         Panel->PickNotes[0]->clear();
         Panel->PickNotes[1]->clear();
         Panel->Preview->ShowText(QStringLiteral("Podgląd: najpierw „Pobierz”."));
+        FRules->ShowSource(RulesKey(Setup), false, {});
         return;
     }
     const TOwnSource& Source = Setup.Source;
@@ -296,6 +302,7 @@ void TOwnSourcesEditor::ShowPage()
     else
         Panel->Preview->ShowPage(QString::fromStdString(OwnPageFileName(std::max(Source.Id, FirstOwnId))),
                                  Built.FileBytes);
+    FRules->ShowSource(RulesKey(Setup), true, Built.Failure.empty() ? Built.FileBytes : std::string());
 }
 
 QString TOwnSourcesEditor::TextNote(int Text, const std::string& Value, std::ptrdiff_t Found) const
@@ -314,25 +321,36 @@ QString TOwnSourcesEditor::TextNote(int Text, const std::string& Value, std::ptr
                      : QStringLiteral("Znaleziony, jednoznaczny.");
 }
 
-void TOwnSourcesEditor::Save()
+bool TOwnSourcesEditor::Changed() const
 {
-    const bool Changed = !FRemoved.empty() || std::ranges::any_of(FSetups, [this](const TSetup& Setup) {
+    return !FRemoved.empty() || std::ranges::any_of(FSetups, [this](const TSetup& Setup) {
         const auto Loaded = FLoaded.find(Setup.Source.Id);
         return Loaded == FLoaded.end() || !Same(Loaded->second, Setup.Source);
     });
-    if (!Changed)
-        return;
-    // The file as it is now, so that changes made meanwhile by a command stay.
-    TSourcesFile File = LoadSourcesFile(OwnSourcesFileName);
+}
+
+std::map<int, int> TOwnSourcesEditor::Apply(TSourcesFile& File) const
+{
+    std::map<int, int> NewIds;
     for (const int Id : FRemoved)
         File.Remove(Id);
-    for (TSetup& Setup : FSetups) {
+    for (const TSetup& Setup : FSetups) {
         const auto Loaded = FLoaded.find(Setup.Source.Id);
         if (Setup.Source.Id == 0)
-            Setup.Source.Id = File.Add(Setup.Source);
+            NewIds[RulesKey(Setup)] = File.Add(Setup.Source);
         else if (Loaded != FLoaded.end() && !Same(Loaded->second, Setup.Source) &&
                  File.Source(Setup.Source.Id))
             File.Update(Setup.Source);
     }
-    SaveSourcesFile(OwnSourcesFileName, File);
+    return NewIds;
+}
+
+void TOwnSourcesEditor::Saved(const std::map<int, int>& NewIds)
+{
+    for (TSetup& Setup : FSetups) {
+        if (const auto New = NewIds.find(RulesKey(Setup)); New != NewIds.end())
+            Setup.Source.Id = New->second;
+        FLoaded[Setup.Source.Id] = Setup.Source;
+    }
+    FRemoved.clear();
 }

@@ -2,7 +2,7 @@
 // dialog's source list; the one selected is edited here (caption, address, start and end texts, on):
 // "Pobierz" shows its page source, texts are taken from a selection in it with advice when one is not
 // unique, and the preview shows the UTF-8 page file a refresh would write. "Dodaj źródło" and "Usuń
-// źródło" change the list; Save writes what changed to zrodla.ini.
+// źródło" change the list. The rules group under it shows the selected source's rules.
 #pragma once
 
 #include "OwnSources.h"
@@ -20,6 +20,7 @@ class QListWidget;
 class QLayout;
 class QPushButton;
 class QStackedWidget;
+class TRulesGroup;
 class TSciager;
 class TSourcePagePanel;
 class TSourceRound;
@@ -30,21 +31,26 @@ class TOwnSourcesEditor : public QWidget
 public:
     // List is the dialog's source list, whose first rows are the five; the sources file is read from
     // the working directory and its own sources added to List. Round downloads without writing.
-    TOwnSourcesEditor(QListWidget* List, TSourceRound* Round);
+    TOwnSourcesEditor(QListWidget* List, TSourceRound* Round, TRulesGroup* Rules);
     ~TOwnSourcesEditor() override;
 
     // Lays out the dialog's sources page: the list with "Dodaj źródło" and "Usuń źródło" under it,
-    // beside the five's fields (Five) or this editor, whichever suits the source selected.
+    // beside the five's fields (Five) or this editor, whichever suits the source selected, with the
+    // rules group under both.
     void LayOut(QWidget* Page, QLayout* Five);
     // Row of the list is selected: true when it is one of one's own, which is then shown.
     bool Select(int Row);
-    // The list row of source index Source, -1 when it is not listed.
-    int RowOf(int Source) const;
+    // The list row of the source under rules key Key (its id, or the key of one not saved yet), -1
+    // when it is not listed.
+    int RowOf(int Key) const;
     // The first row whose caption or address is refused, -1 when none is.
     int RefusedRow() const;
-    // Writes the sources added, changed and removed here to the file as it is now; nothing when
-    // nothing changed. Throws ESourcesFile or EFileWrite.
-    void Save();
+    bool Changed() const;
+    // Writes the sources added, changed and removed here into File, and returns the ids the added
+    // ones get by their rules keys. Throws ESourcesFile.
+    std::map<int, int> Apply(TSourcesFile& File) const;
+    // File was written with what Apply returned: the sources added have their ids.
+    void Saved(const std::map<int, int>& NewIds);
 
     QPushButton* AddButton;
     QPushButton* RemoveButton;
@@ -64,6 +70,8 @@ private:
     };
 
     TSetup& Current() { return FSetups[static_cast<std::size_t>(FCurrent)]; }
+    // The source's id, or for one not saved yet the negative of its setup key.
+    static int RulesKey(const TSetup& Setup) { return Setup.Source.Id != 0 ? Setup.Source.Id : -Setup.Key; }
     void ShowRow(int Row);
     void Edited();
     void Add();
@@ -77,6 +85,7 @@ private:
     QListWidget* FList;
     QStackedWidget* FPanels = nullptr;
     TSourceRound* FRound;
+    TRulesGroup* FRules;
     std::vector<TSetup> FSetups;
     std::map<int, TOwnSource> FLoaded; // by id, as the file had them
     std::vector<int> FRemoved;

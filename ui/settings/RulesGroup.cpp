@@ -4,16 +4,19 @@
 #include "OwnSources.h"
 #include "Passages.h"
 #include "RuleDecision.h"
+#include "SourceTable.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <stdexcept>
+#include <algorithm>
 
 namespace {
 constexpr int EditLines = 3;
 constexpr qsizetype QuoteLength = 60;
+// The quotes page has no passages to rule on.
+constexpr int IndexKey = IndexSource + 1;
 
 QPlainTextEdit* ListEdit(const QString& Name)
 {
@@ -50,6 +53,13 @@ QString Listed(const QList<int>& Indexes, const QStringList& Passages)
     return QString::number(Indexes.size()) +
            (Shown.isEmpty() ? QString() : QStringLiteral(": ") + Shown.join(", "));
 }
+
+// A source not loaded has the default rules.
+bool Differs(const std::map<int, TSourceRules>& Loaded, int Key, const TSourceRules& Rules)
+{
+    const auto Found = Loaded.find(Key);
+    return Rules != (Found == Loaded.end() ? TSourceRules{} : Found->second);
+}
 } // namespace
 
 TRulesGroup::TRulesGroup() : QGroupBox(QStringLiteral("Reguły"))
@@ -73,8 +83,10 @@ TRulesGroup::TRulesGroup() : QGroupBox(QStringLiteral("Reguły"))
     Layout->addWidget(CheckLabel, 3, 0, 1, 2);
     try {
         const TSourcesFile File = LoadSourcesFile(OwnSourcesFileName);
-        for (int Source = 0; Source < SourceCount; ++Source)
-            FRules[Source] = RulesOf(File, Source + 1);
+        for (int Id = 1; Id <= SourceCount; ++Id)
+            FRules[Id] = RulesOf(File, Id);
+        for (const TOwnSource& Source : File.Sources())
+            FRules[Source.Id] = RulesOf(File, Source.Id);
     } catch (const ESourcesFile& Error) {
         FReadable = false;
         CheckLabel->setText(QString::fromUtf8(Error.what()));
@@ -85,25 +97,27 @@ TRulesGroup::TRulesGroup() : QGroupBox(QStringLiteral("Reguły"))
     connect(NewOnlyBox, &QCheckBox::toggled, this, &TRulesGroup::Edited);
 }
 
-void TRulesGroup::ShowSource(int Source, const std::string& PageFile)
+void TRulesGroup::ShowSource(int Key, bool Fetched, const std::string& PageFile)
 {
+    FFetched = Fetched;
     FPage = PageFile;
-    if (Source != FSource) {
-        FSource = -1; // the edits below are the source's own text, not the user's
-        IgnoreEdit->setPlainText(FRules[Source].Ignore.join(QLatin1Char('\n')));
-        TriggerEdit->setPlainText(FRules[Source].Trigger.join(QLatin1Char('\n')));
-        NewOnlyBox->setChecked(FRules[Source].NewOnly);
-        FSource = Source;
+    if (Key != FKey) {
+        FKey.reset(); // the edits below are the source's own text, not the user's
+        const TSourceRules& Rules = FRules[Key];
+        IgnoreEdit->setPlainText(Rules.Ignore.join(QLatin1Char('\n')));
+        TriggerEdit->setPlainText(Rules.Trigger.join(QLatin1Char('\n')));
+        NewOnlyBox->setChecked(Rules.NewOnly);
+        FKey = Key;
     }
-    setEnabled(FReadable && Source != IndexSource);
+    setEnabled(FReadable && Key != IndexKey);
     ShowCheck();
 }
 
 void TRulesGroup::Edited()
 {
-    if (FSource < 0)
+    if (!FKey)
         return;
-    FRules[FSource] = {Lines(IgnoreEdit), Lines(TriggerEdit), NewOnlyBox->isChecked()};
+    FRules[*FKey] = {Lines(IgnoreEdit), Lines(TriggerEdit), NewOnlyBox->isChecked()};
     ShowCheck();
 }
 
@@ -111,13 +125,13 @@ void TRulesGroup::Edited()
 // that would notify.
 void TRulesGroup::ShowCheck()
 {
-    if (!FReadable || FSource < 0)
+    if (!FReadable || !FKey)
         return;
     CheckLabel->setStyleSheet(QString());
-    // The quotes page has no passages to rule on.
-    if (FSource == IndexSource)
+    if (*FKey == IndexKey)
         return CheckLabel->clear();
-    for (const QString& Pattern : FRules[FSource].Ignore)
+    const TSourceRules& Rules = FRules[*FKey];
+    for (const QString& Pattern : Rules.Ignore)
         if (const std::optional<TRuleError> Error = CheckPattern(Pattern)) {
             CheckLabel->setStyleSheet(QStringLiteral("color: #c00000"));
             CheckLabel->setText(QStringLiteral("Błędne wyrażenie %1: %2 (pozycja %3)")
@@ -125,36 +139,64 @@ void TRulesGroup::ShowCheck()
                                     .arg(Error->Offset + 1));
             return;
         }
-    if (FPage.empty()) {
-        CheckLabel->setText(QStringLiteral("Sprawdzenie reguł: najpierw „Pobierz”."));
+    if (!FFetched || FPage.empty()) {
+        CheckLabel->setText(FFetched
+                                ? QStringLiteral("Sprawdzenie reguł: z tej strony nie powstanie plik strony.")
+                                : QStringLiteral("Sprawdzenie reguł: najpierw „Pobierz”."));
         return;
     }
     const QStringList Passages = PagePassages(FPage);
-    const TRulesReport Report = ReportRules(Passages, TRuleSet(FRules[FSource]));
+    const TRulesReport Report = ReportRules(Passages, TRuleSet(Rules));
     QString Text = QStringLiteral("Pominięte: ") + Listed(Report.Ignored, Passages);
-    if (!FRules[FSource].Trigger.isEmpty())
+    if (!Rules.Trigger.isEmpty())
         Text += QStringLiteral("\nZ kluczowymi słowami: ") + Listed(Report.Triggering, Passages) +
                 (Report.Words.isEmpty() ? QString() : QStringLiteral(" (") + Report.Words.join(", ") + ')');
     CheckLabel->setText(Text);
 }
 
-void TRulesGroup::Save()
+void TRulesGroup::Forget(int Key)
 {
-    if (!FReadable || FRules == FLoaded)
+    FRules.erase(Key);
+    if (FKey == Key)
+        FKey.reset();
+}
+
+std::optional<std::pair<int, QString>> TRulesGroup::BadRule() const
+{
+    for (const auto& [Key, Rules] : FRules)
+        for (const QString& Pattern : Rules.Ignore)
+            if (Key != IndexKey && CheckPattern(Pattern))
+                return std::pair{Key, Quoted(Pattern)};
+    return std::nullopt;
+}
+
+bool TRulesGroup::Changed() const
+{
+    return FReadable && std::ranges::any_of(FRules, [this](const auto& Entry) {
+               return Differs(FLoaded, Entry.first, Entry.second);
+           });
+}
+
+void TRulesGroup::Apply(TSourcesFile& File, const TNewIds& NewIds) const
+{
+    if (!FReadable)
         return;
-    for (int Source = 0; Source < SourceCount; ++Source)
-        for (const QString& Pattern : FRules[Source].Ignore)
-            if (CheckPattern(Pattern))
-                throw std::runtime_error(
-                    QStringLiteral("Nic nie zapisano: błędne wyrażenie %1 w regułach „%2”.")
-                        .arg(Quoted(Pattern))
-                        .arg(QString::fromUtf8(SourceTable[Source].Caption))
-                        .toStdString());
-    // Read again: the sources of one's own in it may have changed from a shell meanwhile.
-    TSourcesFile File = LoadSourcesFile(OwnSourcesFileName);
-    for (int Source = 0; Source < SourceCount; ++Source)
-        if (FRules[Source] != FLoaded[Source])
-            SetRules(File, Source + 1, FRules[Source]);
-    SaveSourcesFile(OwnSourcesFileName, File);
+    for (const auto& [Key, Rules] : FRules) {
+        if (!Differs(FLoaded, Key, Rules))
+            continue;
+        const auto New = NewIds.find(Key);
+        const int Id = Key < 0 ? (New == NewIds.end() ? 0 : New->second) : Key;
+        if (Id > 0 && (Id <= SourceCount || File.Source(Id)))
+            SetRules(File, Id, Rules);
+    }
+}
+
+void TRulesGroup::Saved(const TNewIds& NewIds)
+{
+    for (const auto& [Key, Id] : NewIds)
+        if (const auto Node = FRules.extract(Key))
+            FRules[Id] = Node.mapped();
+    if (FKey && NewIds.contains(*FKey))
+        FKey = NewIds.at(*FKey);
     FLoaded = FRules;
 }

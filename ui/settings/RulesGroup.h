@@ -1,41 +1,57 @@
 // TRulesGroup: the "Reguły" group of the sources page. It edits each source's ignored text, trigger
-// words and new-passages-only setting, checks them live against the page last fetched, and saves
-// them to zrodla.ini.
+// words and new-passages-only setting, for the five and one's own, checks them live against the page
+// last fetched, and writes them into zrodla.ini.
 #pragma once
 
 #include "SourceRules.h"
-#include "SourceTable.h"
 
 #include <QGroupBox>
-#include <array>
+#include <map>
+#include <optional>
 #include <string>
+#include <utility>
 
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
+class TSourcesFile;
 
 class TRulesGroup : public QGroupBox
 {
 public:
+    // Rules are held by key: the source's id (1 to 5 the five, from 6 one's own) or, for a source
+    // added in the dialog and not saved yet, a negative key of the caller's, which starts with the
+    // default rules. New keys from a save map such a key to the id the source was given.
+    using TNewIds = std::map<int, int>;
+
     // Reads the rules from zrodla.ini in the working directory; a file that cannot be read is named
     // in the group and left as it is on saving.
     TRulesGroup();
 
-    // Shows Source's rules and what they make of PageFile, the page file a refresh would write from
-    // the page last fetched (empty: none was fetched).
-    void ShowSource(int Source, const std::string& PageFile);
-    // Writes the rules that were edited into zrodla.ini; throws std::runtime_error when it cannot,
-    // or when an ignore rule does not compile (then nothing is written).
-    void Save();
+    // Shows the rules under Key and what they make of PageFile, the page file a refresh would write
+    // from the page last fetched; Fetched false when no page was fetched, PageFile empty when none
+    // could be built from it.
+    void ShowSource(int Key, bool Fetched, const std::string& PageFile);
+    // The source under Key was removed: its rules are neither checked nor written.
+    void Forget(int Key);
+    // The first key with an ignore rule that does not compile, and that rule.
+    std::optional<std::pair<int, QString>> BadRule() const;
+    bool Changed() const;
+    // Writes the rules edited into File; a negative key's under its id in NewIds. Rules of a source
+    // that File no longer holds are left out.
+    void Apply(TSourcesFile& File, const TNewIds& NewIds) const;
+    // File was written: what Apply wrote is now the rules as loaded.
+    void Saved(const TNewIds& NewIds);
 
 private:
     void Edited();
     void ShowCheck();
 
-    int FSource = -1;
+    std::optional<int> FKey;
+    bool FFetched = false;
     std::string FPage;
-    std::array<TSourceRules, SourceCount> FRules;
-    std::array<TSourceRules, SourceCount> FLoaded;
+    std::map<int, TSourceRules> FRules;
+    std::map<int, TSourceRules> FLoaded;
     bool FReadable = true;
     QPlainTextEdit* IgnoreEdit;
     QPlainTextEdit* TriggerEdit;

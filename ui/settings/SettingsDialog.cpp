@@ -126,11 +126,14 @@ QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions)
     Sources->setObjectName(QStringLiteral("Sources"));
     Sources->addItems(Captions);
     Sources->setFixedWidth(140);
-    Own = new TOwnSourcesEditor(Sources, DownloadRound);
+    Rules = new TRulesGroup;
+    Own = new TOwnSourcesEditor(Sources, DownloadRound, Rules);
     connect(Sources, &QListWidget::currentRowChanged, this, [this](int Row) {
-        if (!Own->Select(Row) && Row >= 0 && Row != FSource) {
+        // Back from one's own to the five's source shown last, its page source keeps its place.
+        if (!Own->Select(Row) && Row >= 0) {
+            const bool Again = Row == FSource;
             FSource = Row;
-            ShowSource();
+            ShowSource(!Again);
         }
     });
 
@@ -177,15 +180,13 @@ QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions)
     auto* Right = new QVBoxLayout;
     Right->addLayout(Form);
     Right->addWidget(Panel, 1);
-    Rules = new TRulesGroup;
-    Right->addWidget(Rules);
     Own->LayOut(Page, Right);
     return Page;
 }
 
 void TSettingsDialog::SelectSource(int Source)
 {
-    Sources->setCurrentRow(Source < SourceCount ? Source : std::max(Own->RowOf(Source), 0));
+    Sources->setCurrentRow(Source < SourceCount ? Source : std::max(Own->RowOf(Source + 1), 0));
 }
 
 void TSettingsDialog::ShowSource(bool PageToo)
@@ -311,15 +312,28 @@ void TSettingsDialog::Save()
         Sources->setCurrentRow(Row);
         return Fail(QStringLiteral("Nic nie zapisano: popraw pola opisane na czerwono."));
     }
+    if (const auto Bad = Rules->BadRule()) {
+        const int Row = Bad->first > 0 && Bad->first <= SourceCount ? Bad->first - 1 : Own->RowOf(Bad->first);
+        Sources->setCurrentRow(Row);
+        return Fail(QStringLiteral("Nic nie zapisano: błędne wyrażenie %1 w regułach „%2”.")
+                        .arg(Bad->second, Sources->item(Row)->text()));
+    }
     try {
         TSourceMerge Merge = MergeWithFile(ConfigurationFileName, Loaded, Edited);
         Conflict->Ask(std::move(Merge.Conflicts));
         if (!Conflict->Conflicts().empty())
             return SaveError->hide();
-        Rules->Save();
+        // zrodla.ini as it is now, so that changes made meanwhile by a command stay.
+        if (Own->Changed() || Rules->Changed()) {
+            TSourcesFile File = LoadSourcesFile(OwnSourcesFileName);
+            const TRulesGroup::TNewIds NewIds = Own->Apply(File);
+            Rules->Apply(File, NewIds);
+            SaveSourcesFile(OwnSourcesFileName, File);
+            Own->Saved(NewIds);
+            Rules->Saved(NewIds);
+        }
         if (std::ranges::any_of(Merge.Changes, [](const auto& Change) { return Change.has_value(); }))
             SaveSources(ConfigurationFileName, Merge.Changes);
-        Own->Save();
         Options->Apply();
     } catch (const EInOutError& Failure) {
         return Fail(QStringLiteral("Nic nie zapisano: nie można odczytać dane.txt: ") +

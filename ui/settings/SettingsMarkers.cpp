@@ -89,5 +89,5 @@ void TSettingsDialog::ShowPreview(const TSourcePage& Built)
     } else {
         Panel->Preview->ShowPage(QString::fromLatin1(SourceTable[FSource].PageFileName), Built.FileBytes);
     }
-    Rules->ShowSource(FSource, Setups[FSource].Page.empty() ? std::string() : Built.FileBytes);
+    Rules->ShowSource(FSource + 1, !Setups[FSource].Page.empty(), Built.FileBytes);
 }
