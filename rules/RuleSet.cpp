@@ -90,8 +90,11 @@ TStripped TRuleSet::Strip(const QStringList& Passages) const
     TStripped Result;
     QList<qsizetype> Starts;
     const QString Text = Joined(Passages, Starts);
-    const auto PassageAt = [&Starts](qsizetype At) {
-        return int(std::upper_bound(Starts.cbegin(), Starts.cend(), At) - Starts.cbegin()) - 1;
+    // The passage holding At, searched forward from passage From: matches come in text order.
+    const auto PassageFrom = [&Starts](int From, qsizetype At) {
+        while (From + 1 < Starts.size() && Starts[From + 1] <= At)
+            ++From;
+        return From;
     };
     const auto EndOf = [&](int Passage) { return Starts[Passage] + Passages[Passage].size(); };
     std::vector<std::pair<qsizetype, qsizetype>> Ranges; // matched [start, end) in Text
@@ -99,31 +102,31 @@ TStripped TRuleSet::Strip(const QStringList& Passages) const
         // A match across a line break is one no passage holds alone: the passages it spans are
         // matched again one by one, and the whole page's matches inside them are not taken.
         std::vector<std::pair<qsizetype, qsizetype>> Found;
+        std::vector<int> FoundIn; // the passage of each found
         std::vector<int> Again;
+        int First = 0;
         QRegularExpressionMatchIterator Matches =
             Expression.globalMatch(Text, 0, QRegularExpression::NormalMatch, Unchecked);
         while (Matches.hasNext()) {
             const QRegularExpressionMatch Match = Matches.next();
             if (Match.capturedLength() == 0)
                 continue;
-            int First = PassageAt(Match.capturedStart());
+            First = PassageFrom(First, Match.capturedStart());
             if (Match.capturedEnd() <= EndOf(First)) {
                 Found.emplace_back(Match.capturedStart(), Match.capturedEnd());
+                FoundIn.push_back(First);
                 continue;
             }
             // One that starts at a line break takes nothing of the passage before it.
-            if (Match.capturedStart() == EndOf(First))
-                ++First;
-            const int Last = PassageAt(Match.capturedEnd() - 1);
-            if (Last < First)
-                continue;
-            for (int Passage = First; Passage <= Last; ++Passage)
+            const int From = Match.capturedStart() == EndOf(First) ? First + 1 : First;
+            const int Last = PassageFrom(First, Match.capturedEnd() - 1);
+            for (int Passage = From; Passage <= Last; ++Passage)
                 if (Again.empty() || Again.back() < Passage)
                     Again.push_back(Passage);
         }
-        for (const auto& Range : Found)
-            if (!std::binary_search(Again.begin(), Again.end(), PassageAt(Range.first)))
-                Ranges.push_back(Range);
+        for (std::size_t Index = 0; Index < Found.size(); ++Index)
+            if (Again.empty() || !std::binary_search(Again.begin(), Again.end(), FoundIn[Index]))
+                Ranges.push_back(Found[Index]);
         for (int Passage : Again) {
             QRegularExpressionMatchIterator Alone =
                 Expression.globalMatch(QStringView(Text).sliced(Starts[Passage], Passages[Passage].size()), 0,
