@@ -2,6 +2,7 @@
 // the page file untouched; then the history window with both versions.
 #include "FormFixture.h"
 #include "HistoryWindow.h"
+#include "SectionHistory.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -150,11 +151,14 @@ TEST_F(THistoryRound, ADamagedOrUnwritableHistoryCostsNoPage)
 // A trigger word in a marked passage is bold on a stronger yellow; one inside a longer word is not.
 TEST_F(THistoryRound, TriggerWordsStandOutInsideTheMarkedPassages)
 {
-    WorkDir.Write("zrodla.ini", "[1]\ntrigger = zysk netto\n");
-    ASSERT_TRUE(Change(PageOf(0, "<p>Rynek otwarty.</p>"),
-                       PageOf(0, "<p>Rynek otwarty.</p><p style=\"font-size:48px\">Bank: ZYSK  netto w "
-                                 "g\xf3r\xea, nadzysk netto bez zmian.</p>")))
+    WorkDir.Write("zrodla.ini", "[1]\ntrigger = zysk netto\nignore = \\d\\d:\\d\\d\n");
+    const QString Passage = QStringLiteral("Bank: ZYSK netto w górę, nadzysk netto bez zmian.");
+    ASSERT_TRUE(
+        Change(PageOf(0, "<p>Rynek otwarty o 09:00.</p>"),
+               PageOf(0, "<p>Rynek otwarty o 09:05.</p><p style=\"font-size:48px\">Bank: ZYSK  netto w "
+                         "g\xf3r\xea, nadzysk netto bez zmian.</p>")))
         << "the page was never marked";
+    EXPECT_EQ(View(0)->Highlight(), QStringList{Passage}) << "a change in ignored text is not new";
     EXPECT_EQ(
         Evaluate(View(0), QStringLiteral("Array.from(document.querySelectorAll('b.tkw-trigger'), e => "
                                          "e.textContent + ' ' + getComputedStyle(e).fontWeight).join('|')")),
@@ -168,4 +172,11 @@ TEST_F(THistoryRound, TriggerWordsStandOutInsideTheMarkedPassages)
                     return true;
         return false;
     })) << "no #ffd24d on the view";
+
+    // The history window marks what the tab marked.
+    Form->History->OpenWindow(0);
+    THistoryWindow* Window = Form->findChild<THistoryWindow*>();
+    ASSERT_NE(Window, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return !Window->VersionView->Highlight().isEmpty(); }));
+    EXPECT_EQ(Window->VersionView->Highlight(), QStringList{Passage});
 }

@@ -5,6 +5,7 @@
 #include "PageFile.h"
 #include "PassageDiff.h"
 #include "Passages.h"
+#include "RuleDecision.h"
 #include "SourceCaptions.h"
 #include "SourceRound.h"
 #include "WebBrowser.h"
@@ -122,20 +123,24 @@ void THistoryWindow::Select(int Row)
         return;
     const qint64 Id = Item->data(Qt::UserRole).toLongLong();
     const bool Page = FSource != IndexSource;
+    // The source's rules as they are now: its new passages are those its tab would mark, and its
+    // trigger words are marked more strongly in them.
+    const std::shared_ptr<const TRuleSet> Rules = RulesNow(FSource);
     FHistory.Run<TShownVersion>(
-        [Id, Page](THistoryStore& Store) {
+        [Id, Page, Rules](THistoryStore& Store) {
             TShownVersion Shown{Id, Store.Body(Id).value_or(QByteArray())};
             if (Page) {
                 const QByteArray Before = Store.PreviousBody(Id).value_or(QByteArray());
+                const QStringList Previous =
+                    PagePassages({Before.data(), static_cast<std::size_t>(Before.size())});
+                const QStringList Now =
+                    PagePassages({Shown.Bytes.data(), static_cast<std::size_t>(Shown.Bytes.size())});
                 Shown.New =
-                    ComparePassages(
-                        PagePassages({Before.data(), static_cast<std::size_t>(Before.size())}),
-                        PagePassages({Shown.Bytes.data(), static_cast<std::size_t>(Shown.Bytes.size())}))
-                        .Added;
+                    Rules ? DecideChange(Previous, Now, *Rules).Added : ComparePassages(Previous, Now).Added;
             }
             return Shown;
         },
-        [this, Self = QPointer<THistoryWindow>(this), Page](TShownVersion Shown) {
+        [this, Self = QPointer<THistoryWindow>(this), Page, Rules](TShownVersion Shown) {
             // A later selection may have overtaken this one.
             QListWidgetItem* Current = Self ? Versions->currentItem() : nullptr;
             if (!Current || Current->data(Qt::UserRole).toLongLong() != Shown.Id)
@@ -143,8 +148,6 @@ void THistoryWindow::Select(int Row)
             FSelected = Shown.Bytes;
             FSelectedId = Shown.Id;
             SaveButton->setEnabled(true);
-            // The source's trigger words as they are now, marked more strongly in the new passages.
-            const std::shared_ptr<const TRuleSet> Rules = RulesNow(FSource);
             VersionView->SetHighlight(Shown.New, Rules ? Rules->Words() : QStringList());
             if (!Page) {
                 VersionView->Navigate(QString::fromLatin1(Shown.Bytes));
