@@ -260,9 +260,10 @@ void THistoryStore::Prune(int Source)
         Exec(QStringLiteral("PRAGMA incremental_vacuum"));
 }
 
-TAddResult THistoryStore::Add(int Source, const QByteArray& Bytes, qint64 Time,
-                              const std::optional<TBaseline>& Baseline, const QString& Address,
-                              const std::function<bool(const QStringList&, const QStringList&)>& Same)
+TAddResult
+THistoryStore::Add(int Source, const QByteArray& Bytes, qint64 Time, const std::optional<TBaseline>& Baseline,
+                   const QString& Address,
+                   const std::function<TPassageChange(const QStringList&, const QStringList&)>& Compare)
 {
     TAddResult Result;
     Result.Passages = PassagesOf(Source, Bytes);
@@ -287,8 +288,11 @@ TAddResult THistoryStore::Add(int Source, const QByteArray& Bytes, qint64 Time,
         }
         Result.First = Newest.Id == 0;
         Result.Previous = Newest.Passages;
-        if (Newest.Id == 0 || (Newest.Bytes != Bytes && !(Same && Same(Newest.Passages, Result.Passages)))) {
-            const TPassageChange Change = ComparePassages(Newest.Passages, Result.Passages);
+        const TPassageChange Change = Newest.Id != 0 && Newest.Bytes == Bytes ? TPassageChange{}
+                                      : Compare ? Compare(Newest.Passages, Result.Passages)
+                                                : ComparePassages(Newest.Passages, Result.Passages);
+        if (Newest.Id == 0 ||
+            (Newest.Bytes != Bytes && (!Compare || !Change.Added.isEmpty() || Change.Removed > 0))) {
             const qint64 Id = *Insert(Source, Bytes, Time, Change.Added, Change.Removed, Address);
             Newest = TNewest{Id, Bytes, Result.Passages};
             Result.Stored = true;

@@ -2,6 +2,7 @@
 // program folders, each row marked with its folder. Used from one thread only.
 #pragma once
 
+#include "PassageDiff.h"
 #include "SourceTable.h"
 
 #include <QByteArray>
@@ -85,11 +86,12 @@ public:
     // open (another copy moved it aside).
     // Baseline is stored first when the source has no version yet. Keeps at most MaxVersions per
     // source and drops those older than the days kept, except the newest. Address is the source's
-    // address, kept for the feed of changes, which is written anew beside the database. Where Same
-    // holds for the newest version's passages and those of Bytes, Bytes count as that version too.
+    // address, kept for the feed of changes, which is written anew beside the database. Compare, when
+    // given, finds the passages new and gone in place of ComparePassages (a source's rules), and
+    // Bytes in which it finds no change count as the newest version too.
     TAddResult Add(int Source, const QByteArray& Bytes, qint64 Time,
                    const std::optional<TBaseline>& Baseline = {}, const QString& Address = {},
-                   const std::function<bool(const QStringList&, const QStringList&)>& Same = {});
+                   const std::function<TPassageChange(const QStringList&, const QStringList&)>& Compare = {});
     // How many days back versions are kept from the next stored version on.
     void SetKeepDays(int Days) { FKeepDays = Days; }
 

@@ -213,13 +213,14 @@ void TSourceRound::Keep(TRoundResult Result, const QString& Address, std::shared
     History().Run<TKeptVersion>(
         [Source, Version, Baseline = std::move(Baseline), Since, Days, Address, Rules](THistoryStore& Store) {
             Store.SetKeepDays(Days);
-            std::function<bool(const QStringList&, const QStringList&)> Same;
+            std::function<TPassageChange(const QStringList&, const QStringList&)> Compare;
             if (Rules)
-                Same = [Rules](const QStringList& Previous, const QStringList& New) {
-                    return DecideChange(Previous, New, *Rules).Verdict == TRuleVerdict::NoChange;
+                Compare = [Rules](const QStringList& Previous, const QStringList& New) {
+                    TRuleDecision Change = DecideChange(Previous, New, *Rules);
+                    return TPassageChange{std::move(Change.Added), Change.Removed};
                 };
             TKeptVersion Kept{
-                Store.Add(Source, Version, QDateTime::currentSecsSinceEpoch(), Baseline, Address, Same)};
+                Store.Add(Source, Version, QDateTime::currentSecsSinceEpoch(), Baseline, Address, Compare)};
             // A first version, or one the history could not compare, has nothing to be new against.
             if (Rules) {
                 Kept.Triggers = Rules->Words();

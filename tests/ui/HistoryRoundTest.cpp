@@ -173,10 +173,12 @@ TEST_F(THistoryRound, TriggerWordsStandOutInsideTheMarkedPassages)
         return false;
     })) << "no #ffd24d on the view";
 
-    // The history window marks what the tab marked.
+    // The history window marks and counts what the tab marked.
     Form->History->OpenWindow(0);
     THistoryWindow* Window = Form->findChild<THistoryWindow*>();
     ASSERT_NE(Window, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return !Window->VersionView->Highlight().isEmpty(); }));
     EXPECT_EQ(Window->VersionView->Highlight(), QStringList{Passage});
+    EXPECT_TRUE(Window->Versions->item(0)->text().endsWith(QStringLiteral("+1 / −0")))
+        << Window->Versions->item(0)->text().toStdString();
 }
