@@ -229,6 +229,12 @@ TEST_F(TOwnTabsTest, TheSettingsDialogEditsAddsAndRemovesSourcesOfOnesOwn)
     Rules("TriggerWords")->setPlainText("zysk");
     EXPECT_EQ(Label("RulesCheck"),
               "Pominięte: 1: „Kurs 10:05”\nZ kluczowymi słowami: 1: „Rekordowy zysk” (zysk)");
+    // A download of one of the five that ends while one's own is shown leaves the group to that one.
+    Dialog->SelectSource(0);
+    Button("Download")->click();
+    Dialog->SelectSource(7);
+    ASSERT_TRUE(WaitUntil([&] { return !Label("Outcome").startsWith(QStringLiteral("Pobieranie")); }));
+    EXPECT_EQ(Rules("TriggerWords")->toPlainText(), "zysk");
 
     // A source added and one removed after the question that names it; Save writes them all.
     Button("AddSource")->click();

@@ -12,6 +12,7 @@
 #include "Windows1250.h"
 
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <algorithm>
 
@@ -89,5 +90,7 @@ void TSettingsDialog::ShowPreview(const TSourcePage& Built)
     } else {
         Panel->Preview->ShowPage(QString::fromLatin1(SourceTable[FSource].PageFileName), Built.FileBytes);
     }
-    Rules->ShowSource(FSource + 1, !Setups[FSource].Page.empty(), Built.FileBytes);
+    // While one's own source is shown, the group stays with its rules.
+    if (Sources->currentRow() == FSource)
+        Rules->ShowSource(FSource + 1, !Setups[FSource].Page.empty(), Built.FileBytes);
 }
