@@ -163,10 +163,13 @@ void TRulesGroup::Forget(int Key)
 
 std::optional<std::pair<int, QString>> TRulesGroup::BadRule() const
 {
-    for (const auto& [Key, Rules] : FRules)
+    for (const auto& [Key, Rules] : FRules) {
+        if (!Differs(FLoaded, Key, Rules))
+            continue;
         for (const QString& Pattern : Rules.Ignore)
-            if (Key != IndexKey && CheckPattern(Pattern))
+            if (CheckPattern(Pattern))
                 return std::pair{Key, Quoted(Pattern)};
+    }
     return std::nullopt;
 }
 

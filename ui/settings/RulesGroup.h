@@ -34,7 +34,8 @@ public:
     void ShowSource(int Key, bool Fetched, const std::string& PageFile);
     // The source under Key was removed: its rules are neither checked nor written.
     void Forget(int Key);
-    // The first key with an ignore rule that does not compile, and that rule.
+    // The first key whose rules were edited and hold an ignore rule that does not compile, and that
+    // rule. Rules as read are not written again, so a bad one there blocks nothing.
     std::optional<std::pair<int, QString>> BadRule() const;
     bool Changed() const;
     // Writes the rules edited into File; a negative key's under its id in NewIds. Rules of a source
