@@ -84,19 +84,13 @@ TSourcesFile ReadOwnSources()
     }
 }
 
-std::string RoundLine(const TRoundResult& Result)
+std::string RoundLine(const TRoundResult& Result, const TSourcesFile& Own)
 {
-    QString Reason;
-    if (Result.Failed()) {
-        // The reason stays on its line: any control character in it becomes a space.
-        Reason = Result.Reason.isEmpty() ? QStringLiteral("błąd pobierania") : Result.Reason;
-        for (QChar& Character : Reason)
-            if (Character.category() == QChar::Other_Control)
-                Character = QLatin1Char(' ');
-    }
-    const qsizetype Added = Result.Kept ? Result.Kept->New.size() : 0;
-    const int Removed = Result.Kept ? Result.Kept->Removed : 0;
-    return RefreshLine(Result.Source, Reason, Result.Changed, static_cast<int>(Added), Removed).toStdString();
+    return RefreshLine(QString::fromStdString(SourceCaption(Result.Source, Own)),
+                       Result.Failed() ? std::optional(Result.Reason) : std::nullopt, Result.Changed,
+                       Result.Kept ? static_cast<int>(Result.Kept->New.size()) : 0,
+                       Result.Kept ? Result.Kept->Removed : 0)
+        .toStdString();
 }
 
 int RoundsStatus(const std::vector<TRoundResult>& Results)
@@ -146,7 +140,7 @@ int RunRefreshOnce(const std::vector<int>& Sources, const TSourcesFile& Own)
     TSourceRound Round([Folder] { return Folder; });
     const std::vector<TRoundResult> Results = Round.Run(Requests);
     for (const TRoundResult& Result : Results)
-        std::fputs((RoundLine(Result) + "\n").c_str(), stdout);
+        std::fputs((RoundLine(Result, Own) + "\n").c_str(), stdout);
     std::fflush(stdout);
     TellChannels(Results, Addresses, Own);
     return RoundsStatus(Results);

@@ -23,7 +23,7 @@ TSourcesFile ReadOwnSources();
 
 // The line of one source's round, without its line end, in UTF-8:
 // "caption<TAB>zmieniono|bez zmian|błąd: <reason><TAB>+A -R", A and R the passages added and removed.
-std::string RoundLine(const TRoundResult& Result);
+std::string RoundLine(const TRoundResult& Result, const TSourcesFile& Own);
 // 0 when every round downloaded and saved its page, 1 when any failed.
 int RoundsStatus(const std::vector<TRoundResult>& Results);
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 struct TRefreshReply
 {
@@ -12,7 +13,9 @@ struct TRefreshReply
     int ExitCode = 0;  // 0 every source downloaded, 1 one failed or no answer came, 2 dane.txt unreadable
 };
 
-// The line of one source: "caption<TAB>zmieniono|bez zmian|błąd: <Failure><TAB>+Added -Removed",
+// The line of one source: "Caption<TAB>zmieniono|bez zmian|błąd: <Failure><TAB>+Added -Removed",
 // with "<TAB>pobieranie już trwało" when the download had started before the refresh was asked for.
-QString RefreshLine(int Source, const QString& Failure, bool Changed, int Added, int Removed,
-                    bool AlreadyRunning = false);
+// Failure is set when the round failed: an empty reason reads "błąd pobierania", and any control
+// character in it becomes a space, so that the line stays one.
+QString RefreshLine(const QString& Caption, const std::optional<QString>& Failure, bool Changed, int Added,
+                    int Removed, bool AlreadyRunning = false);

@@ -3,6 +3,7 @@
 
 #include "Application.h"
 #include "SectionHistory.h"
+#include "SourceCaptions.h"
 #include "SourceRound.h"
 
 #include <algorithm>
@@ -41,7 +42,7 @@ void TRefreshRequests::Ended(const TRoundResult& Result)
     for (TRequest& Request : FWaiting)
         if (!Request.Answering && Request.Running.contains(Result.Source))
             Request.Outcomes[Result.Source] =
-                TOutcome{Result.Failed() ? Result.Reason : QString(), Result.Changed};
+                TOutcome{Result.Failed() ? std::optional(Result.Reason) : std::nullopt, Result.Changed};
 }
 
 void TRefreshRequests::Completed(const TRoundResult& Result)
@@ -51,7 +52,7 @@ void TRefreshRequests::Completed(const TRoundResult& Result)
         return;
     for (TRequest& Request : FWaiting)
         if (std::optional<TOutcome>& Outcome = Request.Outcomes[Result.Source];
-            Outcome && Outcome->Failure.isEmpty()) {
+            Outcome && !Outcome->Failure) {
             Outcome->Added = static_cast<int>(Result.Kept->Added.New.size());
             Outcome->Removed = Result.Kept->Added.Removed;
         }
@@ -79,15 +80,24 @@ void TRefreshRequests::Idle()
 TRefreshReply TRefreshRequests::ReplyTo(const TRequest& Request) const
 {
     TRefreshReply Reply;
+    // One's own sources are named as the sources file has them now; a broken file names them by
+    // their ids.
+    TSourcesFile Own;
+    if (std::ranges::any_of(Request.Sources, IsOwnSource))
+        try {
+            Own = LoadSourcesFile(OwnSourcesFileName);
+        } catch (const ESourcesFile&) {
+        }
     for (const int Source : Request.Sources) {
         // A source whose download could not be started has no outcome.
         const auto Found = Request.Outcomes.find(Source);
         const TOutcome Outcome = Found != Request.Outcomes.end() && Found->second
                                      ? *Found->second
                                      : TOutcome{QStringLiteral("pobieranie nie ruszyło")};
-        Reply.Lines << RefreshLine(Source, Outcome.Failure, Outcome.Changed, Outcome.Added, Outcome.Removed,
+        Reply.Lines << RefreshLine(QString::fromStdString(SourceCaption(Source, Own)), Outcome.Failure,
+                                   Outcome.Changed, Outcome.Added, Outcome.Removed,
                                    Request.Running.at(Source));
-        if (!Outcome.Failure.isEmpty())
+        if (Outcome.Failure)
             Reply.ExitCode = 1;
     }
     return Reply;

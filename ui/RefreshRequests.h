@@ -44,7 +44,7 @@ public:
 private:
     struct TOutcome
     {
-        QString Failure;
+        std::optional<QString> Failure; // set when the round failed, even without a reason
         bool Changed = false;
         int Added = 0;
         int Removed = 0;

@@ -37,10 +37,14 @@ TEST(RefreshHandOver, TheWindowCopyAnswersWhenItsRefreshEndsAndStillShowsItselfF
                          Asked << Sources;
                          // The answer comes once the downloads have ended, later on.
                          QTimer::singleShot(50, [Sources, Reply] {
+                             const QStringList Captions{"Wirek & Borta", "Stormer Futures", "Stormer On-line",
+                                                        "doakcji.pl"};
                              TRefreshReply Answer;
                              for (const int Source : Sources)
-                                 Answer.Lines << RefreshLine(Source, Source == 3 ? "odmowa" : "", Source == 0,
-                                                             Source == 0 ? 2 : 0, 0, Source == 1);
+                                 Answer.Lines << RefreshLine(
+                                     Captions[Source],
+                                     Source == 3 ? std::optional<QString>("odmowa") : std::nullopt,
+                                     Source == 0, Source == 0 ? 2 : 0, 0, Source == 1);
                              Answer.ExitCode = 1;
                              Reply(Answer);
                          });
@@ -48,7 +52,8 @@ TEST(RefreshHandOver, TheWindowCopyAnswersWhenItsRefreshEndsAndStillShowsItselfF
 
     const std::optional<TRefreshReply> Reply = Ask(Folder, {3, 0, 1, 0, -1});
     ASSERT_TRUE(Reply.has_value());
-    EXPECT_EQ(Asked, QList<QList<int>>{QList<int>({3, 0, 1})}) << "negative numbers and numbers twice are dropped";
+    EXPECT_EQ(Asked, QList<QList<int>>{QList<int>({3, 0, 1})})
+        << "negative numbers and numbers twice are dropped";
     EXPECT_EQ(Reply->Lines, QStringList({"doakcji.pl\tbłąd: odmowa\t+0 -0", "Wirek & Borta\tzmieniono\t+2 -0",
                                          "Stormer Futures\tbez zmian\t+0 -0\tpobieranie już trwało"}));
     EXPECT_EQ(Reply->ExitCode, 1);
