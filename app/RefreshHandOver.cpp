@@ -6,6 +6,7 @@
 #include "SingleInstance.h"
 
 #include <QCoreApplication>
+#include <cstdio>
 
 std::optional<int> HandRefreshToWindow(const QList<int>& Sources)
 {
@@ -13,8 +14,9 @@ std::optional<int> HandRefreshToWindow(const QList<int>& Sources)
         TSingleInstance::RequestRefresh(PageFolder(QCoreApplication::applicationDirPath()), Sources);
     if (!Reply)
         return std::nullopt;
+    // In UTF-8 whatever the locale, as the refresh without a window prints them.
     for (const QString& Line : Reply->Lines)
-        Print(stdout, Line + QLatin1Char('\n'));
+        std::fputs((Line + QLatin1Char('\n')).toUtf8().constData(), stdout);
     if (!Reply->Error.isEmpty())
         Print(stderr, QStringLiteral("tickerwell: %1\n").arg(Reply->Error));
     return Reply->ExitCode;
