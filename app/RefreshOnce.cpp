@@ -37,8 +37,9 @@ void TellChannels(const std::vector<TRoundResult>& Results,
         if (Notifies(Result))
             Changes.Sources.push_back(
                 {Result.Source + 1, QString::fromStdString(SourceCaption(Result.Source, Own)),
-                 QString::fromStdString(IsOwnSource(Result.Source) ? Own.Source(Result.Source + 1)->Address
-                                                                   : Addresses[Result.Source]),
+                 // dane.txt is in Windows-1250, the sources file in UTF-8.
+                 IsOwnSource(Result.Source) ? QString::fromStdString(Own.Source(Result.Source + 1)->Address)
+                                            : FromWindows1250(Addresses[Result.Source]),
                  Result.Kept->New, Result.Kept->Removed,
                  Result.Kept->Trigger.isEmpty() ? std::nullopt : std::optional(Result.Kept->Trigger)});
     if (Changes.Sources.empty())
