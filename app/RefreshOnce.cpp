@@ -1,6 +1,8 @@
-// The refresh without a window and its lines.
-#include "RefreshOnce.h"
-
+// tickerwell --refresh-once: one refresh without a window, for cron and timers. It reads dane.txt in
+// the working directory as a refresh does, runs the rounds of every source or of the sources named,
+// writes the page files to the page folder, stores the versions in its history, prints one line per
+// source and tells the notification channels; or it hands the refresh to the window running from the
+// same page folder.
 #include "Application.h"
 #include "Channels.h"
 #include "Commands.h"
@@ -17,6 +19,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 // A round whose change the desktop would be told of: its section changed and holds new passages, and
@@ -50,8 +55,9 @@ void TellChannels(const std::vector<TRoundResult>& Results,
                               .arg(Outcome.Number)
                               .arg(KindName(Outcome.Channel.Kind), Outcome.Channel.Address, Outcome.Result));
 }
-} // namespace
 
+// The sources named by their ids (1-5 in tab order, then one's own in Own) as source indexes in order,
+// each once; the five and one's own that are on when Numbers is empty; nullopt when one is no such id.
 std::optional<std::vector<int>> RefreshSources(const QStringList& Numbers, const TSourcesFile& Own)
 {
     std::vector<int> Sources;
@@ -73,6 +79,8 @@ std::optional<std::vector<int>> RefreshSources(const QStringList& Numbers, const
     return Sources;
 }
 
+// The working directory's sources file; a broken one is named on standard error and holds none, so
+// that the five still refresh.
 TSourcesFile ReadOwnSources()
 {
     try {
@@ -85,6 +93,7 @@ TSourcesFile ReadOwnSources()
     }
 }
 
+// The line of one source's round, without its line end, in UTF-8.
 std::string RoundLine(const TRoundResult& Result, const TSourcesFile& Own)
 {
     return RefreshLine(QString::fromStdString(SourceCaption(Result.Source, Own)),
@@ -94,11 +103,15 @@ std::string RoundLine(const TRoundResult& Result, const TSourcesFile& Own)
         .toStdString();
 }
 
+// 0 when every round downloaded and saved its page, 1 when any failed.
 int RoundsStatus(const std::vector<TRoundResult>& Results)
 {
     return std::ranges::any_of(Results, &TRoundResult::Failed) ? 1 : 0;
 }
 
+// Runs the rounds of Sources and prints their lines on standard output, in UTF-8 whatever the locale,
+// so that scripts read the same bytes everywhere, then sends the changes with new passages through the
+// notification channels. Returns RoundsStatus, or 2 when dane.txt cannot be read.
 int RunRefreshOnce(const std::vector<int>& Sources, const TSourcesFile& Own)
 {
     std::array<std::pair<std::string, std::string>, SourceCount> Markers;
@@ -146,6 +159,7 @@ int RunRefreshOnce(const std::vector<int>& Sources, const TSourcesFile& Own)
     TellChannels(Results, Addresses, Own);
     return RoundsStatus(Results);
 }
+} // namespace
 
 int RunRefreshOnceCommand(const QCommandLineParser& Parser)
 {
