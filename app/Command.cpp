@@ -1,6 +1,8 @@
-// The shell commands' shared error line, terminal text and argument bytes.
+// The shell commands' shared error lines, terminal text and argument bytes.
 #include "Command.h"
 
+#include "Application.h"
+#include "Configuration.h"
 #include "PageCharset.h"
 #include "Windows1250.h"
 
@@ -22,6 +24,19 @@ int CommandError(int Status, const QString& Message)
 void Print(std::FILE* Stream, const QString& Text)
 {
     std::fputs(Utf8ToLocale(Text.toStdString()).c_str(), Stream);
+}
+
+int ConfigurationReadError(const std::string& FileName, const EInOutError& Error)
+{
+    Print(stderr, QStringLiteral("%1: %2\n")
+                      .arg(QString::fromStdString(FileName),
+                           TApplication::ErrorBoxText(QString::fromUtf8(Error.what()))));
+    return 2;
+}
+
+void ErrorBoxesToStandardError()
+{
+    TApplication::SetErrorBoxHook([](const QString& Text) { Print(stderr, Text + QLatin1Char('\n')); });
 }
 
 QString ArgumentFromBytes(const char* Bytes)

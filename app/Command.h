@@ -1,5 +1,5 @@
-// What the shell commands share: the one style of usage errors, text for the terminal, and the
-// arguments as the shell gave them.
+// What the shell commands share: the one style of usage errors and of an unreadable dane.txt, text
+// for the terminal, and the arguments as the shell gave them.
 #pragma once
 
 #include <QCommandLineParser>
@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+
+class EInOutError;
 
 // The exit status of a command line the program does not understand.
 constexpr int UsageStatus = 2;
@@ -20,6 +22,12 @@ int CommandError(int Status, const QString& Message);
 
 // Prints UTF-8 Text in the encoding of the user's locale.
 void Print(std::FILE* Stream, const QString& Text);
+
+// Prints "FileName: reason" on standard error for a configuration file that cannot be read, the
+// reason worded as the error box words it; returns 2, the status of a command whose file is unreadable.
+int ConfigurationReadError(const std::string& FileName, const EInOutError& Error);
+// Without a window, an error that ends a download is told on standard error instead of in a box.
+void ErrorBoxesToStandardError();
 
 // The parser holds every argument byte for byte, one Latin-1 character a byte, so that a command
 // gets exactly the bytes the shell gave: ArgumentBytes gives them back, ArgumentText reads them as

@@ -1,7 +1,7 @@
 // The configuration check: the file's warnings, the parallel downloads and one block per source.
 #include "ConfigCheck.h"
 
-#include "Application.h"
+#include "Command.h"
 #include "ConfigFileWarnings.h"
 #include "Configuration.h"
 #include "PageFolder.h"
@@ -222,28 +222,22 @@ bool ReportSource(const TSourceCheck& Source, std::string& Report)
 
 int RunConfigCheck(const std::string& FileName)
 {
-    std::vector<TSourceCheck> Sources(SourceCount);
-    for (int Source = 0; Source < SourceCount; ++Source)
-        Sources[Source] = {.Source = Source, .Caption = std::string(SourceTable[Source].Caption)};
+    TSourceValues Five;
     try {
-        const auto Addresses =
-            LoadConfiguration(FileName, [&](int Source, TConfigField Field, const std::string& Value) {
-                if (Field == TConfigField::StartMarker)
-                    Sources[Source].StartMarker = Value;
-                else if (Field == TConfigField::EndMarker)
-                    Sources[Source].EndMarker = Value;
-            });
-        for (int Source = 0; Source < SourceCount; ++Source)
-            Sources[Source].Address = Addresses[Source];
+        ReadSourceValues(FileName, Five);
     } catch (const EInOutError& Error) {
-        const QString Message = TApplication::ErrorBoxText(QString::fromUtf8(Error.what()));
-        std::fputs(Utf8ToLocale(FileName + ": " + Message.toStdString() + "\n").c_str(), stderr);
-        return 2;
+        return ConfigurationReadError(FileName, Error);
     }
-
-    // Without a window, an error that ends a download is told on standard error instead of in a box.
-    TApplication::SetErrorBoxHook(
-        [](const QString& Text) { std::fputs(Utf8ToLocale(Text.toStdString() + "\n").c_str(), stderr); });
+    std::vector<TSourceCheck> Sources;
+    for (int Source = 0; Source < SourceCount; ++Source) {
+        const auto& [Address, StartMarker, EndMarker] = Five[Source];
+        Sources.push_back({.Source = Source,
+                           .Caption = std::string(SourceTable[Source].Caption),
+                           .Address = Address,
+                           .StartMarker = StartMarker,
+                           .EndMarker = EndMarker});
+    }
+    ErrorBoxesToStandardError();
 
     // The warnings look at the first MiB: a configuration is a few hundred bytes.
     std::ifstream File(FileName, std::ios::binary);
@@ -270,7 +264,7 @@ int RunConfigCheck(const std::string& FileName)
                                    .EndMarker = Own.EndText});
     } catch (const ESourcesFile& Error) {
         Broken = Error.what();
-        std::fputs(Utf8ToLocale(Broken + "\n").c_str(), stderr);
+        Print(stderr, QString::fromStdString(Broken + "\n"));
     }
     DownloadAll(Sources);
     Report.clear();

@@ -3,7 +3,6 @@
 // writes the page files to the page folder, stores the versions in its history, prints one line per
 // source and tells the notification channels; or it hands the refresh to the window running from the
 // same page folder.
-#include "Application.h"
 #include "Channels.h"
 #include "Commands.h"
 #include "Configuration.h"
@@ -17,7 +16,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -34,8 +32,8 @@ bool Notifies(const TRoundResult& Result)
 // The refresh's changes go out as one message per channel that is on. Sending waits, so that the
 // process does not end before its messages are out; a failed send is named and the exit status
 // stays the rounds'.
-void TellChannels(const std::vector<TRoundResult>& Results,
-                  const std::array<std::string, SourceCount>& Addresses, const TSourcesFile& Own)
+void TellChannels(const std::vector<TRoundResult>& Results, const TSourceValues& Five,
+                  const TSourcesFile& Own)
 {
     TRefreshChanges Changes{QDateTime::currentDateTime(), {}};
     for (const TRoundResult& Result : Results)
@@ -43,8 +41,9 @@ void TellChannels(const std::vector<TRoundResult>& Results,
             Changes.Sources.push_back(
                 {Result.Source + 1, QString::fromStdString(SourceCaption(Result.Source, Own)),
                  // dane.txt is in Windows-1250, the sources file in UTF-8.
-                 IsOwnSource(Result.Source) ? QString::fromStdString(Own.Source(Result.Source + 1)->Address)
-                                            : FromWindows1250(Addresses[Result.Source]),
+                 IsOwnSource(Result.Source)
+                     ? QString::fromStdString(Own.Source(Result.Source + 1)->Address)
+                     : FromWindows1250(Five[Result.Source][static_cast<int>(TConfigField::Address)]),
                  Result.Kept->New, Result.Kept->Removed,
                  Result.Kept->Trigger.isEmpty() ? std::nullopt : std::optional(Result.Kept->Trigger)});
     if (Changes.Sources.empty())
@@ -86,9 +85,8 @@ TSourcesFile ReadOwnSources()
     try {
         return LoadSourcesFile(OwnSourcesFileName);
     } catch (const ESourcesFile& Error) {
-        std::fputs(
-            Utf8ToLocale(std::string(Error.what()) + "; odświeżam tylko pięć stałych źródeł\n").c_str(),
-            stderr);
+        Print(stderr,
+              QString::fromUtf8(Error.what()) + QStringLiteral("; odświeżam tylko pięć stałych źródeł\n"));
         return {};
     }
 }
@@ -114,37 +112,23 @@ int RoundsStatus(const std::vector<TRoundResult>& Results)
 // notification channels. Returns RoundsStatus, or 2 when dane.txt cannot be read.
 int RunRefreshOnce(const std::vector<int>& Sources, const TSourcesFile& Own)
 {
-    std::array<std::pair<std::string, std::string>, SourceCount> Markers;
-    std::array<std::string, SourceCount> Addresses;
+    TSourceValues Five;
     // dane.txt holds the five: a refresh of one's own sources alone does without it.
     try {
         if (std::ranges::any_of(Sources, [](int Source) { return !IsOwnSource(Source); }))
-            Addresses = LoadConfiguration(
-                ConfigurationFileName, [&Markers](int Source, TConfigField Field, const std::string& Value) {
-                    if (Field == TConfigField::StartMarker)
-                        Markers[Source].first = Value;
-                    else if (Field == TConfigField::EndMarker)
-                        Markers[Source].second = Value;
-                });
+            ReadSourceValues(ConfigurationFileName, Five);
     } catch (const EInOutError& Error) {
-        const QString Message = TApplication::ErrorBoxText(QString::fromUtf8(Error.what()));
-        std::fputs(
-            Utf8ToLocale(std::string(ConfigurationFileName) + ": " + Message.toStdString() + "\n").c_str(),
-            stderr);
-        return 2;
+        return ConfigurationReadError(ConfigurationFileName, Error);
     }
-    // Without a window, an error that ends a download is told on standard error instead of in a box.
-    TApplication::SetErrorBoxHook(
-        [](const QString& Text) { std::fputs(Utf8ToLocale(Text.toStdString() + "\n").c_str(), stderr); });
+    ErrorBoxesToStandardError();
 
     std::vector<TRoundRequest> Requests;
     for (const int Source : Sources)
-        if (!IsOwnSource(Source))
-            Requests.push_back({.Source = Source,
-                                .Address = Addresses[Source],
-                                .StartMarker = Markers[Source].first,
-                                .EndMarker = Markers[Source].second});
-        else if (const std::optional<TOwnSource> Entry = Own.Source(Source + 1))
+        if (!IsOwnSource(Source)) {
+            const auto& [Address, StartMarker, EndMarker] = Five[Source];
+            Requests.push_back(
+                {.Source = Source, .Address = Address, .StartMarker = StartMarker, .EndMarker = EndMarker});
+        } else if (const std::optional<TOwnSource> Entry = Own.Source(Source + 1))
             Requests.push_back({.Source = Source,
                                 .Address = Entry->Address,
                                 .StartMarker = Entry->StartText,
@@ -156,7 +140,7 @@ int RunRefreshOnce(const std::vector<int>& Sources, const TSourcesFile& Own)
     for (const TRoundResult& Result : Results)
         std::fputs((RoundLine(Result, Own) + "\n").c_str(), stdout);
     std::fflush(stdout);
-    TellChannels(Results, Addresses, Own);
+    TellChannels(Results, Five, Own);
     return RoundsStatus(Results);
 }
 } // namespace

@@ -39,17 +39,14 @@ bool HasLineOptions(const QCommandLineParser& Parser)
 int ReadLines(const QCommandLineParser& Parser, int Source, TSourceLines& Lines)
 {
     // The source's other lines stay as the file has them.
+    TSourceValues Five;
     try {
-        LoadConfiguration(ConfigurationFileName,
-                          [&](int Index, TConfigField Field, const std::string& Value) {
-                              if (Index == Source)
-                                  (Field == TConfigField::Address       ? Lines.Address
-                                   : Field == TConfigField::StartMarker ? Lines.StartMarker
-                                                                        : Lines.EndMarker) = Value;
-                          });
+        ReadSourceValues(ConfigurationFileName, Five);
     } catch (const EInOutError&) {
         // A missing file starts empty; any other reason the writer meets again and tells.
     }
+    const auto& [Address, StartMarker, EndMarker] = Five[Source];
+    Lines = {Address, StartMarker, EndMarker};
     std::string* Targets[] = {&Lines.Address, &Lines.StartMarker, &Lines.EndMarker};
     for (std::size_t Option = 0; Option < LineOptions.size(); ++Option) {
         const QString Name = OptionName(LineOptions[Option]);

@@ -124,3 +124,10 @@ std::array<std::string, SourceCount> LoadConfiguration(const std::string& FileNa
     }
     return Addresses;
 }
+
+void ReadSourceValues(const std::string& FileName, TSourceValues& Values)
+{
+    LoadConfiguration(FileName, [&Values](int Source, TConfigField Field, const std::string& Value) {
+        Values[Source][static_cast<int>(Field)] = Value;
+    });
+}

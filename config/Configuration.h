@@ -1,5 +1,5 @@
 // LoadConfiguration: reads "dane.txt", three lines per source (address, start marker, end marker),
-// handing every value on as soon as its line is read.
+// handing every value on as soon as its line is read; ReadSourceValues: the same values all at once.
 #pragma once
 
 #include "SourceTable.h"
@@ -42,3 +42,10 @@ using TStoreValue = std::function<void(int Source, TConfigField Field, const std
 // read, after storing the values read before the error, and without reading anything when it is not
 // a regular file (a directory, a pipe or a device: "File access denied").
 std::array<std::string, SourceCount> LoadConfiguration(const std::string& FileName, const TStoreValue& Store);
+
+// Address, start marker and end marker of each source, indexed by TConfigField: bytes of the file.
+using TSourceValues = std::array<std::array<std::string, 3>, SourceCount>;
+
+// Reads FileName's values into Values; throws EInOutError as LoadConfiguration does, after storing
+// the values read before the error.
+void ReadSourceValues(const std::string& FileName, TSourceValues& Values);

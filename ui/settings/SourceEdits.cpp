@@ -1,14 +1,5 @@
-// Reading the sources' values and merging the dialog's edits with the file.
+// Merging the dialog's edits with the file.
 #include "SourceEdits.h"
-
-#include "Configuration.h"
-
-void ReadSourceValues(const char* FileName, TSourceValues& Values)
-{
-    LoadConfiguration(FileName, [&Values](int Source, TConfigField Field, const std::string& Value) {
-        Values[Source][static_cast<int>(Field)] = Value;
-    });
-}
 
 TSourceMerge MergeSourceEdits(const TSourceValues& Read, const TSourceValues& Edited,
                               const TSourceValues& OnDisk)

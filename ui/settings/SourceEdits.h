@@ -1,19 +1,12 @@
-// The sources' values as the settings dialog edits them, and the merge of its edits with dane.txt
-// as the file is when they are saved, so that changes made to the file meanwhile are kept.
+// The merge of the settings dialog's edits of the sources' values with dane.txt as the file is when
+// they are saved, so that changes made to the file meanwhile are kept.
 #pragma once
 
+#include "Configuration.h"
 #include "ConfigurationWriter.h"
 
-#include <array>
 #include <string>
 #include <vector>
-
-// Address, start marker and end marker of each source: bytes of the file.
-using TSourceValues = std::array<std::array<std::string, 3>, SourceCount>;
-
-// Reads FileName's values into Values; throws EInOutError as LoadConfiguration does, after storing
-// the values read before the error.
-void ReadSourceValues(const char* FileName, TSourceValues& Values);
 
 // A field changed both in the dialog and in the file since the dialog read it, to different values.
 struct TFieldConflict
