@@ -6,6 +6,7 @@
 
 #include "OwnSources.h"
 #include "SourceTable.h"
+#include "TabPages.h"
 
 #include <QList>
 #include <QObject>
@@ -20,30 +21,19 @@
 
 class QAction;
 class QLabel;
-class QTabWidget;
 class QWidget;
 class TClickLabel;
-class TRefreshRequests;
 class TSciager;
-class TSectionHistory;
-class TSourceRound;
-class TSourceWatch;
 class TTabMenu;
 class TWebBrowser;
-struct TRoundResult;
 
 struct TOwnTabsPlace
 {
     QWidget* Window; // filters the tab pages' show and resize events, as it does the five's
-    QTabWidget* Tabs;
-    QLabel* Status;
-    TSourceRound* Round;
-    TSourceWatch* Watch;
-    TSectionHistory* History;
+    TTabPages Pages; // their rounds run and show as the five's do
     TTabMenu* Menu;
-    TRefreshRequests* Requests; // a shell's refreshes, told of every round of one's own
+    QLabel* LinkModel; // a link label of the five, whose looks the link labels take
     std::function<std::string()> PageFolder;
-    QString LastUpdatePrefix;     // of the status line
     std::function<void()> OnIdle; // runs when the last download of one's own has ended
 };
 
@@ -86,7 +76,6 @@ private:
     void Start(int Source);
     void StartWaiting();
     void Complete(const TRoundResult& Result);
-    void Show(TTab& Tab, const TRoundResult& Result);
     void Remove(int Source);
 
     TOwnTabsPlace P;
