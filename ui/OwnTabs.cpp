@@ -197,6 +197,12 @@ void TOwnTabs::Complete(const TRoundResult& Result)
         P.OnIdle();
 }
 
+QString TOwnTabs::Address(int Source) const
+{
+    const auto Found = FTabs.find(Source);
+    return Found == FTabs.end() ? QString() : Found->second.Link->text();
+}
+
 bool TOwnTabs::ShowStatus(int Tab)
 {
     const int Shown = SourceOfTab(P.Pages.Tabs, Tab);

@@ -52,6 +52,8 @@ public:
     bool Downloading(int Source, const std::array<bool, SourceCount>& Five) const;
     // Sizes the tab pages, their views and link labels by the formulas of the five.
     void Arrange(int Width, int Height, int LinkY);
+    // The address of Source as its link label shows it; empty when it has no tab.
+    QString Address(int Source) const;
     // Tab is shown now: only its download shows progress. True when it is a tab of one's own, whose
     // status line this then shows.
     bool ShowStatus(int Tab);

@@ -127,7 +127,9 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     N1 = PopupMenu1->Add(QStringLiteral("-"));
     Exit1 = PopupMenu1->Add(QStringLiteral("Ex&it"), [this](QObject*) { Exit1Click(); });
     TTrayHint::Of(NotificationIcon1)->Set(THintLine::Name, QStringLiteral("Tickerwell"));
-    InstallChannels(Watch, History, NotificationIcon1, LinkLabels);
+    InstallChannels(Watch, History, NotificationIcon1, PageControl1, [this](int Source) {
+        return Source < SourceCount ? LinkLabels[Source]->text() : OwnTabs->Address(Source);
+    });
     NotificationIcon1->SetHideOnTaskbar(true);
     NotificationIcon1->Icon()->LoadFromFile(QStringLiteral(":/icons/Tickerwell.ico"));
     NotificationIcon1->SetPopupMenu(PopupMenu1);
