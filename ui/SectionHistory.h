@@ -12,8 +12,6 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <string>
-#include <utility>
 
 class QTabWidget;
 class QWidget;

@@ -7,7 +7,6 @@
 
 #include "FailureStreak.h"
 #include "SourceState.h"
-#include "SourceTable.h"
 
 #include <QObject>
 #include <functional>
