@@ -1,6 +1,7 @@
 // Tab marks, tooltips, notifications and the signalling tray icon of the sources' refreshes.
 #include "SourceWatch.h"
 
+#include "ChannelMessage.h"
 #include "DesktopNotifier.h"
 #include "NtfyIcon.h"
 #include "ProgramSettings.h"
@@ -103,7 +104,7 @@ void TSourceWatch::RefreshEnded()
         for (int Source : FPending)
             Captions << TabCaption(FTabs, Source);
         FNotified = FPending.front();
-        const QString Body = QStringLiteral("Nowe komentarze: ") + Captions.join(QStringLiteral(", "));
+        const QString Body = ChangeSummary(Captions);
         if (!News) {
             FNotifier->Notify(QStringLiteral("Tickerwell"), Body);
         } else {
