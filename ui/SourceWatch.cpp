@@ -73,14 +73,14 @@ bool TSourceWatch::WindowShown() const
 
 void TSourceWatch::Failed(int Source, const QString& Time, const QString& Reason)
 {
-    FStates[Source].Fail(Time, Reason);
+    State(Source).Fail(Time, Reason);
     Speak(Source, Streak(Source).Failed(QDateTime::currentDateTime(), Reason));
     ShowState(Source);
 }
 
 void TSourceWatch::Shown(int Source, const QString& Time, bool Changed, const QString& Warning, bool Notifies)
 {
-    FStates[Source].Succeed(Time, Warning, Changed);
+    State(Source).Succeed(Time, Warning, Changed);
     Speak(Source, Streak(Source).Succeeded());
     if (Changed && Notifies && std::ranges::find(FPending, Source) == FPending.end())
         FPending.push_back(Source);
@@ -91,7 +91,7 @@ void TSourceWatch::Shown(int Source, const QString& Time, bool Changed, const QS
 void TSourceWatch::RefreshEnded()
 {
     // Changes seen in the meantime are not news.
-    std::erase_if(FPending, [this](int Source) { return !FStates[Source].Unseen; });
+    std::erase_if(FPending, [this](int Source) { return !State(Source).Unseen; });
     if (FPending.empty())
         return;
     std::sort(FPending.begin(), FPending.end());
@@ -136,17 +136,17 @@ void TSourceWatch::Look()
         return;
     Signal(false);
     const int Current = SourceOfTab(FTabs, FTabs->currentIndex());
-    if (Current >= 0 && FStates[Current].Unseen) {
-        FStates[Current].Unseen = false;
+    if (Current >= 0 && State(Current).Unseen) {
+        State(Current).Unseen = false;
         ShowState(Current);
     }
 }
 
 void TSourceWatch::SetNote(int Source, const QString& Note)
 {
-    if (FStates[Source].Note == Note)
+    if (State(Source).Note == Note)
         return;
-    FStates[Source].Note = Note;
+    State(Source).Note = Note;
     ShowState(Source);
 }
 
@@ -155,21 +155,30 @@ void TSourceWatch::ShowState(int Source)
     const int Tab = TabOfSource(FTabs, Source);
     if (Tab < 0)
         return;
-    FTabs->setTabIcon(Tab, IconOf(FStates[Source].Mark()));
-    FTabs->setTabToolTip(Tab, FStates[Source].Tooltip());
+    FTabs->setTabIcon(Tab, IconOf(State(Source).Mark()));
+    FTabs->setTabToolTip(Tab, State(Source).Tooltip());
     emit StateShown(Source);
+}
+
+const TSourceState& TSourceWatch::State(int Source) const
+{
+    static const TSourceState None;
+    const auto Found = FSources.find(Source);
+    return Found != FSources.end() ? Found->second.State : None;
 }
 
 // A source's run of failures, named by its tab's caption.
 TFailureStreak& TSourceWatch::Streak(int Source)
 {
-    return FStreaks.try_emplace(Source, TabCaption(FTabs, Source)).first->second;
+    std::optional<TFailureStreak>& Run = FSources[Source].Streak;
+    if (!Run)
+        Run.emplace(TabCaption(FTabs, Source));
+    return *Run;
 }
 
 void TSourceWatch::Forget(int Source)
 {
-    FStates.erase(Source);
-    FStreaks.erase(Source);
+    FSources.erase(Source);
     std::erase(FPending, Source);
 }
 
