@@ -12,12 +12,10 @@
 #include <unistd.h>
 
 namespace {
+// "1. ntfy https://ntfy.sh/topic", the channel's place in the list first.
 QString DescribeChannel(int Number, const TChannel& Channel)
 {
-    QString Line = QStringLiteral("%1. %2 %3").arg(Number).arg(KindName(Channel.Kind), Channel.Address);
-    if (!Channel.To.isEmpty())
-        Line += QStringLiteral(" → ") + Channel.To.join(QStringLiteral(", "));
-    return Line;
+    return QString::number(Number) + QStringLiteral(". ") + ChannelLabel(Channel);
 }
 
 // One line of standard input, without echo when it is a terminal.

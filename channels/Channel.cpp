@@ -30,6 +30,14 @@ QString KindName(TChannelKind Kind)
     return QStringLiteral("email");
 }
 
+QString ChannelLabel(const TChannel& Channel)
+{
+    QString Label = KindName(Channel.Kind) + QLatin1Char(' ') + Channel.Address;
+    if (!Channel.To.isEmpty())
+        Label += QStringLiteral(" → ") + Channel.To.join(QStringLiteral(", "));
+    return Label;
+}
+
 std::optional<TChannelKind> KindOf(const QString& Name)
 {
     for (TChannelKind Kind : {TChannelKind::Ntfy, TChannelKind::Webhook, TChannelKind::Email})

@@ -30,6 +30,8 @@ struct TChannel
 // "ntfy", "webhook", "email"; KindOf reads them back.
 QString KindName(TChannelKind Kind);
 std::optional<TChannelKind> KindOf(const QString& Name);
+// The channel as a list names it: "email smtps://mail.example.org → a@example.org, b@example.org".
+QString ChannelLabel(const TChannel& Channel);
 
 // Whether the channel's secret is wanted: a token for ntfy (optional), a password for e-mail with a
 // login; a webhook has none.

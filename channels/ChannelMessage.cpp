@@ -18,12 +18,17 @@ QString Rfc3339(const QDateTime& Time)
 }
 } // namespace
 
+QString ChangeSummary(const QStringList& Captions)
+{
+    return QStringLiteral("Nowe komentarze: ") + Captions.join(QStringLiteral(", "));
+}
+
 QString ChangeSummary(const TRefreshChanges& Changes)
 {
     QStringList Captions;
     for (const TSourceChange& Source : Changes.Sources)
         Captions << Source.Caption;
-    return QStringLiteral("Nowe komentarze: ") + Captions.join(QStringLiteral(", "));
+    return ChangeSummary(Captions);
 }
 
 QString ChangeText(const TRefreshChanges& Changes)

@@ -10,7 +10,10 @@
 #include <QString>
 #include <QStringList>
 
-// The desktop notification's summary: "Nowe komentarze: Parkiet, DoAkcji".
+// The summary of the changed sources with these Captions, as the desktop notification and the
+// messages' titles give it: "Nowe komentarze: Parkiet, DoAkcji".
+QString ChangeSummary(const QStringList& Captions);
+// The same of Changes' sources.
 QString ChangeSummary(const TRefreshChanges& Changes);
 
 // Plain text listing every changed source: its caption, new passages, removed count and address.

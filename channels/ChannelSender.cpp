@@ -146,12 +146,6 @@ QString TryOnce(const TChannel& Channel, const QString& Secret, const TRefreshCh
 }
 } // namespace
 
-TSendLimits DefaultSendLimits()
-{
-    std::lock_guard Lock(DefaultsMutex);
-    return Defaults;
-}
-
 void SetDefaultSendLimits(const TSendLimits& Limits)
 {
     std::lock_guard Lock(DefaultsMutex);

@@ -27,7 +27,6 @@ struct TSendResult
 // Limits of sends started afterwards, and the certificate authority their TLS is checked against
 // (empty: the system's store). Seams for tests, which shorten the time-outs and trust their own CA;
 // safe from any thread.
-TSendLimits DefaultSendLimits();
 void SetDefaultSendLimits(const TSendLimits& Limits);
 void SetChannelCaFile(const std::string& Path);
 

@@ -7,6 +7,8 @@
 #include "SecretStore.h"
 
 #include <QThread>
+#include <functional>
+#include <utility>
 
 struct TChannels::TJob
 {
@@ -14,6 +16,19 @@ struct TChannels::TJob
     std::vector<TSecretAnswer> Secrets;
     TRefreshChanges Changes;
 };
+
+namespace {
+// Sends Changes through Channel where its secret was read or it needs none; gives whether it went
+// and the result as the settings keep it.
+std::pair<bool, QString> SendOne(const TChannel& Channel, const TSecretAnswer& Secret,
+                                 const TRefreshChanges& Changes, const std::atomic<bool>* Abort = nullptr)
+{
+    const TSendResult Result = Secret.Ok || !NeedsSecret(Channel)
+                                   ? SendToChannel(Channel, Secret.Secret, Changes, Abort)
+                                   : TSendResult{false, 0, QStringLiteral("brak hasła: ") + Secret.Error};
+    return {Result.Sent, ResultText(Result, QDateTime::currentDateTime())};
+}
+} // namespace
 
 std::vector<TChannelOutcome> SendNow(const TRefreshChanges& Changes)
 {
@@ -23,14 +38,11 @@ std::vector<TChannelOutcome> SendNow(const TRefreshChanges& Changes)
     for (std::size_t I = 0; I < Channels.size(); ++I) {
         if (!Channels[I].On)
             continue;
-        const TSecretAnswer Secret =
-            TakesSecret(Channels[I]) ? ReadSecretNow(Channels[I].Key) : TSecretAnswer{true, {}, false, {}};
-        const TSendResult Result = Secret.Ok || !NeedsSecret(Channels[I])
-                                       ? SendToChannel(Channels[I], Secret.Secret, Changes)
-                                       : TSendResult{false, 0, QStringLiteral("brak hasła: ") + Secret.Error};
-        const QString Text = ResultText(Result, QDateTime::currentDateTime());
+        const auto [Sent, Text] = SendOne(
+            Channels[I], TakesSecret(Channels[I]) ? ReadSecretNow(Channels[I].Key) : TSecretAnswer::None(),
+            Changes);
         SaveLastResult(Settings, Channels[I].Key, Text);
-        Outcomes.push_back({int(I) + 1, Channels[I], Result.Sent, Text});
+        Outcomes.push_back({int(I) + 1, Channels[I], Sent, Text});
     }
     return Outcomes;
 }
@@ -53,20 +65,21 @@ TChannels::~TChannels()
 
 void TChannels::Send(const TRefreshChanges& Changes)
 {
-    if (Changes.Sources.empty())
-        return;
-    QSettings Settings = ChannelSettings();
-    auto Job = std::make_shared<TJob>(TJob{LoadChannels(Settings), {}, Changes});
-    std::erase_if(Job->Channels, [](const TChannel& Channel) { return !Channel.On; });
-    if (!Job->Channels.empty())
-        ReadSecrets(Job);
+    if (!Changes.Sources.empty())
+        Start([](const TChannel& Channel) { return Channel.On; }, Changes);
 }
 
 void TChannels::SendTest(const QString& Key)
 {
+    Start([&Key](const TChannel& Channel) { return Channel.Key == Key; }, TestChanges());
+}
+
+// Sends Changes through the channels of the settings that Wanted keeps, once their secrets are read.
+void TChannels::Start(const std::function<bool(const TChannel&)>& Wanted, const TRefreshChanges& Changes)
+{
     QSettings Settings = ChannelSettings();
-    auto Job = std::make_shared<TJob>(TJob{LoadChannels(Settings), {}, TestChanges()});
-    std::erase_if(Job->Channels, [&](const TChannel& Channel) { return Channel.Key != Key; });
+    auto Job = std::make_shared<TJob>(TJob{LoadChannels(Settings), {}, Changes});
+    std::erase_if(Job->Channels, std::not_fn(Wanted));
     if (!Job->Channels.empty())
         ReadSecrets(Job);
 }
@@ -78,7 +91,7 @@ void TChannels::ReadSecrets(std::shared_ptr<TJob> Job)
         return Deliver(Job);
     const TChannel& Channel = Job->Channels[Job->Secrets.size()];
     if (!TakesSecret(Channel)) {
-        Job->Secrets.push_back({true, {}, false, {}});
+        Job->Secrets.push_back(TSecretAnswer::None());
         return ReadSecrets(Job);
     }
     ReadSecret(Channel.Key, this, [this, Job](const TSecretAnswer& Answer) {
@@ -93,16 +106,12 @@ void TChannels::Deliver(std::shared_ptr<TJob> Job)
         Thread->start();
     QMetaObject::invokeMethod(Worker, [this, Job] {
         for (std::size_t I = 0; I < Job->Channels.size() && !Abort; ++I) {
-            const TSecretAnswer& Secret = Job->Secrets[I];
-            TSendResult Result{false, 0, QStringLiteral("brak hasła: ") + Secret.Error};
-            if (Secret.Ok || !NeedsSecret(Job->Channels[I]))
-                Result = SendToChannel(Job->Channels[I], Secret.Secret, Job->Changes, &Abort);
+            const auto [Sent, Text] = SendOne(Job->Channels[I], Job->Secrets[I], Job->Changes, &Abort);
             if (Abort)
                 return;
-            const QString Text = ResultText(Result, QDateTime::currentDateTime());
             QMetaObject::invokeMethod(
                 this,
-                [this, Key = Job->Channels[I].Key, Sent = Result.Sent, Text] {
+                [this, Key = Job->Channels[I].Key, Sent, Text] {
                     QSettings Settings = ChannelSettings();
                     SaveLastResult(Settings, Key, Text);
                     emit Finished(Key, Sent, Text);

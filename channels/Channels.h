@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -45,6 +46,7 @@ signals:
 
 private:
     struct TJob;
+    void Start(const std::function<bool(const TChannel&)>& Wanted, const TRefreshChanges& Changes);
     void ReadSecrets(std::shared_ptr<TJob> Job);
     void Deliver(std::shared_ptr<TJob> Job);
 

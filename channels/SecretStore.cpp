@@ -29,7 +29,7 @@ TSecretAnswer AnswerOf(const QKeychain::Job& Job, const QString& Secret)
     case QKeychain::NoError:
         return {true, Secret, false, {}};
     case QKeychain::EntryNotFound:
-        return {true, {}, false, {}};
+        return TSecretAnswer::None();
     case QKeychain::NoBackendAvailable:
         return NoService;
     default:

@@ -13,6 +13,9 @@ struct TSecretAnswer
     QString Secret;
     bool NoService = false; // no Secret Service answered
     QString Error;          // why it failed, in Polish; empty when Ok
+
+    // No secret and no error: one never stored, or a channel that takes none.
+    static TSecretAnswer None() { return {true, {}, false, {}}; }
 };
 
 // Looks the secret of Key up: the session's own first, then the Secret Service. Done runs on the

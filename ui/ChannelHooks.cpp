@@ -5,11 +5,9 @@
 #include "NtfyIcon.h"
 #include "SectionHistory.h"
 #include "SourceCaptions.h"
+#include "SourceTabs.h"
 #include "SourceWatch.h"
 #include "TrayHint.h"
-
-#include <QLabel>
-#include <algorithm>
 
 namespace {
 std::optional<QString> TriggerOf(const TSectionHistory* History, int Source)
@@ -17,31 +15,26 @@ std::optional<QString> TriggerOf(const TSectionHistory* History, int Source)
     const QString Word = History->Trigger(Source);
     return Word.isEmpty() ? std::nullopt : std::optional(Word);
 }
+
+// The caption of Source's tab; a source of one's own whose tab has gone meanwhile is named by its id.
+QString Caption(const QTabWidget* Tabs, int Source)
+{
+    const QString Shown = TabCaption(Tabs, Source);
+    return Shown.isEmpty() ? QString::fromStdString(SourceCaption(Source, TSourcesFile())) : Shown;
+}
 } // namespace
 
 void InstallChannels(TSourceWatch* Watch, TSectionHistory* History, TNotificationIcon* Tray,
-                     const std::array<QLabel*, SourceCount>& Links)
+                     const QTabWidget* Tabs, const std::function<QString(int Source)>& Address)
 {
     auto* Channels = new TChannels(Watch);
-    Watch->Changed = [History, Links, Channels](const std::vector<int>& Sources) {
-        History->AfterPending([History, Links, Channels, Sources] {
+    Watch->Changed = [History, Tabs, Address, Channels](const std::vector<int>& Sources) {
+        History->AfterPending([History, Tabs, Address, Channels, Sources] {
             TRefreshChanges Changes{QDateTime::currentDateTime(), {}};
-            // One's own sources are named and addressed as the sources file has them now.
-            TSourcesFile Own;
-            if (std::ranges::any_of(Sources, IsOwnSource))
-                try {
-                    Own = LoadSourcesFile(OwnSourcesFileName);
-                } catch (const ESourcesFile&) {
-                }
-            for (int Source : Sources) {
-                const std::optional<TOwnSource> Entry = Own.Source(Source + 1);
-                const QString Address = !IsOwnSource(Source) ? Links[Source]->text()
-                                        : Entry              ? QString::fromStdString(Entry->Address)
-                                                             : QString();
-                Changes.Sources.push_back({Source + 1, QString::fromStdString(SourceCaption(Source, Own)),
-                                           Address, History->NewPassages(Source),
-                                           History->RemovedPassages(Source), TriggerOf(History, Source)});
-            }
+            for (int Source : Sources)
+                Changes.Sources.push_back({Source + 1, Caption(Tabs, Source), Address(Source),
+                                           History->NewPassages(Source), History->RemovedPassages(Source),
+                                           TriggerOf(History, Source)});
             Channels->Send(Changes);
         });
     };

@@ -2,15 +2,15 @@
 // notification channels too, and a failed send shows in the tray icon's tooltip.
 #pragma once
 
-#include "SourceTable.h"
+#include <QString>
+#include <functional>
 
-#include <array>
-
-class QLabel;
+class QTabWidget;
 class TNotificationIcon;
 class TSectionHistory;
 class TSourceWatch;
 
-// Links are the tabs' link labels, which show the sources' addresses.
+// The sources are named by their tabs in Tabs; Address gives a source's address as its tab's link
+// label shows it.
 void InstallChannels(TSourceWatch* Watch, TSectionHistory* History, TNotificationIcon* Tray,
-                     const std::array<QLabel*, SourceCount>& Links);
+                     const QTabWidget* Tabs, const std::function<QString(int Source)>& Address);

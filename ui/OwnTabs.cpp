@@ -1,9 +1,7 @@
 // The tabs of one's own sources: made from the sources file, their downloads and pages, removal.
 #include "OwnTabs.h"
 
-#include "AtomicFile.h"
 #include "ClickLabel.h"
-#include "LongTimeText.h"
 #include "RefreshRequests.h"
 #include "Sciager.h"
 #include "SectionHistory.h"
@@ -22,8 +20,6 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
-#include <stdexcept>
-#include <system_error>
 
 namespace {
 QString TabText(const std::string& Caption)
@@ -34,12 +30,14 @@ QString TabText(const std::string& Caption)
 
 TOwnTabs::TOwnTabs(const TOwnTabsPlace& Place) : QObject(Place.Window), P(Place)
 {
-    P.Tabs->setUsesScrollButtons(true);
-    FRemoveItem =
-        P.Menu->Add(QStringLiteral("Usuń źródło..."), [this](int Tab) { Remove(SourceOfTab(P.Tabs, Tab)); });
-    P.Menu->Opening = [this](int Tab) { FRemoveItem->setVisible(FTabs.contains(SourceOfTab(P.Tabs, Tab))); };
+    P.Pages.Tabs->setUsesScrollButtons(true);
+    FRemoveItem = P.Menu->Add(QStringLiteral("Usuń źródło..."),
+                              [this](int Tab) { Remove(SourceOfTab(P.Pages.Tabs, Tab)); });
+    P.Menu->Opening = [this](int Tab) {
+        FRemoveItem->setVisible(FTabs.contains(SourceOfTab(P.Pages.Tabs, Tab)));
+    };
     // The window's markers are those of the five; one's own read theirs from the sources file.
-    P.Round->MarkersAtEnd = [this, Five = P.Round->MarkersAtEnd](int Source) {
+    P.Pages.Round->MarkersAtEnd = [this, Five = P.Pages.Round->MarkersAtEnd](int Source) {
         return Source >= SourceCount ? Texts(Source) : Five(Source);
     };
 }
@@ -112,8 +110,8 @@ void TOwnTabs::Sync(const TSourcesFile& File)
         Tab.Source = Source;
         Tab.Link->setText(QString::fromStdString(Source.Address));
         Tab.Link->adjustSize();
-        P.Tabs->tabBar()->moveTab(P.Tabs->indexOf(Tab.Sheet), Wanted);
-        P.Tabs->setTabText(Wanted++, TabText(Source.Caption));
+        P.Pages.Tabs->tabBar()->moveTab(P.Pages.Tabs->indexOf(Tab.Sheet), Wanted);
+        P.Pages.Tabs->setTabText(Wanted++, TabText(Source.Caption));
     }
 }
 
@@ -129,16 +127,14 @@ TOwnTabs::TTab& TOwnTabs::Make(const TOwnSource& Source)
     Tab.View->setGeometry(8, 8, 521, 353);
     Tab.Link = new TClickLabel(Tab.Sheet);
     Tab.Link->setGeometry(8, 362, 113, 13);
-    QFont Font(QStringLiteral("MS Sans Serif"), 8);
-    Font.setUnderline(true);
-    Tab.Link->setFont(Font);
-    Tab.Link->setStyleSheet(QStringLiteral("color: blue;"));
-    Tab.Link->setCursor(Qt::PointingHandCursor);
+    Tab.Link->setFont(P.LinkModel->font());
+    Tab.Link->setStyleSheet(P.LinkModel->styleSheet());
+    Tab.Link->setCursor(P.LinkModel->cursor());
     connect(Tab.Link, &TClickLabel::clicked, this,
             [Link = Tab.Link] { QDesktopServices::openUrl(QUrl::fromUserInput(Link->text())); });
     Tab.Sheet->installEventFilter(P.Window);
-    P.Tabs->addTab(Tab.Sheet, TabText(Source.Caption));
-    P.History->SetView(Index, Tab.View);
+    P.Pages.Tabs->addTab(Tab.Sheet, TabText(Source.Caption));
+    P.Pages.History->SetView(Index, Tab.View);
     Size(Tab);
     return Tab;
 }
@@ -156,16 +152,14 @@ void TOwnTabs::Size(TTab& Tab) const
 {
     if (FWidth == 0)
         return;
-    Tab.Link->move(Tab.Link->x(), FLinkY);
-    Tab.View->resize(std::abs(FWidth - 48), std::abs(FHeight - 148));
-    Tab.Sheet->resize(std::abs(FWidth - 32), std::abs(FHeight - 123));
+    TTabPages::Size(Tab.Sheet, Tab.View, Tab.Link, FWidth, FHeight, FLinkY);
 }
 
 // The tab goes; a download still running for it ends unheard.
 void TOwnTabs::Drop(int Source)
 {
-    P.History->Forget(Source);
-    P.Watch->Forget(Source);
+    P.Pages.History->Forget(Source);
+    P.Pages.Watch->Forget(Source);
     std::erase(FWaiting, Source);
     // Out of the list first: the tab control shows another page while this one goes.
     QWidget* Sheet = FTabs.at(Source).Sheet;
@@ -177,85 +171,49 @@ void TOwnTabs::Start(int Source)
 {
     TTab& Tab = FTabs.at(Source);
     ++FRunning;
-    try {
-        Tab.Worker = P.Round->Launch(
-            {.Source = Source,
-             .Address = Tab.Source.Address,
-             .StartMarker = Tab.Source.StartText,
-             .EndMarker = Tab.Source.EndText},
-            [this, Source](TSciager* Worker) {
-                Worker->ProgressControl = P.Status;
-                Worker->ShowProgress = SourceOfTab(P.Tabs, P.Tabs->currentIndex()) == Source;
-            },
-            [this](const TRoundResult& Result) { Complete(Result); },
-            [this](const TRoundResult& Result) {
-                P.History->Kept(Result);
-                P.Requests->Completed(Result);
-            });
-    } catch (const std::system_error&) {
-        // No thread for this download: the source stays idle and the next refresh tries again.
+    Tab.Worker = P.Pages.Launch({.Source = Source,
+                                 .Address = Tab.Source.Address,
+                                 .StartMarker = Tab.Source.StartText,
+                                 .EndMarker = Tab.Source.EndText},
+                                [this](const TRoundResult& Result) { Complete(Result); });
+    if (!Tab.Worker) { // without a thread the source stays idle
         --FRunning;
         Tab.Busy = false;
-        Tab.Worker = nullptr;
     }
 }
 
 void TOwnTabs::Complete(const TRoundResult& Result)
 {
     --FRunning;
-    P.Requests->Ended(Result);
+    P.Pages.Requests->Ended(Result);
     if (const auto Found = FTabs.find(Result.Source); Found != FTabs.end()) {
         TTab& Tab = Found->second;
         Tab.Busy = false;
         Tab.Worker = nullptr;
-        if (Result.Outcome == TRoundOutcome::DownloadFailed)
-            P.Watch->Failed(Result.Source, LongTimeText(), Result.Failure());
-        else
-            Show(Tab, Result);
+        P.Pages.Show(Result, Tab.View, QFile::decodeName(Result.PagePath.c_str()), QString(), Tab.LastUpdate);
     }
     StartWaiting();
     if (!Busy() && P.OnIdle)
         P.OnIdle();
 }
 
-// The page file in the tab's view, as the five show theirs.
-void TOwnTabs::Show(TTab& Tab, const TRoundResult& Result)
+QString TOwnTabs::Address(int Source) const
 {
-    QString Failure = Result.Outcome == TRoundOutcome::WriteFailed ? Result.Failure() : QString();
-    if (Failure.isEmpty()) {
-        try {
-            Tab.View->Navigate(QFile::decodeName(Result.PagePath.c_str()));
-        } catch (const std::invalid_argument&) {
-            Failure = QStringLiteral("Błąd wyświetlania: przeglądarka odrzuciła adres");
-        }
-    }
-    const QString Time = LongTimeText();
-    const bool Shown = SourceOfTab(P.Tabs, P.Tabs->currentIndex()) == Result.Source;
-    if (!Failure.isEmpty()) {
-        if (Shown)
-            P.Status->setText(Result.Outcome == TRoundOutcome::WriteFailed
-                                  ? Result.Reason
-                                  : QStringLiteral("Nie można otworzyć strony"));
-        P.Watch->Failed(Result.Source, Time, Failure);
-        return;
-    }
-    Tab.LastUpdate = Time;
-    if (Shown)
-        ShowStatus(P.Tabs->currentIndex());
-    P.Watch->Shown(Result.Source, Time, Result.Changed, QString(), Result.Notifies());
+    const auto Found = FTabs.find(Source);
+    return Found == FTabs.end() ? QString() : Found->second.Link->text();
 }
 
 bool TOwnTabs::ShowStatus(int Tab)
 {
-    const int Shown = SourceOfTab(P.Tabs, Tab);
+    const int Shown = SourceOfTab(P.Pages.Tabs, Tab);
     for (auto& [Source, Own] : FTabs)
         if (Own.Worker)
             Own.Worker->ShowProgress = Source == Shown;
     const auto Found = FTabs.find(Shown);
     if (Found == FTabs.end())
         return false;
-    P.Status->setText(Found->second.Worker ? Found->second.Worker->StatusText
-                                           : P.LastUpdatePrefix + Found->second.LastUpdate);
+    P.Pages.Status->setText(Found->second.Worker ? Found->second.Worker->StatusText
+                                                 : P.Pages.LastUpdatePrefix + Found->second.LastUpdate);
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include "OwnSources.h"
 #include "SourceTable.h"
+#include "TabPages.h"
 
 #include <QList>
 #include <QObject>
@@ -20,30 +21,19 @@
 
 class QAction;
 class QLabel;
-class QTabWidget;
 class QWidget;
 class TClickLabel;
-class TRefreshRequests;
 class TSciager;
-class TSectionHistory;
-class TSourceRound;
-class TSourceWatch;
 class TTabMenu;
 class TWebBrowser;
-struct TRoundResult;
 
 struct TOwnTabsPlace
 {
     QWidget* Window; // filters the tab pages' show and resize events, as it does the five's
-    QTabWidget* Tabs;
-    QLabel* Status;
-    TSourceRound* Round;
-    TSourceWatch* Watch;
-    TSectionHistory* History;
+    TTabPages Pages; // their rounds run and show as the five's do
     TTabMenu* Menu;
-    TRefreshRequests* Requests; // a shell's refreshes, told of every round of one's own
+    QLabel* LinkModel; // a link label of the five, whose looks the link labels take
     std::function<std::string()> PageFolder;
-    QString LastUpdatePrefix;     // of the status line
     std::function<void()> OnIdle; // runs when the last download of one's own has ended
 };
 
@@ -62,6 +52,8 @@ public:
     bool Downloading(int Source, const std::array<bool, SourceCount>& Five) const;
     // Sizes the tab pages, their views and link labels by the formulas of the five.
     void Arrange(int Width, int Height, int LinkY);
+    // The address of Source as its link label shows it; empty when it has no tab.
+    QString Address(int Source) const;
     // Tab is shown now: only its download shows progress. True when it is a tab of one's own, whose
     // status line this then shows.
     bool ShowStatus(int Tab);
@@ -86,7 +78,6 @@ private:
     void Start(int Source);
     void StartWaiting();
     void Complete(const TRoundResult& Result);
-    void Show(TTab& Tab, const TRoundResult& Result);
     void Remove(int Source);
 
     TOwnTabsPlace P;

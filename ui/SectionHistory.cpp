@@ -41,24 +41,40 @@ TSectionHistory::TSectionHistory(QWidget* Window, QTabWidget* Tabs,
       FCurrent(SourceOfTab(Tabs, Tabs->currentIndex()))
 {
     for (int Source = 0; Source < SourceCount; ++Source)
-        FViews[Source] = Views[Source];
+        FSources[Source].View = Views[Source];
     Window->installEventFilter(this);
-    Round->CompareWith = [this](int Source) { return FSeen[Source]; };
+    Round->CompareWith = [this](int Source) {
+        const TSource* Found = Find(Source);
+        return Found ? Found->Seen : std::nullopt;
+    };
     // A notification quotes the first passage new on the first of its tabs that has one.
     Watch->News = [this](const std::vector<int>& Sources, std::function<void(const QString&)> Done) {
         AfterPending([this, Sources, Done] {
             for (int Source : Sources)
-                if (!FNews[Source].isEmpty())
-                    return Done(FNews[Source]);
+                if (const TSource* Found = Find(Source); Found && !Found->News.isEmpty())
+                    return Done(Found->News);
             Done({});
         });
     };
     connect(Tabs, &QTabWidget::currentChanged, this, [this](int Current) {
-        if (FViews.contains(FCurrent))
+        if (View(FCurrent))
             Leave(FCurrent);
         FCurrent = SourceOfTab(FTabs, Current);
         Look();
     });
+}
+
+const TSectionHistory::TSource* TSectionHistory::Find(int Source) const
+{
+    const auto Found = FSources.find(Source);
+    return Found != FSources.end() ? &Found->second : nullptr;
+}
+
+// The page view of Source; none when it has no tab.
+TWebBrowser* TSectionHistory::View(int Source) const
+{
+    const TSource* Found = Find(Source);
+    return Found ? Found->View : nullptr;
 }
 
 bool TSectionHistory::Visible(int Source) const
@@ -74,29 +90,36 @@ void TSectionHistory::AfterPending(std::function<void()> Done)
 
 QStringList TSectionHistory::NewPassages(int Source) const
 {
-    const auto View = FViews.find(Source);
-    return View != FViews.end() ? View->second->Highlight() : QStringList();
+    const TWebBrowser* Shown = View(Source);
+    return Shown ? Shown->Highlight() : QStringList();
+}
+
+int TSectionHistory::RemovedPassages(int Source) const
+{
+    const TSource* Found = Find(Source);
+    return Found ? Found->Removed : 0;
 }
 
 QString TSectionHistory::Trigger(int Source) const
 {
-    const auto Word = FTrigger.find(Source);
-    return Word != FTrigger.end() ? Word->second : QString();
+    const TSource* Found = Find(Source);
+    return Found ? Found->Trigger : QString();
 }
 
 void TSectionHistory::Kept(const TRoundResult& Round)
 {
     // A round that stored nothing (a failed download or write) leaves the marks as they are, as does
     // one of a tab gone meanwhile.
-    if (!Round.Kept || !FViews.contains(Round.Source))
+    if (!Round.Kept || !View(Round.Source))
         return;
     const int Source = Round.Source;
+    TSource& Entry = FSources[Source];
     const TKeptVersion& Result = *Round.Kept;
-    if (!FSeen[Source])
-        FSeen[Source] = Result.Added.First || !Result.Added.Error.isEmpty() ? Result.Added.Passages
-                                                                            : Result.Added.Previous;
-    FShown[Source] = Result.Added.Passages;
-    FError[Source] = Result.Added.Error;
+    if (!Entry.Seen)
+        Entry.Seen = Result.Added.First || !Result.Added.Error.isEmpty() ? Result.Added.Passages
+                                                                         : Result.Added.Previous;
+    Entry.Shown = Result.Added.Passages;
+    Entry.Error = Result.Added.Error;
     if (!Result.Added.MovedAside.isEmpty())
         FWatch->Notifier()->Notify(QStringLiteral("Tickerwell"),
                                    QStringLiteral("Baza historii była uszkodzona: zaczęto nową, a starą "
@@ -104,43 +127,45 @@ void TSectionHistory::Kept(const TRoundResult& Round)
                                        .arg(Result.Added.MovedAside));
     // The quotes page is the live site: nothing of it is marked.
     const bool Marks = Source != IndexSource;
-    FNews[Source] = !Marks                             ? QString()
-                    : !Result.TriggerPassage.isEmpty() ? Result.TriggerPassage
-                                                       : Result.New.value(0);
-    FTrigger[Source] = Marks ? Result.Trigger : QString();
-    FRemoved[Source] = Marks ? Result.Removed : 0;
-    FViews[Source]->SetHighlight(Marks ? Result.New : QStringList(), Result.Triggers);
+    Entry.News = !Marks                             ? QString()
+                 : !Result.TriggerPassage.isEmpty() ? Result.TriggerPassage
+                                                    : Result.New.value(0);
+    Entry.Trigger = Marks ? Result.Trigger : QString();
+    Entry.Removed = Marks ? Result.Removed : 0;
+    Entry.View->SetHighlight(Marks ? Result.New : QStringList(), Result.Triggers);
     ShowNote(Source);
     if (Visible(Source))
-        FSeen[Source] = FShown[Source];
+        Entry.Seen = Entry.Shown;
 }
 
 void TSectionHistory::Look()
 {
     const int Current = SourceOfTab(FTabs, FTabs->currentIndex());
-    if (Current >= 0 && Visible(Current) && FSeen[Current])
-        FSeen[Current] = FShown[Current];
+    if (const auto Found = FSources.find(Current);
+        Found != FSources.end() && Visible(Current) && Found->second.Seen)
+        Found->second.Seen = Found->second.Shown;
 }
 
 // The marks go when the user leaves the tab; the next refresh marks what is new since.
 void TSectionHistory::Leave(int Source)
 {
-    FViews[Source]->SetHighlight({});
-    FNews[Source].clear();
-    FTrigger[Source].clear();
-    FRemoved[Source] = 0;
+    TSource& Entry = FSources[Source];
+    Entry.View->SetHighlight({});
+    Entry.News.clear();
+    Entry.Trigger.clear();
+    Entry.Removed = 0;
     ShowNote(Source);
 }
 
 void TSectionHistory::ShowNote(int Source)
 {
+    const TSource& Entry = FSources[Source];
     QStringList Note;
-    if (const QString Counts =
-            PassageCounts(static_cast<int>(FViews[Source]->Highlight().size()), FRemoved[Source]);
+    if (const QString Counts = PassageCounts(static_cast<int>(Entry.View->Highlight().size()), Entry.Removed);
         !Counts.isEmpty())
         Note << Counts;
-    if (!FError[Source].isEmpty())
-        Note << QStringLiteral("historia niedostępna: ") + FError[Source];
+    if (!Entry.Error.isEmpty())
+        Note << QStringLiteral("historia niedostępna: ") + Entry.Error;
     FWatch->SetNote(Source, Note.join(QStringLiteral("; ")));
 }
 
@@ -153,26 +178,19 @@ bool TSectionHistory::eventFilter(QObject* Watched, QEvent* Event)
 
 void TSectionHistory::OpenWindow(int Source)
 {
-    if (!FViews.contains(Source))
+    if (!View(Source))
         return;
-    if (!FWindows[Source]) {
-        FWindows[Source] = new THistoryWindow(FRound->History(), Source, FWindow);
-    }
-    FWindows[Source]->show();
-    FWindows[Source]->raise();
-    FWindows[Source]->activateWindow();
+    QPointer<THistoryWindow>& Window = FSources[Source].Window;
+    if (!Window)
+        Window = new THistoryWindow(FRound->History(), Source, FWindow);
+    Window->show();
+    Window->raise();
+    Window->activateWindow();
 }
 
 void TSectionHistory::Forget(int Source)
 {
-    if (const QPointer<THistoryWindow> Window = FWindows[Source])
-        delete Window;
-    FShown.erase(Source);
-    FViews.erase(Source);
-    FSeen.erase(Source);
-    FRemoved.erase(Source);
-    FError.erase(Source);
-    FNews.erase(Source);
-    FTrigger.erase(Source);
-    FWindows.erase(Source);
+    if (const TSource* Found = Find(Source))
+        delete Found->Window.data();
+    FSources.erase(Source);
 }

@@ -12,8 +12,6 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <string>
-#include <utility>
 
 class QTabWidget;
 class QWidget;
@@ -40,11 +38,11 @@ public:
     void OpenWindow(int Source);
     // The passages of Source new since its tab was last seen, and the count of those gone since.
     QStringList NewPassages(int Source) const;
-    int RemovedPassages(int Source) const { return FRemoved[Source]; }
+    int RemovedPassages(int Source) const;
     // The trigger word of Source's news since its tab was last seen; empty when they hold none.
     QString Trigger(int Source) const;
     // The page view of a tab of one's own, from its making until Forget.
-    void SetView(int Source, TWebBrowser* View) { FViews[Source] = View; }
+    void SetView(int Source, TWebBrowser* View) { FSources[Source].View = View; }
     // A tab of one's own has gone: its marks and its history window go with it.
     void Forget(int Source);
 
@@ -52,6 +50,20 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    struct TSource
+    {
+        TWebBrowser* View = nullptr;     // while it has a tab
+        std::optional<QStringList> Seen; // passages of the version last seen
+        QStringList Shown;               // passages of the version in the tab
+        int Removed = 0;
+        QString Error;
+        QString News; // the first passage new since the tab was last seen, or the one holding a trigger word
+        QString Trigger;
+        QPointer<THistoryWindow> Window;
+    };
+
+    const TSource* Find(int Source) const;
+    TWebBrowser* View(int Source) const;
     bool Visible(int Source) const;
     void Look();
     void Leave(int Source);
@@ -60,18 +72,10 @@ private:
     QWidget* FWindow;
     QTabWidget* FTabs;
     // By source index: the five, then one's own that have a tab.
-    std::map<int, TWebBrowser*> FViews;
+    std::map<int, TSource> FSources;
     TSourceWatch* FWatch;
     TSourceRound* FRound;
     int FCurrent;
-    std::map<int, std::optional<QStringList>> FSeen; // passages of the version last seen
-    std::map<int, QStringList> FShown;               // passages of the version in the tab
-    mutable std::map<int, int> FRemoved;
-    std::map<int, QString> FError;
-    std::map<int, QString> FNews; // the first passage new since the tab was last seen, or the one
-                                  // holding a trigger word
-    std::map<int, QString> FTrigger;
-    std::map<int, QPointer<THistoryWindow>> FWindows;
 };
 
 // "3 nowe fragmenty, 1 usunięty": the passages added and removed, in Polish; empty for none.

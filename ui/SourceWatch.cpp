@@ -1,6 +1,7 @@
 // Tab marks, tooltips, notifications and the signalling tray icon of the sources' refreshes.
 #include "SourceWatch.h"
 
+#include "ChannelMessage.h"
 #include "DesktopNotifier.h"
 #include "NtfyIcon.h"
 #include "ProgramSettings.h"
@@ -72,14 +73,14 @@ bool TSourceWatch::WindowShown() const
 
 void TSourceWatch::Failed(int Source, const QString& Time, const QString& Reason)
 {
-    FStates[Source].Fail(Time, Reason);
+    State(Source).Fail(Time, Reason);
     Speak(Source, Streak(Source).Failed(QDateTime::currentDateTime(), Reason));
     ShowState(Source);
 }
 
 void TSourceWatch::Shown(int Source, const QString& Time, bool Changed, const QString& Warning, bool Notifies)
 {
-    FStates[Source].Succeed(Time, Warning, Changed);
+    State(Source).Succeed(Time, Warning, Changed);
     Speak(Source, Streak(Source).Succeeded());
     if (Changed && Notifies && std::ranges::find(FPending, Source) == FPending.end())
         FPending.push_back(Source);
@@ -90,7 +91,7 @@ void TSourceWatch::Shown(int Source, const QString& Time, bool Changed, const QS
 void TSourceWatch::RefreshEnded()
 {
     // Changes seen in the meantime are not news.
-    std::erase_if(FPending, [this](int Source) { return !FStates[Source].Unseen; });
+    std::erase_if(FPending, [this](int Source) { return !State(Source).Unseen; });
     if (FPending.empty())
         return;
     std::sort(FPending.begin(), FPending.end());
@@ -103,7 +104,7 @@ void TSourceWatch::RefreshEnded()
         for (int Source : FPending)
             Captions << TabCaption(FTabs, Source);
         FNotified = FPending.front();
-        const QString Body = QStringLiteral("Nowe komentarze: ") + Captions.join(QStringLiteral(", "));
+        const QString Body = ChangeSummary(Captions);
         if (!News) {
             FNotifier->Notify(QStringLiteral("Tickerwell"), Body);
         } else {
@@ -135,17 +136,17 @@ void TSourceWatch::Look()
         return;
     Signal(false);
     const int Current = SourceOfTab(FTabs, FTabs->currentIndex());
-    if (Current >= 0 && FStates[Current].Unseen) {
-        FStates[Current].Unseen = false;
+    if (Current >= 0 && State(Current).Unseen) {
+        State(Current).Unseen = false;
         ShowState(Current);
     }
 }
 
 void TSourceWatch::SetNote(int Source, const QString& Note)
 {
-    if (FStates[Source].Note == Note)
+    if (State(Source).Note == Note)
         return;
-    FStates[Source].Note = Note;
+    State(Source).Note = Note;
     ShowState(Source);
 }
 
@@ -154,21 +155,30 @@ void TSourceWatch::ShowState(int Source)
     const int Tab = TabOfSource(FTabs, Source);
     if (Tab < 0)
         return;
-    FTabs->setTabIcon(Tab, IconOf(FStates[Source].Mark()));
-    FTabs->setTabToolTip(Tab, FStates[Source].Tooltip());
+    FTabs->setTabIcon(Tab, IconOf(State(Source).Mark()));
+    FTabs->setTabToolTip(Tab, State(Source).Tooltip());
     emit StateShown(Source);
+}
+
+const TSourceState& TSourceWatch::State(int Source) const
+{
+    static const TSourceState None;
+    const auto Found = FSources.find(Source);
+    return Found != FSources.end() ? Found->second.State : None;
 }
 
 // A source's run of failures, named by its tab's caption.
 TFailureStreak& TSourceWatch::Streak(int Source)
 {
-    return FStreaks.try_emplace(Source, TabCaption(FTabs, Source)).first->second;
+    std::optional<TFailureStreak>& Run = FSources[Source].Streak;
+    if (!Run)
+        Run.emplace(TabCaption(FTabs, Source));
+    return *Run;
 }
 
 void TSourceWatch::Forget(int Source)
 {
-    FStates.erase(Source);
-    FStreaks.erase(Source);
+    FSources.erase(Source);
     std::erase(FPending, Source);
 }
 

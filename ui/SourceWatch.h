@@ -7,11 +7,11 @@
 
 #include "FailureStreak.h"
 #include "SourceState.h"
-#include "SourceTable.h"
 
 #include <QObject>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 class QTabWidget;
@@ -43,8 +43,9 @@ public:
     bool NotificationsOn() const { return FNotificationsOn; }
     void SetNotificationsOn(bool Value);
 
-    const TSourceState& State(int Source) const { return FStates[Source]; }
-    TSourceState& State(int Source) { return FStates[Source]; }
+    // Source's state; an empty one for a source not seen yet.
+    const TSourceState& State(int Source) const;
+    TSourceState& State(int Source) { return FSources[Source].State; }
     // Forgets a source of one's own whose tab has gone.
     void Forget(int Source);
     TDesktopNotifier* Notifier() const { return FNotifier; }
@@ -73,9 +74,13 @@ private:
     QTabWidget* FTabs;
     TNotificationIcon* FTray;
     TDesktopNotifier* FNotifier;
+    struct TSource
+    {
+        TSourceState State;
+        std::optional<TFailureStreak> Streak; // from its first refresh on
+    };
     // By source index: the five, then one's own that have a tab.
-    mutable std::map<int, TSourceState> FStates;
-    std::map<int, TFailureStreak> FStreaks;
+    std::map<int, TSource> FSources;
     std::vector<int> FPending; // changed unseen since the last notification
     int FNotified = -1;        // first tab of the last notification
     bool FNotificationsOn = true;

@@ -4,7 +4,6 @@
 #include "Application.h"
 #include "ChannelHooks.h"
 #include "Configuration.h"
-#include "LongTimeText.h"
 #include "NtfyIcon.h"
 #include "OwnTabs.h"
 #include "PageFolder.h"
@@ -34,7 +33,6 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstdlib>
-#include <system_error>
 
 namespace {
 constexpr int TimerInterval = 300000;
@@ -92,8 +90,9 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     TabMenu->Add(QStringLiteral("Historia zmian..."),
                  [this](int Tab) { History->OpenWindow(SourceOfTab(PageControl1, Tab)); });
     Requests = new TRefreshRequests(History, this);
-    OwnTabs = new TOwnTabs({this, PageControl1, InfoLabel, Round, Watch, History, TabMenu, Requests,
-                            [this] { return ProgramDir; }, LastUpdatePrefix, [this] { EndRefreshIfIdle(); }});
+    TabPages = {PageControl1, InfoLabel, Round, Watch, History, Requests, LastUpdatePrefix};
+    OwnTabs = new TOwnTabs(
+        {this, TabPages, TabMenu, Label5, [this] { return ProgramDir; }, [this] { EndRefreshIfIdle(); }});
 
     connect(Button1, &QPushButton::clicked, this, [this] { GuardedRefresh(false); });
     connect(Timer1, &QTimer::timeout, this, [this, Schedule] {
@@ -128,7 +127,9 @@ TForm1::TForm1(QWidget* Parent, std::unique_ptr<TTrayLayer> TrayLayer)
     N1 = PopupMenu1->Add(QStringLiteral("-"));
     Exit1 = PopupMenu1->Add(QStringLiteral("Ex&it"), [this](QObject*) { Exit1Click(); });
     TTrayHint::Of(NotificationIcon1)->Set(THintLine::Name, QStringLiteral("Tickerwell"));
-    InstallChannels(Watch, History, NotificationIcon1, LinkLabels);
+    InstallChannels(Watch, History, NotificationIcon1, PageControl1, [this](int Source) {
+        return Source < SourceCount ? LinkLabels[Source]->text() : OwnTabs->Address(Source);
+    });
     NotificationIcon1->SetHideOnTaskbar(true);
     NotificationIcon1->Icon()->LoadFromFile(QStringLiteral(":/icons/Tickerwell.ico"));
     NotificationIcon1->SetPopupMenu(PopupMenu1);
@@ -206,14 +207,11 @@ void TForm1::ArrangeControls()
     const int W = Frame->OuterWidth();
     const int H = Frame->OuterHeight();
     PageControl1->resize(std::abs(W - 24), std::abs(H - 95));
-    for (QLabel* Label : LinkLabels)
-        Label->move(Label->x(), PageControl1->y() + PageControl1->height() - 107);
-    for (int Source = 0; Source < SourceCount; ++Source) {
-        PageViews[Source]->resize(std::abs(W - 48), std::abs(H - 148));
-        TabSheets[Source]->resize(std::abs(W - 32), std::abs(H - 123));
-    }
+    const int LinkY = PageControl1->y() + PageControl1->height() - 107;
+    for (int Source = 0; Source < SourceCount; ++Source)
+        TTabPages::Size(TabSheets[Source], PageViews[Source], LinkLabels[Source], W, H, LinkY);
     if (OwnTabs)
-        OwnTabs->Arrange(W, H, PageControl1->y() + PageControl1->height() - 107);
+        OwnTabs->Arrange(W, H, LinkY);
 }
 
 void TForm1::CheckBox2Click()
@@ -320,23 +318,10 @@ void TForm1::LaunchWorker(int Source, const std::string& Address)
     if (Worker[Source] && Busy[Source])
         return;
     Busy[Source] = true;
-    try {
-        Worker[Source] = Round->Launch(
-            {.Source = Source, .Address = Address},
-            [this, Source](TSciager* NewWorker) {
-                NewWorker->ProgressControl = InfoLabel;
-                NewWorker->ShowProgress = PageControl1->currentIndex() == Source;
-            },
-            [this, Source](const TRoundResult& Result) { (this->*Handlers[Source])(Result); },
-            [this](const TRoundResult& Result) {
-                History->Kept(Result);
-                Requests->Completed(Result);
-            });
-    } catch (const std::system_error&) {
-        // No thread for this download: the source stays idle and the next refresh tries again.
-        Busy[Source] = false;
-        Worker[Source] = nullptr;
-    }
+    Worker[Source] =
+        TabPages.Launch({.Source = Source, .Address = Address},
+                        [this, Source](const TRoundResult& Result) { (this->*Handlers[Source])(Result); });
+    Busy[Source] = Worker[Source] != nullptr; // without a thread the source stays idle
 }
 
 void TForm1::CompleteDownload(const TRoundResult& Result)
@@ -344,10 +329,11 @@ void TForm1::CompleteDownload(const TRoundResult& Result)
     const int Source = Result.Source;
     Busy[Source] = false;
     Requests->Ended(Result);
-    if (Result.Outcome == TRoundOutcome::DownloadFailed)
-        Watch->Failed(Source, LongTimeText(), Result.Failure());
-    else
-        ShowPage(Result);
+    // The index source's tab shows its quotes page.
+    TabPages.Show(Result, PageViews[Source],
+                  Source == IndexSource ? FromWindows1250(Result.Page.QuotesAddress)
+                                        : QFile::decodeName(Result.PagePath.c_str()),
+                  Source == IndexSource ? QString() : MarkerWarning(Result.Page.Markers), LastUpdate[Source]);
     EndRefreshIfIdle();
 }
 
@@ -357,41 +343,6 @@ void TForm1::EndRefreshIfIdle()
         Watch->RefreshEnded();
         Requests->Idle();
     }
-}
-
-// Navigates the tab to the page file the round wrote (the index source: to its quotes page), then
-// takes the update time. A page that could not be saved or shown is named on the status line once;
-// the tab's mark keeps the failure.
-void TForm1::ShowPage(const TRoundResult& Result)
-{
-    const int Source = Result.Source;
-    QString Status;
-    QString Failure;
-    if (Result.Outcome == TRoundOutcome::WriteFailed) {
-        Status = Result.Reason;
-        Failure = Result.Failure();
-    } else {
-        try {
-            PageViews[Source]->Navigate(Source == IndexSource ? FromWindows1250(Result.Page.QuotesAddress)
-                                                              : QFile::decodeName(Result.PagePath.c_str()));
-        } catch (const std::invalid_argument&) {
-            Status = QStringLiteral("Nie można otworzyć strony");
-            Failure = QStringLiteral("Błąd wyświetlania: przeglądarka odrzuciła adres");
-        }
-    }
-    const QString Time = LongTimeText();
-    const bool Shown = PageControl1->currentIndex() == Source;
-    if (!Failure.isEmpty()) {
-        if (Shown)
-            InfoLabel->setText(Status);
-        Watch->Failed(Source, Time, Failure);
-        return;
-    }
-    LastUpdate[Source] = Time;
-    if (Shown)
-        InfoLabel->setText(LastUpdatePrefix + LastUpdate[Source]);
-    Watch->Shown(Source, Time, Result.Changed,
-                 Source == IndexSource ? QString() : MarkerWarning(Result.Page.Markers), Result.Notifies());
 }
 
 void TForm1::PageControl1Change()

@@ -5,6 +5,7 @@
 #include "NtfyIcon.h"
 #include "SingleInstance.h"
 #include "SourceTable.h"
+#include "TabPages.h"
 #include "TrayLayer.h"
 
 #include <QCoreApplication>
@@ -89,6 +90,8 @@ public:
     TRefreshRequests* Requests;
     // Each source's round: its worker, page file and history.
     TSourceRound* Round;
+    // What the five's tabs share with those of one's own: their layout, rounds and page showing.
+    TTabPages TabPages;
     // The tabs of one's own sources, after the fifth.
     TOwnTabs* OwnTabs = nullptr;
     // The page views' rest while unseen: frozen tabs, and discarded views in the tray.
@@ -119,7 +122,6 @@ private:
     void FormCreate();
     void LaunchWorker(int Source, const std::string& Address);
     void CompleteDownload(const TRoundResult& Result);
-    void ShowPage(const TRoundResult& Result);
     void GuardedRefresh(bool Tick);
     void OpenAddress(const QString& Address);
     void BringBack();
