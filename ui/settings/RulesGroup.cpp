@@ -100,7 +100,10 @@ TRulesGroup::TRulesGroup() : QGroupBox(QStringLiteral("Reguły"))
 void TRulesGroup::ShowSource(int Key, bool Fetched, const std::string& PageFile)
 {
     FFetched = Fetched;
-    FPage = PageFile;
+    if (PageFile != FPage) {
+        FPage = PageFile;
+        FPassages = PagePassages(FPage);
+    }
     if (Key != FKey) {
         FKey.reset(); // the edits below are the source's own text, not the user's
         const TSourceRules& Rules = FRules[Key];
@@ -131,25 +134,26 @@ void TRulesGroup::ShowCheck()
     if (*FKey == IndexKey)
         return CheckLabel->clear();
     const TSourceRules& Rules = FRules[*FKey];
-    for (const QString& Pattern : Rules.Ignore)
-        if (const std::optional<TRuleError> Error = CheckPattern(Pattern)) {
-            CheckLabel->setStyleSheet(QStringLiteral("color: #c00000"));
-            CheckLabel->setText(QStringLiteral("Błędne wyrażenie %1: %2 (pozycja %3)")
-                                    .arg(Quoted(Pattern), Error->Error)
-                                    .arg(Error->Offset + 1));
-            return;
-        }
+    std::optional<TRuleSet> RuleSet;
+    try {
+        RuleSet.emplace(Rules);
+    } catch (const TRuleError& Error) {
+        CheckLabel->setStyleSheet(QStringLiteral("color: #c00000"));
+        CheckLabel->setText(QStringLiteral("Błędne wyrażenie %1: %2 (pozycja %3)")
+                                .arg(Quoted(Error.Pattern), Error.Error)
+                                .arg(Error.Offset + 1));
+        return;
+    }
     if (!FFetched || FPage.empty()) {
         CheckLabel->setText(FFetched
                                 ? QStringLiteral("Sprawdzenie reguł: z tej strony nie powstanie plik strony.")
                                 : QStringLiteral("Sprawdzenie reguł: najpierw „Pobierz”."));
         return;
     }
-    const QStringList Passages = PagePassages(FPage);
-    const TRulesReport Report = ReportRules(Passages, TRuleSet(Rules));
-    QString Text = QStringLiteral("Pominięte: ") + Listed(Report.Ignored, Passages);
+    const TRulesReport Report = ReportRules(FPassages, *RuleSet);
+    QString Text = QStringLiteral("Pominięte: ") + Listed(Report.Ignored, FPassages);
     if (!Rules.Trigger.isEmpty())
-        Text += QStringLiteral("\nZ kluczowymi słowami: ") + Listed(Report.Triggering, Passages) +
+        Text += QStringLiteral("\nZ kluczowymi słowami: ") + Listed(Report.Triggering, FPassages) +
                 (Report.Words.isEmpty() ? QString() : QStringLiteral(" (") + Report.Words.join(", ") + ')');
     CheckLabel->setText(Text);
 }

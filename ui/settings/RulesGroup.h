@@ -6,6 +6,7 @@
 #include "SourceRules.h"
 
 #include <QGroupBox>
+#include <QStringList>
 #include <map>
 #include <optional>
 #include <string>
@@ -51,6 +52,7 @@ private:
     std::optional<int> FKey;
     bool FFetched = false;
     std::string FPage;
+    QStringList FPassages; // of FPage, parsed when the page shown changes, not at every edit
     std::map<int, TSourceRules> FRules;
     std::map<int, TSourceRules> FLoaded;
     bool FReadable = true;
