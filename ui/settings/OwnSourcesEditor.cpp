@@ -41,19 +41,17 @@ QLabel* Note(const QString& Style = {})
 }
 } // namespace
 
-TOwnSourcesEditor::TOwnSourcesEditor(QListWidget* List, TSourceRound* Round, TRulesGroup* Rules)
+TOwnSourcesEditor::TOwnSourcesEditor(QListWidget* List, TSourceRound* Round, TRulesGroup* Rules,
+                                     const TSourcesFile* File)
     : FList(List), FRound(Round), FRules(Rules)
 {
     setObjectName(QStringLiteral("OwnSource"));
-    try {
-        for (TOwnSource& Source : LoadSourcesFile(OwnSourcesFileName).Sources()) {
+    if (File)
+        for (TOwnSource& Source : File->Sources()) {
             FLoaded[Source.Id] = Source;
             FList->addItem(QString::fromStdString(Source.Caption));
             FSetups.push_back({.Source = std::move(Source), .Key = FNextKey++});
         }
-    } catch (const ESourcesFile& Error) {
-        FileNote = QString::fromStdString(Error.what());
-    }
     auto* Form = new QFormLayout;
     const QString Names[] = {QStringLiteral("OwnCaption"), QStringLiteral("OwnAddress"),
                              QStringLiteral("OwnStart"), QStringLiteral("OwnEnd")};
@@ -89,7 +87,7 @@ TOwnSourcesEditor::TOwnSourcesEditor(QListWidget* List, TSourceRound* Round, TRu
 
     AddButton = new QPushButton(QStringLiteral("Dodaj źródło"));
     AddButton->setObjectName(QStringLiteral("AddSource"));
-    AddButton->setEnabled(FileNote.isEmpty());
+    AddButton->setEnabled(File != nullptr);
     connect(AddButton, &QPushButton::clicked, this, [this] { Add(); });
     RemoveButton = new QPushButton(QStringLiteral("Usuń źródło"));
     RemoveButton->setObjectName(QStringLiteral("RemoveSource"));

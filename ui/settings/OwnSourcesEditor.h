@@ -29,9 +29,10 @@ struct TRoundResult;
 class TOwnSourcesEditor : public QWidget
 {
 public:
-    // List is the dialog's source list, whose first rows are the five; the sources file is read from
-    // the working directory and its own sources added to List. Round downloads without writing.
-    TOwnSourcesEditor(QListWidget* List, TSourceRound* Round, TRulesGroup* Rules);
+    // List is the dialog's source list, whose first rows are the five; the own sources of File,
+    // zrodla.ini as read, are added to it. File is null when it could not be read: nothing can then
+    // be added. Round downloads without writing.
+    TOwnSourcesEditor(QListWidget* List, TSourceRound* Round, TRulesGroup* Rules, const TSourcesFile* File);
     ~TOwnSourcesEditor() override;
 
     // Lays out the dialog's sources page: the list with "Dodaj źródło" and "Usuń źródło" under it,
@@ -54,8 +55,6 @@ public:
 
     QPushButton* AddButton;
     QPushButton* RemoveButton;
-    // Why the file could not be read; empty when it could.
-    QString FileNote;
 
 private:
     struct TSetup

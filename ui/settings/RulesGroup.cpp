@@ -62,7 +62,7 @@ bool Differs(const std::map<int, TSourceRules>& Loaded, int Key, const TSourceRu
 }
 } // namespace
 
-TRulesGroup::TRulesGroup() : QGroupBox(QStringLiteral("Reguły"))
+TRulesGroup::TRulesGroup(const TSourcesFile* File) : QGroupBox(QStringLiteral("Reguły"))
 {
     setObjectName(QStringLiteral("RulesGroup"));
     IgnoreEdit = ListEdit(QStringLiteral("IgnoreRules"));
@@ -81,15 +81,12 @@ TRulesGroup::TRulesGroup() : QGroupBox(QStringLiteral("Reguły"))
     Layout->addWidget(TriggerEdit, 1, 1);
     Layout->addWidget(NewOnlyBox, 2, 0, 1, 2);
     Layout->addWidget(CheckLabel, 3, 0, 1, 2);
-    try {
-        const TSourcesFile File = LoadSourcesFile(OwnSourcesFileName);
+    FReadable = File != nullptr;
+    if (File) {
         for (int Id = 1; Id <= SourceCount; ++Id)
-            FRules[Id] = RulesOf(File, Id);
-        for (const TOwnSource& Source : File.Sources())
-            FRules[Source.Id] = RulesOf(File, Source.Id);
-    } catch (const ESourcesFile& Error) {
-        FReadable = false;
-        CheckLabel->setText(QString::fromUtf8(Error.what()));
+            FRules[Id] = RulesOf(*File, Id);
+        for (const TOwnSource& Source : File->Sources())
+            FRules[Source.Id] = RulesOf(*File, Source.Id);
     }
     FLoaded = FRules;
     connect(IgnoreEdit, &QPlainTextEdit::textChanged, this, &TRulesGroup::Edited);

@@ -25,9 +25,9 @@ public:
     // default rules. New keys from a save map such a key to the id the source was given.
     using TNewIds = std::map<int, int>;
 
-    // Reads the rules from zrodla.ini in the working directory; a file that cannot be read is named
-    // in the group and left as it is on saving.
-    TRulesGroup();
+    // Takes the rules from File, zrodla.ini as read; null when it could not be read, and the group
+    // is then disabled and leaves the file as it is on saving.
+    explicit TRulesGroup(const TSourcesFile* File);
 
     // Shows the rules under Key and what they make of PageFile, the page file a refresh would write
     // from the page last fetched; Fetched false when no page was fetched, PageFile empty when none

@@ -73,14 +73,22 @@ TSettingsDialog::TSettingsDialog(QWidget* Window, const QStringList& Captions, Q
     }
     for (int Source = 0; Source < SourceCount; ++Source)
         Setups[Source].Values = Loaded[Source];
+    // zrodla.ini, read once for one's own sources and every source's rules.
+    std::optional<TSourcesFile> OwnFile;
+    QString OwnFileNote;
+    try {
+        OwnFile = LoadSourcesFile(OwnSourcesFileName);
+    } catch (const ESourcesFile& Failure) {
+        OwnFileNote = QString::fromUtf8(Failure.what());
+    }
 
     auto* Pages = new QTabWidget;
-    Pages->addTab(BuildSourcesPage(Captions), QStringLiteral("Źródła"));
+    Pages->addTab(BuildSourcesPage(Captions, OwnFile ? &*OwnFile : nullptr), QStringLiteral("Źródła"));
     Options = new TOptionsPage(Notifications);
     Pages->addTab(Options, QStringLiteral("Opcje"));
     FileWarning = NoteLabel(Warn);
     FileWarning->setObjectName(QStringLiteral("FileWarning"));
-    FileWarning->setText((FileNote + QLatin1Char('\n') + Own->FileNote).trimmed());
+    FileWarning->setText((FileNote + QLatin1Char('\n') + OwnFileNote).trimmed());
     FileWarning->setVisible(!FileWarning->text().isEmpty());
     SaveError = NoteLabel(Error);
     SaveError->setObjectName(QStringLiteral("SaveError"));
@@ -119,15 +127,15 @@ TSettingsDialog::~TSettingsDialog()
             Setup.Worker->Terminate();
 }
 
-QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions)
+QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions, const TSourcesFile* OwnFile)
 {
     auto* Page = new QWidget;
     Sources = new QListWidget;
     Sources->setObjectName(QStringLiteral("Sources"));
     Sources->addItems(Captions);
     Sources->setFixedWidth(140);
-    Rules = new TRulesGroup;
-    Own = new TOwnSourcesEditor(Sources, DownloadRound, Rules);
+    Rules = new TRulesGroup(OwnFile);
+    Own = new TOwnSourcesEditor(Sources, DownloadRound, Rules, OwnFile);
     connect(Sources, &QListWidget::currentRowChanged, this, [this](int Row) {
         // Back from one's own to the five's source shown last, its page source keeps its place.
         if (!Own->Select(Row) && Row >= 0) {
