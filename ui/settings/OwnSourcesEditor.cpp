@@ -3,7 +3,6 @@
 
 #include "Application.h"
 #include "AtomicFile.h"
-#include "IniValue.h"
 #include "PageCharset.h"
 #include "PagePreview.h"
 #include "PageSourceView.h"
@@ -245,10 +244,8 @@ void TOwnSourcesEditor::Downloaded(int Key, const TRoundResult& Result)
     if (Result.Download.Failure == TFailure::None) {
         Setup.Page = Result.Downloaded;
         Setup.ContentType = Result.ContentType;
-        // As a refresh reads the page: a charset named, else UTF-8 where it is valid UTF-8.
-        std::string Charset = NamedPageCharset(Setup.ContentType, Setup.Page);
-        if (Charset.empty())
-            Charset = IsUtf8(Setup.Page) ? "utf-8" : "windows-1250";
+        // As a refresh reads the page.
+        const std::string Charset = TextPageCharset(Setup.ContentType, Setup.Page);
         Setup.Text = QString::fromStdU16String(DecodePage(Setup.Page, Charset).Text);
         Setup.Outcome = QStringLiteral("HTTP %1, %2, kodowanie %3")
                             .arg(Result.Download.Status)
