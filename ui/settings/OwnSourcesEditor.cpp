@@ -240,20 +240,15 @@ void TOwnSourcesEditor::Downloaded(int Key, const TRoundResult& Result)
         return;
     TSetup& Setup = *Found;
     Setup.Worker = nullptr;
-    const QString Bytes = QStringLiteral("bajtów: ") + QString::number(Result.Download.Bytes);
-    if (Result.Download.Failure == TFailure::None) {
+    std::string Charset;
+    if (!Result.Failed()) {
         Setup.Page = Result.Downloaded;
         Setup.ContentType = Result.ContentType;
         // As a refresh reads the page.
-        const std::string Charset = TextPageCharset(Setup.ContentType, Setup.Page);
+        Charset = TextPageCharset(Setup.ContentType, Setup.Page);
         Setup.Text = QString::fromStdU16String(DecodePage(Setup.Page, Charset).Text);
-        Setup.Outcome = QStringLiteral("HTTP %1, %2, kodowanie %3")
-                            .arg(Result.Download.Status)
-                            .arg(Bytes, QString::fromStdString(Charset));
-    } else {
-        Setup.Outcome = QStringLiteral("BŁĄD: ") +
-                        (Result.Reason.isEmpty() ? QStringLiteral("błąd pobierania") : Result.Reason);
     }
+    Setup.Outcome = DownloadOutcome(Result, Charset);
     if (FCurrent >= 0 && &Current() == &Setup)
         ShowRow(SourceCount + FCurrent);
 }

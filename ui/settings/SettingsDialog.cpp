@@ -280,21 +280,13 @@ void TSettingsDialog::Downloaded(const TRoundResult& Result)
     const int Source = Result.Source;
     TSetup& Setup = Setups[Source];
     Setup.Worker = nullptr;
-    const TDownloadOutcome& Outcome = Result.Download;
-    const QString Bytes = QStringLiteral("bajtów: ") + QString::number(Outcome.Bytes);
     if (!Result.Failed()) {
         Setup.Page = Result.Downloaded;
         Setup.Charset = PageCharset(Result.ContentType, Setup.Page);
         Setup.View = DecodePage(Setup.Page, Setup.Charset);
         Setup.Picks = {};
-        Setup.Outcome = QStringLiteral("HTTP %1, %2, kodowanie %3")
-                            .arg(Outcome.Status)
-                            .arg(Bytes, QString::fromStdString(Setup.Charset));
-    } else {
-        Setup.Outcome = QStringLiteral("BŁĄD: ") +
-                        (Result.Reason.isEmpty() ? QStringLiteral("błąd pobierania") : Result.Reason) +
-                        (Outcome.Failure == TFailure::HttpStatus ? QStringLiteral(", ") + Bytes : QString());
     }
+    Setup.Outcome = DownloadOutcome(Result, Setup.Charset);
     if (Source == FSource)
         ShowSource();
 }

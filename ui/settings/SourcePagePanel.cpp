@@ -3,6 +3,7 @@
 
 #include "PagePreview.h"
 #include "PageSourceView.h"
+#include "SourceRound.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -76,4 +77,16 @@ void TSourcePagePanel::StartDownload(const std::function<void()>& Launch, QStrin
     Outcome = QStringLiteral("Pobieranie…");
     OutcomeLabel->setText(Outcome);
     DownloadButton->setEnabled(false);
+}
+
+QString DownloadOutcome(const TRoundResult& Result, std::string_view Charset)
+{
+    const QString Bytes = QStringLiteral("bajtów: ") + QString::number(Result.Download.Bytes);
+    if (!Result.Failed())
+        return QStringLiteral("HTTP %1, %2, kodowanie %3")
+            .arg(Result.Download.Status)
+            .arg(Bytes, QString::fromUtf8(Charset));
+    return QStringLiteral("BŁĄD: ") +
+           (Result.Reason.isEmpty() ? QStringLiteral("błąd pobierania") : Result.Reason) +
+           (Result.Download.Failure == TFailure::HttpStatus ? QStringLiteral(", ") + Bytes : QString());
 }

@@ -4,11 +4,13 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <string_view>
 
 class QLabel;
 class QPushButton;
 class TPagePreview;
 class TPageSourceView;
+struct TRoundResult;
 
 // The lower part of a source's editor: "Pobierz" with the outcome of the download, the downloaded
 // page's source with a button per marker that takes the selection as that marker, and the preview
@@ -31,3 +33,7 @@ public:
     std::array<QLabel*, 2> PickNotes;
     TPagePreview* Preview;
 };
+
+// What a download in the panel came to: "HTTP 200, bajtów: N, kodowanie Charset", Charset being the
+// one the page is read in, or "BŁĄD: " and why, with the bytes for an error status.
+QString DownloadOutcome(const TRoundResult& Result, std::string_view Charset);
