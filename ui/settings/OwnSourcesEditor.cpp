@@ -79,10 +79,6 @@ TOwnSourcesEditor::TOwnSourcesEditor(QListWidget* List, TSourceRound* Round, TRu
     Layout->setContentsMargins(0, 0, 0, 0);
     Layout->addLayout(Form);
     Layout->addWidget(Panel, 1);
-    // The five's panel names its page source and preview so: these carry names of their own.
-    for (QWidget* Child : findChildren<QWidget*>())
-        if (!Child->objectName().isEmpty() && !Child->objectName().startsWith(QStringLiteral("Own")))
-            Child->setObjectName(QStringLiteral("Own") + Child->objectName());
 
     AddButton = new QPushButton(QStringLiteral("Dodaj źródło"));
     AddButton->setObjectName(QStringLiteral("AddSource"));

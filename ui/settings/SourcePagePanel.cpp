@@ -59,6 +59,12 @@ TSourcePagePanel::TSourcePagePanel(const QString& Prefix, const std::array<QWidg
     Split->addWidget(SourceBox);
     Split->addWidget(Preview);
     Split->setSizes({340, 340});
+    // The page source's and the preview's parts are named by their own classes: they take the
+    // prefix too. Qt's names for the inner parts of its widgets stay as they are.
+    for (QWidget* Part : {static_cast<QWidget*>(PageSource), static_cast<QWidget*>(Preview)})
+        for (QWidget* Child : Part->findChildren<QWidget*>())
+            if (!Child->objectName().isEmpty() && !Child->objectName().startsWith(QLatin1String("qt_")))
+                Child->setObjectName(Prefix + Child->objectName());
 
     auto* Layout = new QVBoxLayout(this);
     Layout->setContentsMargins(0, 0, 0, 0);

@@ -15,8 +15,9 @@ struct TRoundResult;
 // The lower part of a source's editor: "Pobierz" with the outcome of the download, the downloaded
 // page's source with a button per marker that takes the selection as that marker, and the preview
 // of the page built from it. Its parts are named Prefix + "Download", "Outcome", "PickStart",
-// "PickEnd", "StartNote" and "EndNote"; the caller connects the buttons. Beside[Marker], when
-// given, goes after that marker's note.
+// "PickEnd", "StartNote" and "EndNote", and those of the page source and preview Prefix + their
+// own names ("PageSource", "Search", "PreviewInfo", "Preview"); the caller connects the buttons.
+// Beside[Marker], when given, goes after that marker's note.
 class TSourcePagePanel : public QWidget
 {
 public:
