@@ -2,7 +2,6 @@
 #include "OwnSourcesEditor.h"
 
 #include "Application.h"
-#include "AtomicFile.h"
 #include "PageCharset.h"
 #include "PagePreview.h"
 #include "PageSourceView.h"
@@ -29,14 +28,6 @@ bool Same(const TOwnSource& A, const TOwnSource& B)
 {
     return A.Caption == B.Caption && A.Address == B.Address && A.StartText == B.StartText &&
            A.EndText == B.EndText && A.On == B.On;
-}
-
-QLabel* Note(const QString& Style = {})
-{
-    auto* Label = new QLabel;
-    Label->setWordWrap(true);
-    Label->setStyleSheet(Style);
-    return Label;
 }
 } // namespace
 
@@ -66,7 +57,7 @@ TOwnSourcesEditor::TOwnSourcesEditor(QListWidget* List, TSourceRound* Round, TRu
     OnBox->setObjectName(QStringLiteral("OwnOn"));
     connect(OnBox, &QCheckBox::clicked, this, [this] { Edited(); });
     Form->addRow(QString(), OnBox);
-    Refusal = Note(QStringLiteral("color: #c00000"));
+    Refusal = NoteLabel(QStringLiteral("color: #c00000"));
     Refusal->setObjectName(QStringLiteral("OwnRefusal"));
     Form->addRow(QString(), Refusal);
 
@@ -128,6 +119,8 @@ bool TOwnSourcesEditor::Select(int Row)
 
 int TOwnSourcesEditor::RowOf(int Key) const
 {
+    if (Key >= 1 && Key <= SourceCount)
+        return Key - 1;
     const auto Found = std::ranges::find(FSetups, Key, &TOwnSourcesEditor::RulesKey);
     return Found == FSetups.end() ? -1 : SourceCount + static_cast<int>(Found - FSetups.begin());
 }

@@ -41,8 +41,8 @@ public:
     void LayOut(QWidget* Page, QLayout* Five);
     // Row of the list is selected: true when it is one of one's own, which is then shown.
     bool Select(int Row);
-    // The list row of the source under rules key Key (its id, or the key of one not saved yet), -1
-    // when it is not listed.
+    // The list row of the source under rules key Key (its id, 1 to 5 for the five, or the key of one
+    // not saved yet), -1 when it is not listed.
     int RowOf(int Key) const;
     // The first row whose caption or address is refused, -1 when none is.
     int RefusedRow() const;

@@ -6,15 +6,12 @@
 #include "Configuration.h"
 #include "OptionsPage.h"
 #include "OwnSourcesEditor.h"
-#include "PagePreview.h"
 #include "PageSourceView.h"
 #include "RulesGroup.h"
 #include "SaveConflict.h"
 #include "Sciager.h"
-#include "SourcePage.h"
 #include "SourcePagePanel.h"
 #include "SourceRound.h"
-#include "TextRoutines.h"
 #include "Windows1250.h"
 
 #include <QFile>
@@ -33,11 +30,10 @@ constexpr std::size_t WarningWindow = 1 << 20;
 const QString Warn = QStringLiteral("color: #b35900");
 const QString Error = QStringLiteral("color: #c00000");
 
-QLabel* NoteLabel(const QString& Style = {})
+// The dialog's notes can be copied.
+QLabel* SelectableNote(const QString& Style)
 {
-    auto* Label = new QLabel;
-    Label->setWordWrap(true);
-    Label->setStyleSheet(Style);
+    QLabel* Label = NoteLabel(Style);
     Label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return Label;
 }
@@ -86,11 +82,11 @@ TSettingsDialog::TSettingsDialog(QWidget* Window, const QStringList& Captions, Q
     Pages->addTab(BuildSourcesPage(Captions, OwnFile ? &*OwnFile : nullptr), QStringLiteral("Źródła"));
     Options = new TOptionsPage(Notifications);
     Pages->addTab(Options, QStringLiteral("Opcje"));
-    FileWarning = NoteLabel(Warn);
+    FileWarning = SelectableNote(Warn);
     FileWarning->setObjectName(QStringLiteral("FileWarning"));
     FileWarning->setText((FileNote + QLatin1Char('\n') + OwnFileNote).trimmed());
     FileWarning->setVisible(!FileWarning->text().isEmpty());
-    SaveError = NoteLabel(Error);
+    SaveError = SelectableNote(Error);
     SaveError->setObjectName(QStringLiteral("SaveError"));
     SaveError->hide();
     Conflict = new TSaveConflict(Captions);
@@ -153,7 +149,7 @@ QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions, const TS
     for (int Field = 0; Field < 3; ++Field) {
         Fields[Field] = new QLineEdit;
         Fields[Field]->setObjectName(Names[Field]);
-        RefusalLabels[Field] = NoteLabel(Error);
+        RefusalLabels[Field] = SelectableNote(Error);
         RefusalLabels[Field]->setObjectName(Names[Field] + QStringLiteral("Refusal"));
         auto* Column = new QVBoxLayout;
         Column->setSpacing(0);
@@ -164,7 +160,7 @@ QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions, const TS
     }
     connect(Fields[0], &QLineEdit::returnPressed, this,
             [this] { TApplication::Guarded([this] { Download(); }); });
-    IndexNote = NoteLabel(QStringLiteral("color: palette(mid)"));
+    IndexNote = SelectableNote(QStringLiteral("color: palette(mid)"));
     IndexNote->setText(QStringLiteral("Karta „Indeksy” pokazuje stronę notowań dla identyfikatora sesji "
                                       "znalezionego na tej stronie; znaczniki nie są używane."));
     Form->addRow(QString(), IndexNote);
@@ -194,7 +190,8 @@ QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions, const TS
 
 void TSettingsDialog::SelectSource(int Source)
 {
-    Sources->setCurrentRow(Source < SourceCount ? Source : std::max(Own->RowOf(Source + 1), 0));
+    // One's own source not listed: the first row.
+    Sources->setCurrentRow(Source < 0 ? -1 : std::max(Own->RowOf(Source + 1), 0));
 }
 
 void TSettingsDialog::ShowSource(bool PageToo)
@@ -313,7 +310,7 @@ void TSettingsDialog::Save()
         return Fail(QStringLiteral("Nic nie zapisano: popraw pola opisane na czerwono."));
     }
     if (const auto Bad = Rules->BadRule()) {
-        const int Row = Bad->first > 0 && Bad->first <= SourceCount ? Bad->first - 1 : Own->RowOf(Bad->first);
+        const int Row = Own->RowOf(Bad->first);
         Sources->setCurrentRow(Row);
         return Fail(QStringLiteral("Nic nie zapisano: błędne wyrażenie %1 w regułach „%2”.")
                         .arg(Bad->second, Sources->item(Row)->text()));

@@ -27,7 +27,6 @@ class TSourcePagePanel;
 class TSourcesFile;
 class TSciager;
 class TSourceRound;
-struct TMarkerPositions;
 struct TRoundResult;
 struct TSourcePage;
 

@@ -13,15 +13,6 @@
 #include <QVBoxLayout>
 #include <system_error>
 
-namespace {
-QLabel* NoteLabel()
-{
-    auto* Label = new QLabel;
-    Label->setWordWrap(true);
-    return Label;
-}
-} // namespace
-
 TSourcePagePanel::TSourcePagePanel(const QString& Prefix, const std::array<QWidget*, 2>& Beside)
 {
     DownloadButton = new QPushButton(QStringLiteral("Pobierz"));
@@ -83,6 +74,14 @@ void TSourcePagePanel::StartDownload(const std::function<void()>& Launch, QStrin
     Outcome = QStringLiteral("Pobieranie…");
     OutcomeLabel->setText(Outcome);
     DownloadButton->setEnabled(false);
+}
+
+QLabel* NoteLabel(const QString& Style, const QString& Text)
+{
+    auto* Label = new QLabel(Text);
+    Label->setWordWrap(true);
+    Label->setStyleSheet(Style);
+    return Label;
 }
 
 QString DownloadOutcome(const TRoundResult& Result, std::string_view Charset)

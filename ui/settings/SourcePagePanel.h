@@ -1,4 +1,5 @@
-// TSourcePagePanel: the download row, the page source with its marker picks, and the page preview.
+// TSourcePagePanel: the download row, the page source with its marker picks, and the page preview;
+// the note labels and the words for a download's end that the settings editors share.
 #pragma once
 
 #include <QWidget>
@@ -34,6 +35,9 @@ public:
     std::array<QLabel*, 2> PickNotes;
     TPagePreview* Preview;
 };
+
+// A label for notes: word-wrapped, in Style.
+QLabel* NoteLabel(const QString& Style = {}, const QString& Text = {});
 
 // What a download in the panel came to: "HTTP 200, bajtów: N, kodowanie Charset", Charset being the
 // one the page is read in, or "BŁĄD: " and why, with the bytes for an error status.
