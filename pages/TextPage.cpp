@@ -18,43 +18,23 @@ std::string LineEndsAsDecoded(std::string_view Text)
     return Out;
 }
 
-std::string AttributeValue(std::string_view Text)
-{
-    std::string Out;
-    for (const char C : Text) {
-        switch (C) {
-        case '&':
-            Out += "&amp;";
-            break;
-        case '"':
-            Out += "&quot;";
-            break;
-        case '<':
-            Out += "&lt;";
-            break;
-        case '>':
-            Out += "&gt;";
-            break;
-        default:
-            Out += C;
-        }
-    }
-    return Out;
-}
-
 std::string Quoted(std::string_view Text)
 {
     return "„" + std::string(Text) + "”";
 }
 } // namespace
 
+std::string TextPageCharset(std::string_view ContentType, std::string_view Page)
+{
+    const std::string Named = NamedPageCharset(ContentType, Page);
+    return !Named.empty() ? Named : IsUtf8(Page) ? "utf-8" : "windows-1250";
+}
+
 TTextPage BuildTextPage(std::string_view Downloaded, std::string_view ContentType, std::string_view Address,
                         std::string_view StartText, std::string_view EndText)
 {
     TTextPage Page;
-    Page.Charset = NamedPageCharset(ContentType, Downloaded);
-    if (Page.Charset.empty())
-        Page.Charset = IsUtf8(Downloaded) ? "utf-8" : "windows-1250";
+    Page.Charset = TextPageCharset(ContentType, Downloaded);
     // The whole page in one conversion when every byte is a character of the charset; else one
     // character at a time, with a replacement character for each byte that is none.
     std::string Text;
@@ -89,7 +69,9 @@ TTextPage BuildTextPage(std::string_view Downloaded, std::string_view ContentTyp
         To = At + End.size();
     }
     Page.Fragment = Text.substr(From, To - From);
-    Page.FileBytes = NormalizeLines("<HTML><head><base href=\"" + AttributeValue(Address) +
+    // Addresses of one's own sources are UTF-8, checked when read: the escaping keeps their bytes.
+    const std::string Base = QString::fromUtf8(Address).toHtmlEscaped().toStdString();
+    Page.FileBytes = NormalizeLines("<HTML><head><base href=\"" + Base +
                                     "\"><meta http-equiv=\"Content-Type\" content=\"text/html; "
                                     "charset=utf-8\"></head>\n" +
                                     Page.Fragment + "\n</HTML>");

@@ -22,10 +22,13 @@ struct TTextPage
     std::string Failure;
 };
 
-// Decodes Downloaded by the charset its Content-Type header names, else its meta tag, else as
-// UTF-8 when it is valid UTF-8, else as Windows-1250; cuts from the first StartText through the
-// first EndText after it (an empty StartText cuts from the beginning, an empty EndText to the end)
-// and wraps the section in a small HTML document whose base is Address. A text that is not found
-// fails the build, so that the caller keeps the last good page.
+// The charset a page of one's own is read in: the one its Content-Type header names, else its meta
+// tag, else "utf-8" when it is valid UTF-8, else "windows-1250"; lower case.
+std::string TextPageCharset(std::string_view ContentType, std::string_view Page);
+
+// Decodes Downloaded by its TextPageCharset; cuts from the first StartText through the first EndText
+// after it (an empty StartText cuts from the beginning, an empty EndText to the end) and wraps the
+// section in a small HTML document whose base is Address. A text that is not found fails the build,
+// so that the caller keeps the last good page.
 TTextPage BuildTextPage(std::string_view Downloaded, std::string_view ContentType, std::string_view Address,
                         std::string_view StartText, std::string_view EndText);

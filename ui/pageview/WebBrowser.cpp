@@ -53,7 +53,6 @@ constexpr int HighlightTries = 1200;
 QWidget* CreateViewer(QWidget* Parent)
 {
     if (!Create) {
-        ShareOpenGLContext();
         QLibrary Plugin(QCoreApplication::applicationDirPath() + QStringLiteral("/tkw_pageviewer.so"));
         Create = reinterpret_cast<TCreatePageViewer>(Plugin.resolve("CreatePageViewer"));
         RunPageScript = reinterpret_cast<TRunPageScript>(Plugin.resolve("RunPageScript"));
@@ -136,7 +135,7 @@ void TWebBrowser::SetHighlight(const QStringList& Passages, const QStringList& W
     if (Passages.isEmpty() && FHighlight.isEmpty())
         return;
     FHighlight = Passages;
-    FWords = Words;
+    FHighlightScript = HighlightScript(FHighlight, Words);
     SetDocumentHighlight();
     MarksDue = FLife != TLife::Active;
     if (PageReady && !MarksDue)
@@ -150,7 +149,7 @@ void TWebBrowser::SetDocumentHighlight()
 {
     if (Viewer)
         SetPageScript(Viewer, QStringLiteral("tkw-highlight"),
-                      FHighlight.isEmpty() ? QString() : HighlightScript(FHighlight, FWords));
+                      FHighlight.isEmpty() ? QString() : FHighlightScript);
 }
 
 void TWebBrowser::RunScript(const QString& Script, std::function<void(const QVariant&)> Done)
@@ -174,7 +173,7 @@ void TWebBrowser::ApplyHighlight(int Try)
     const int Generation = ++HighlightGeneration;
     // The viewer may answer while this view is being destroyed, when it is no TWebBrowser any more:
     // the token goes with this view's own destructor.
-    RunScript(HighlightScript(FHighlight, FWords),
+    RunScript(FHighlightScript,
               [this, Alive = std::weak_ptr<int>(AliveToken), Generation, Try](const QVariant& Marked) {
                   if (Alive.expired() || Generation != HighlightGeneration)
                       return;
@@ -255,4 +254,3 @@ void PreparePageViews()
     QByteArray Flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", Flags.append(" --renderer-process-limit=1").trimmed());
 }
-

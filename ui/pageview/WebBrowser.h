@@ -75,7 +75,7 @@ private:
     bool Pending = false;
     bool PageReady = false; // the last load has finished
     QStringList FHighlight;
-    QStringList FWords;
+    QString FHighlightScript;    // the script that marks FHighlight, built once per SetHighlight
     int HighlightGeneration = 0; // the last application of the marks; earlier ones stop
     TLife FLife = TLife::Active;
     bool MarksDue = false; // the marks changed while the page slept

@@ -6,6 +6,7 @@
 #include "HistoryStore.h"
 #include "ProgramSettings.h"
 #include "ScheduleOptions.h"
+#include "SourcePagePanel.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -16,13 +17,7 @@
 #include <QVBoxLayout>
 
 namespace {
-QLabel* Note(const QString& Text)
-{
-    auto* Label = new QLabel(Text);
-    Label->setWordWrap(true);
-    Label->setStyleSheet(QStringLiteral("color: palette(mid)"));
-    return Label;
-}
+const QString Dim = QStringLiteral("color: palette(mid)");
 } // namespace
 
 TOptionsPage::TOptionsPage(QAction* Notifications)
@@ -38,13 +33,14 @@ TOptionsPage::TOptionsPage(QAction* Notifications)
     AutostartBox->setChecked(AutostartOn());
     auto* Layout = new QVBoxLayout(this);
     Layout->addWidget(NotificationsBox);
-    Layout->addWidget(Note(QStringLiteral("Zmiany w kartach, których nie widać, zgłasza powiadomienie na "
-                                          "pulpicie; to samo ustawienie co „Powiadomienia” w menu ikony w "
-                                          "zasobniku.")));
+    Layout->addWidget(
+        NoteLabel(Dim, QStringLiteral("Zmiany w kartach, których nie widać, zgłasza powiadomienie na "
+                                      "pulpicie; to samo ustawienie co „Powiadomienia” w menu ikony w "
+                                      "zasobniku.")));
     Layout->addWidget(AutostartBox);
     Layout->addWidget(
-        Note(QStringLiteral("Po zalogowaniu program rusza w folderze %1, z tamtejszym dane.txt.")
-                 .arg(QDir::toNativeSeparators(QDir::currentPath()))));
+        NoteLabel(Dim, QStringLiteral("Po zalogowaniu program rusza w folderze %1, z tamtejszym dane.txt.")
+                           .arg(QDir::toNativeSeparators(QDir::currentPath()))));
     HistoryDaysBox->setObjectName(QStringLiteral("HistoryDays"));
     HistoryDaysBox->setRange(MinHistoryDays, MaxHistoryDays);
     HistoryDaysBox->setValue(HistoryDays());
@@ -55,9 +51,10 @@ TOptionsPage::TOptionsPage(QAction* Notifications)
     DaysRow->addWidget(HistoryDaysBox);
     DaysRow->addStretch(1);
     Layout->addLayout(DaysRow);
-    Layout->addWidget(Note(QStringLiteral("Historia zmian każdej karty zachowuje do %1 wersji; starsze niż "
-                                          "tyle dni usuwa, gdy zapisuje następną (najnowsza zostaje zawsze).")
-                               .arg(THistoryStore::MaxVersions)));
+    Layout->addWidget(
+        NoteLabel(Dim, QStringLiteral("Historia zmian każdej karty zachowuje do %1 wersji; starsze niż "
+                                      "tyle dni usuwa, gdy zapisuje następną (najnowsza zostaje zawsze).")
+                           .arg(THistoryStore::MaxVersions)));
     Layout->addWidget(Schedule);
     Layout->addWidget(new TChannelListBox);
     Layout->addStretch(1);

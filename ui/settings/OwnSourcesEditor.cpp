@@ -2,8 +2,6 @@
 #include "OwnSourcesEditor.h"
 
 #include "Application.h"
-#include "AtomicFile.h"
-#include "IniValue.h"
 #include "PageCharset.h"
 #include "PagePreview.h"
 #include "PageSourceView.h"
@@ -31,29 +29,19 @@ bool Same(const TOwnSource& A, const TOwnSource& B)
     return A.Caption == B.Caption && A.Address == B.Address && A.StartText == B.StartText &&
            A.EndText == B.EndText && A.On == B.On;
 }
-
-QLabel* Note(const QString& Style = {})
-{
-    auto* Label = new QLabel;
-    Label->setWordWrap(true);
-    Label->setStyleSheet(Style);
-    return Label;
-}
 } // namespace
 
-TOwnSourcesEditor::TOwnSourcesEditor(QListWidget* List, TSourceRound* Round, TRulesGroup* Rules)
+TOwnSourcesEditor::TOwnSourcesEditor(QListWidget* List, TSourceRound* Round, TRulesGroup* Rules,
+                                     const TSourcesFile* File)
     : FList(List), FRound(Round), FRules(Rules)
 {
     setObjectName(QStringLiteral("OwnSource"));
-    try {
-        for (TOwnSource& Source : LoadSourcesFile(OwnSourcesFileName).Sources()) {
+    if (File)
+        for (TOwnSource& Source : File->Sources()) {
             FLoaded[Source.Id] = Source;
             FList->addItem(QString::fromStdString(Source.Caption));
             FSetups.push_back({.Source = std::move(Source), .Key = FNextKey++});
         }
-    } catch (const ESourcesFile& Error) {
-        FileNote = QString::fromStdString(Error.what());
-    }
     auto* Form = new QFormLayout;
     const QString Names[] = {QStringLiteral("OwnCaption"), QStringLiteral("OwnAddress"),
                              QStringLiteral("OwnStart"), QStringLiteral("OwnEnd")};
@@ -69,7 +57,7 @@ TOwnSourcesEditor::TOwnSourcesEditor(QListWidget* List, TSourceRound* Round, TRu
     OnBox->setObjectName(QStringLiteral("OwnOn"));
     connect(OnBox, &QCheckBox::clicked, this, [this] { Edited(); });
     Form->addRow(QString(), OnBox);
-    Refusal = Note(QStringLiteral("color: #c00000"));
+    Refusal = NoteLabel(QStringLiteral("color: #c00000"));
     Refusal->setObjectName(QStringLiteral("OwnRefusal"));
     Form->addRow(QString(), Refusal);
 
@@ -82,14 +70,10 @@ TOwnSourcesEditor::TOwnSourcesEditor(QListWidget* List, TSourceRound* Round, TRu
     Layout->setContentsMargins(0, 0, 0, 0);
     Layout->addLayout(Form);
     Layout->addWidget(Panel, 1);
-    // The five's panel names its page source and preview so: these carry names of their own.
-    for (QWidget* Child : findChildren<QWidget*>())
-        if (!Child->objectName().isEmpty() && !Child->objectName().startsWith(QStringLiteral("Own")))
-            Child->setObjectName(QStringLiteral("Own") + Child->objectName());
 
     AddButton = new QPushButton(QStringLiteral("Dodaj źródło"));
     AddButton->setObjectName(QStringLiteral("AddSource"));
-    AddButton->setEnabled(FileNote.isEmpty());
+    AddButton->setEnabled(File != nullptr);
     connect(AddButton, &QPushButton::clicked, this, [this] { Add(); });
     RemoveButton = new QPushButton(QStringLiteral("Usuń źródło"));
     RemoveButton->setObjectName(QStringLiteral("RemoveSource"));
@@ -135,6 +119,8 @@ bool TOwnSourcesEditor::Select(int Row)
 
 int TOwnSourcesEditor::RowOf(int Key) const
 {
+    if (Key >= 1 && Key <= SourceCount)
+        return Key - 1;
     const auto Found = std::ranges::find(FSetups, Key, &TOwnSourcesEditor::RulesKey);
     return Found == FSetups.end() ? -1 : SourceCount + static_cast<int>(Found - FSetups.begin());
 }
@@ -243,22 +229,15 @@ void TOwnSourcesEditor::Downloaded(int Key, const TRoundResult& Result)
         return;
     TSetup& Setup = *Found;
     Setup.Worker = nullptr;
-    const QString Bytes = QStringLiteral("bajtów: ") + QString::number(Result.Download.Bytes);
-    if (Result.Download.Failure == TFailure::None) {
+    std::string Charset;
+    if (!Result.Failed()) {
         Setup.Page = Result.Downloaded;
         Setup.ContentType = Result.ContentType;
-        // As a refresh reads the page: a charset named, else UTF-8 where it is valid UTF-8.
-        std::string Charset = NamedPageCharset(Setup.ContentType, Setup.Page);
-        if (Charset.empty())
-            Charset = IsUtf8(Setup.Page) ? "utf-8" : "windows-1250";
+        // As a refresh reads the page.
+        Charset = TextPageCharset(Setup.ContentType, Setup.Page);
         Setup.Text = QString::fromStdU16String(DecodePage(Setup.Page, Charset).Text);
-        Setup.Outcome = QStringLiteral("HTTP %1, %2, kodowanie %3")
-                            .arg(Result.Download.Status)
-                            .arg(Bytes, QString::fromStdString(Charset));
-    } else {
-        Setup.Outcome = QStringLiteral("BŁĄD: ") +
-                        (Result.Reason.isEmpty() ? QStringLiteral("błąd pobierania") : Result.Reason);
     }
+    Setup.Outcome = DownloadOutcome(Result, Charset);
     if (FCurrent >= 0 && &Current() == &Setup)
         ShowRow(SourceCount + FCurrent);
 }

@@ -29,9 +29,10 @@ struct TRoundResult;
 class TOwnSourcesEditor : public QWidget
 {
 public:
-    // List is the dialog's source list, whose first rows are the five; the sources file is read from
-    // the working directory and its own sources added to List. Round downloads without writing.
-    TOwnSourcesEditor(QListWidget* List, TSourceRound* Round, TRulesGroup* Rules);
+    // List is the dialog's source list, whose first rows are the five; the own sources of File,
+    // zrodla.ini as read, are added to it. File is null when it could not be read: nothing can then
+    // be added. Round downloads without writing.
+    TOwnSourcesEditor(QListWidget* List, TSourceRound* Round, TRulesGroup* Rules, const TSourcesFile* File);
     ~TOwnSourcesEditor() override;
 
     // Lays out the dialog's sources page: the list with "Dodaj źródło" and "Usuń źródło" under it,
@@ -40,8 +41,8 @@ public:
     void LayOut(QWidget* Page, QLayout* Five);
     // Row of the list is selected: true when it is one of one's own, which is then shown.
     bool Select(int Row);
-    // The list row of the source under rules key Key (its id, or the key of one not saved yet), -1
-    // when it is not listed.
+    // The list row of the source under rules key Key (its id, 1 to 5 for the five, or the key of one
+    // not saved yet), -1 when it is not listed.
     int RowOf(int Key) const;
     // The first row whose caption or address is refused, -1 when none is.
     int RefusedRow() const;
@@ -54,8 +55,6 @@ public:
 
     QPushButton* AddButton;
     QPushButton* RemoveButton;
-    // Why the file could not be read; empty when it could.
-    QString FileNote;
 
 private:
     struct TSetup

@@ -27,8 +27,6 @@ public:
     // Reloads the schedules of every window, after the settings have changed.
     static void ReloadAll();
 
-    const TSchedule& Schedule() const { return FSchedule; }
-
     // The clock the schedule is read against.
     std::function<QDateTime()> Clock = [] { return QDateTime::currentDateTime(); };
 

@@ -62,7 +62,7 @@ bool Differs(const std::map<int, TSourceRules>& Loaded, int Key, const TSourceRu
 }
 } // namespace
 
-TRulesGroup::TRulesGroup() : QGroupBox(QStringLiteral("Reguły"))
+TRulesGroup::TRulesGroup(const TSourcesFile* File) : QGroupBox(QStringLiteral("Reguły"))
 {
     setObjectName(QStringLiteral("RulesGroup"));
     IgnoreEdit = ListEdit(QStringLiteral("IgnoreRules"));
@@ -81,15 +81,12 @@ TRulesGroup::TRulesGroup() : QGroupBox(QStringLiteral("Reguły"))
     Layout->addWidget(TriggerEdit, 1, 1);
     Layout->addWidget(NewOnlyBox, 2, 0, 1, 2);
     Layout->addWidget(CheckLabel, 3, 0, 1, 2);
-    try {
-        const TSourcesFile File = LoadSourcesFile(OwnSourcesFileName);
+    FReadable = File != nullptr;
+    if (File) {
         for (int Id = 1; Id <= SourceCount; ++Id)
-            FRules[Id] = RulesOf(File, Id);
-        for (const TOwnSource& Source : File.Sources())
-            FRules[Source.Id] = RulesOf(File, Source.Id);
-    } catch (const ESourcesFile& Error) {
-        FReadable = false;
-        CheckLabel->setText(QString::fromUtf8(Error.what()));
+            FRules[Id] = RulesOf(*File, Id);
+        for (const TOwnSource& Source : File->Sources())
+            FRules[Source.Id] = RulesOf(*File, Source.Id);
     }
     FLoaded = FRules;
     connect(IgnoreEdit, &QPlainTextEdit::textChanged, this, &TRulesGroup::Edited);
@@ -100,7 +97,10 @@ TRulesGroup::TRulesGroup() : QGroupBox(QStringLiteral("Reguły"))
 void TRulesGroup::ShowSource(int Key, bool Fetched, const std::string& PageFile)
 {
     FFetched = Fetched;
-    FPage = PageFile;
+    if (PageFile != FPage) {
+        FPage = PageFile;
+        FPassages = PagePassages(FPage);
+    }
     if (Key != FKey) {
         FKey.reset(); // the edits below are the source's own text, not the user's
         const TSourceRules& Rules = FRules[Key];
@@ -131,25 +131,26 @@ void TRulesGroup::ShowCheck()
     if (*FKey == IndexKey)
         return CheckLabel->clear();
     const TSourceRules& Rules = FRules[*FKey];
-    for (const QString& Pattern : Rules.Ignore)
-        if (const std::optional<TRuleError> Error = CheckPattern(Pattern)) {
-            CheckLabel->setStyleSheet(QStringLiteral("color: #c00000"));
-            CheckLabel->setText(QStringLiteral("Błędne wyrażenie %1: %2 (pozycja %3)")
-                                    .arg(Quoted(Pattern), Error->Error)
-                                    .arg(Error->Offset + 1));
-            return;
-        }
+    std::optional<TRuleSet> RuleSet;
+    try {
+        RuleSet.emplace(Rules);
+    } catch (const TRuleError& Error) {
+        CheckLabel->setStyleSheet(QStringLiteral("color: #c00000"));
+        CheckLabel->setText(QStringLiteral("Błędne wyrażenie %1: %2 (pozycja %3)")
+                                .arg(Quoted(Error.Pattern), Error.Error)
+                                .arg(Error.Offset + 1));
+        return;
+    }
     if (!FFetched || FPage.empty()) {
         CheckLabel->setText(FFetched
                                 ? QStringLiteral("Sprawdzenie reguł: z tej strony nie powstanie plik strony.")
                                 : QStringLiteral("Sprawdzenie reguł: najpierw „Pobierz”."));
         return;
     }
-    const QStringList Passages = PagePassages(FPage);
-    const TRulesReport Report = ReportRules(Passages, TRuleSet(Rules));
-    QString Text = QStringLiteral("Pominięte: ") + Listed(Report.Ignored, Passages);
+    const TRulesReport Report = ReportRules(FPassages, *RuleSet);
+    QString Text = QStringLiteral("Pominięte: ") + Listed(Report.Ignored, FPassages);
     if (!Rules.Trigger.isEmpty())
-        Text += QStringLiteral("\nZ kluczowymi słowami: ") + Listed(Report.Triggering, Passages) +
+        Text += QStringLiteral("\nZ kluczowymi słowami: ") + Listed(Report.Triggering, FPassages) +
                 (Report.Words.isEmpty() ? QString() : QStringLiteral(" (") + Report.Words.join(", ") + ')');
     CheckLabel->setText(Text);
 }

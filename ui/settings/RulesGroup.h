@@ -6,6 +6,7 @@
 #include "SourceRules.h"
 
 #include <QGroupBox>
+#include <QStringList>
 #include <map>
 #include <optional>
 #include <string>
@@ -24,9 +25,9 @@ public:
     // default rules. New keys from a save map such a key to the id the source was given.
     using TNewIds = std::map<int, int>;
 
-    // Reads the rules from zrodla.ini in the working directory; a file that cannot be read is named
-    // in the group and left as it is on saving.
-    TRulesGroup();
+    // Takes the rules from File, zrodla.ini as read; null when it could not be read, and the group
+    // is then disabled and leaves the file as it is on saving.
+    explicit TRulesGroup(const TSourcesFile* File);
 
     // Shows the rules under Key and what they make of PageFile, the page file a refresh would write
     // from the page last fetched; Fetched false when no page was fetched, PageFile empty when none
@@ -51,6 +52,7 @@ private:
     std::optional<int> FKey;
     bool FFetched = false;
     std::string FPage;
+    QStringList FPassages; // of FPage, parsed when the page shown changes, not at every edit
     std::map<int, TSourceRules> FRules;
     std::map<int, TSourceRules> FLoaded;
     bool FReadable = true;

@@ -6,15 +6,12 @@
 #include "Configuration.h"
 #include "OptionsPage.h"
 #include "OwnSourcesEditor.h"
-#include "PagePreview.h"
 #include "PageSourceView.h"
 #include "RulesGroup.h"
 #include "SaveConflict.h"
 #include "Sciager.h"
-#include "SourcePage.h"
 #include "SourcePagePanel.h"
 #include "SourceRound.h"
-#include "TextRoutines.h"
 #include "Windows1250.h"
 
 #include <QFile>
@@ -33,11 +30,10 @@ constexpr std::size_t WarningWindow = 1 << 20;
 const QString Warn = QStringLiteral("color: #b35900");
 const QString Error = QStringLiteral("color: #c00000");
 
-QLabel* NoteLabel(const QString& Style = {})
+// The dialog's notes can be copied.
+QLabel* SelectableNote(const QString& Style)
 {
-    auto* Label = new QLabel;
-    Label->setWordWrap(true);
-    Label->setStyleSheet(Style);
+    QLabel* Label = NoteLabel(Style);
     Label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return Label;
 }
@@ -73,16 +69,24 @@ TSettingsDialog::TSettingsDialog(QWidget* Window, const QStringList& Captions, Q
     }
     for (int Source = 0; Source < SourceCount; ++Source)
         Setups[Source].Values = Loaded[Source];
+    // zrodla.ini, read once for one's own sources and every source's rules.
+    std::optional<TSourcesFile> OwnFile;
+    QString OwnFileNote;
+    try {
+        OwnFile = LoadSourcesFile(OwnSourcesFileName);
+    } catch (const ESourcesFile& Failure) {
+        OwnFileNote = QString::fromUtf8(Failure.what());
+    }
 
     auto* Pages = new QTabWidget;
-    Pages->addTab(BuildSourcesPage(Captions), QStringLiteral("Źródła"));
+    Pages->addTab(BuildSourcesPage(Captions, OwnFile ? &*OwnFile : nullptr), QStringLiteral("Źródła"));
     Options = new TOptionsPage(Notifications);
     Pages->addTab(Options, QStringLiteral("Opcje"));
-    FileWarning = NoteLabel(Warn);
+    FileWarning = SelectableNote(Warn);
     FileWarning->setObjectName(QStringLiteral("FileWarning"));
-    FileWarning->setText((FileNote + QLatin1Char('\n') + Own->FileNote).trimmed());
+    FileWarning->setText((FileNote + QLatin1Char('\n') + OwnFileNote).trimmed());
     FileWarning->setVisible(!FileWarning->text().isEmpty());
-    SaveError = NoteLabel(Error);
+    SaveError = SelectableNote(Error);
     SaveError->setObjectName(QStringLiteral("SaveError"));
     SaveError->hide();
     Conflict = new TSaveConflict(Captions);
@@ -119,15 +123,15 @@ TSettingsDialog::~TSettingsDialog()
             Setup.Worker->Terminate();
 }
 
-QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions)
+QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions, const TSourcesFile* OwnFile)
 {
     auto* Page = new QWidget;
     Sources = new QListWidget;
     Sources->setObjectName(QStringLiteral("Sources"));
     Sources->addItems(Captions);
     Sources->setFixedWidth(140);
-    Rules = new TRulesGroup;
-    Own = new TOwnSourcesEditor(Sources, DownloadRound, Rules);
+    Rules = new TRulesGroup(OwnFile);
+    Own = new TOwnSourcesEditor(Sources, DownloadRound, Rules, OwnFile);
     connect(Sources, &QListWidget::currentRowChanged, this, [this](int Row) {
         // Back from one's own to the five's source shown last, its page source keeps its place.
         if (!Own->Select(Row) && Row >= 0) {
@@ -145,7 +149,7 @@ QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions)
     for (int Field = 0; Field < 3; ++Field) {
         Fields[Field] = new QLineEdit;
         Fields[Field]->setObjectName(Names[Field]);
-        RefusalLabels[Field] = NoteLabel(Error);
+        RefusalLabels[Field] = SelectableNote(Error);
         RefusalLabels[Field]->setObjectName(Names[Field] + QStringLiteral("Refusal"));
         auto* Column = new QVBoxLayout;
         Column->setSpacing(0);
@@ -156,7 +160,7 @@ QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions)
     }
     connect(Fields[0], &QLineEdit::returnPressed, this,
             [this] { TApplication::Guarded([this] { Download(); }); });
-    IndexNote = NoteLabel(QStringLiteral("color: palette(mid)"));
+    IndexNote = SelectableNote(QStringLiteral("color: palette(mid)"));
     IndexNote->setText(QStringLiteral("Karta „Indeksy” pokazuje stronę notowań dla identyfikatora sesji "
                                       "znalezionego na tej stronie; znaczniki nie są używane."));
     Form->addRow(QString(), IndexNote);
@@ -186,7 +190,8 @@ QWidget* TSettingsDialog::BuildSourcesPage(const QStringList& Captions)
 
 void TSettingsDialog::SelectSource(int Source)
 {
-    Sources->setCurrentRow(Source < SourceCount ? Source : std::max(Own->RowOf(Source + 1), 0));
+    // One's own source not listed: the first row.
+    Sources->setCurrentRow(Source < 0 ? -1 : std::max(Own->RowOf(Source + 1), 0));
 }
 
 void TSettingsDialog::ShowSource(bool PageToo)
@@ -272,21 +277,13 @@ void TSettingsDialog::Downloaded(const TRoundResult& Result)
     const int Source = Result.Source;
     TSetup& Setup = Setups[Source];
     Setup.Worker = nullptr;
-    const TDownloadOutcome& Outcome = Result.Download;
-    const QString Bytes = QStringLiteral("bajtów: ") + QString::number(Outcome.Bytes);
     if (!Result.Failed()) {
         Setup.Page = Result.Downloaded;
         Setup.Charset = PageCharset(Result.ContentType, Setup.Page);
         Setup.View = DecodePage(Setup.Page, Setup.Charset);
         Setup.Picks = {};
-        Setup.Outcome = QStringLiteral("HTTP %1, %2, kodowanie %3")
-                            .arg(Outcome.Status)
-                            .arg(Bytes, QString::fromStdString(Setup.Charset));
-    } else {
-        Setup.Outcome = QStringLiteral("BŁĄD: ") +
-                        (Result.Reason.isEmpty() ? QStringLiteral("błąd pobierania") : Result.Reason) +
-                        (Outcome.Failure == TFailure::HttpStatus ? QStringLiteral(", ") + Bytes : QString());
     }
+    Setup.Outcome = DownloadOutcome(Result, Setup.Charset);
     if (Source == FSource)
         ShowSource();
 }
@@ -313,7 +310,7 @@ void TSettingsDialog::Save()
         return Fail(QStringLiteral("Nic nie zapisano: popraw pola opisane na czerwono."));
     }
     if (const auto Bad = Rules->BadRule()) {
-        const int Row = Bad->first > 0 && Bad->first <= SourceCount ? Bad->first - 1 : Own->RowOf(Bad->first);
+        const int Row = Own->RowOf(Bad->first);
         Sources->setCurrentRow(Row);
         return Fail(QStringLiteral("Nic nie zapisano: błędne wyrażenie %1 w regułach „%2”.")
                         .arg(Bad->second, Sources->item(Row)->text()));

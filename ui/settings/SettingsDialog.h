@@ -24,9 +24,9 @@ class TOwnSourcesEditor;
 class TRulesGroup;
 class TSaveConflict;
 class TSourcePagePanel;
+class TSourcesFile;
 class TSciager;
 class TSourceRound;
-struct TMarkerPositions;
 struct TRoundResult;
 struct TSourcePage;
 
@@ -64,7 +64,8 @@ private:
         TSciager* Worker = nullptr; // while a download runs
     };
 
-    QWidget* BuildSourcesPage(const QStringList& Captions);
+    // OwnFile is zrodla.ini as read, null when it could not be.
+    QWidget* BuildSourcesPage(const QStringList& Captions, const TSourcesFile* OwnFile);
     // Shows the selected source's fields, notes and preview, and its page source unless PageToo is
     // false (the selection and scroll position then stay).
     void ShowSource(bool PageToo = true);

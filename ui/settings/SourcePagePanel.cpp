@@ -3,6 +3,7 @@
 
 #include "PagePreview.h"
 #include "PageSourceView.h"
+#include "SourceRound.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -11,15 +12,6 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <system_error>
-
-namespace {
-QLabel* NoteLabel()
-{
-    auto* Label = new QLabel;
-    Label->setWordWrap(true);
-    return Label;
-}
-} // namespace
 
 TSourcePagePanel::TSourcePagePanel(const QString& Prefix, const std::array<QWidget*, 2>& Beside)
 {
@@ -58,6 +50,12 @@ TSourcePagePanel::TSourcePagePanel(const QString& Prefix, const std::array<QWidg
     Split->addWidget(SourceBox);
     Split->addWidget(Preview);
     Split->setSizes({340, 340});
+    // The page source's and the preview's parts are named by their own classes: they take the
+    // prefix too. Qt's names for the inner parts of its widgets stay as they are.
+    for (QWidget* Part : {static_cast<QWidget*>(PageSource), static_cast<QWidget*>(Preview)})
+        for (QWidget* Child : Part->findChildren<QWidget*>())
+            if (!Child->objectName().isEmpty() && !Child->objectName().startsWith(QLatin1String("qt_")))
+                Child->setObjectName(Prefix + Child->objectName());
 
     auto* Layout = new QVBoxLayout(this);
     Layout->setContentsMargins(0, 0, 0, 0);
@@ -76,4 +74,24 @@ void TSourcePagePanel::StartDownload(const std::function<void()>& Launch, QStrin
     Outcome = QStringLiteral("Pobieranie…");
     OutcomeLabel->setText(Outcome);
     DownloadButton->setEnabled(false);
+}
+
+QLabel* NoteLabel(const QString& Style, const QString& Text)
+{
+    auto* Label = new QLabel(Text);
+    Label->setWordWrap(true);
+    Label->setStyleSheet(Style);
+    return Label;
+}
+
+QString DownloadOutcome(const TRoundResult& Result, std::string_view Charset)
+{
+    const QString Bytes = QStringLiteral("bajtów: ") + QString::number(Result.Download.Bytes);
+    if (!Result.Failed())
+        return QStringLiteral("HTTP %1, %2, kodowanie %3")
+            .arg(Result.Download.Status)
+            .arg(Bytes, QString::fromUtf8(Charset));
+    return QStringLiteral("BŁĄD: ") +
+           (Result.Reason.isEmpty() ? QStringLiteral("błąd pobierania") : Result.Reason) +
+           (Result.Download.Failure == TFailure::HttpStatus ? QStringLiteral(", ") + Bytes : QString());
 }
