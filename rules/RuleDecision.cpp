@@ -4,6 +4,7 @@
 #include "PassageDiff.h"
 
 #include <set>
+#include <utility>
 
 TRuleDecision DecideChange(const QStringList& Previous, const QStringList& New, const TRuleSet& Rules)
 {
@@ -40,6 +41,14 @@ TRuleDecision DecideChange(const QStringList& Previous, const QStringList& New, 
     else
         Decision.Verdict = TRuleVerdict::Notify;
     return Decision;
+}
+
+TPassageChange ChangeUnder(const TRuleSet* Rules, const QStringList& Previous, const QStringList& New)
+{
+    if (!Rules)
+        return ComparePassages(Previous, New);
+    TRuleDecision Decision = DecideChange(Previous, New, *Rules);
+    return TPassageChange{std::move(Decision.Added), Decision.Removed};
 }
 
 TRulesReport ReportRules(const QStringList& Passages, const TRuleSet& Rules)

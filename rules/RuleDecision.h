@@ -1,6 +1,7 @@
 // What a source's rules make of a change between two versions of its page, and of one version alone.
 #pragma once
 
+#include "PassageDiff.h"
 #include "RuleSet.h"
 
 #include <QList>
@@ -30,6 +31,10 @@ struct TRuleDecision
 // new passage does, and a change that only removes passages does when the rules want more than new
 // passages.
 TRuleDecision DecideChange(const QStringList& Previous, const QStringList& New, const TRuleSet& Rules);
+
+// The passages new and gone between two versions: by DecideChange under Rules, by ComparePassages
+// without them.
+TPassageChange ChangeUnder(const TRuleSet* Rules, const QStringList& Previous, const QStringList& New);
 
 // The rules on one version: for the live check of the settings and for --check.
 struct TRulesReport

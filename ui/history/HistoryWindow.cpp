@@ -3,7 +3,6 @@
 
 #include "History.h"
 #include "PageFile.h"
-#include "PassageDiff.h"
 #include "Passages.h"
 #include "RuleDecision.h"
 #include "SourceCaptions.h"
@@ -135,8 +134,7 @@ void THistoryWindow::Select(int Row)
                     PagePassages({Before.data(), static_cast<std::size_t>(Before.size())});
                 const QStringList Now =
                     PagePassages({Shown.Bytes.data(), static_cast<std::size_t>(Shown.Bytes.size())});
-                Shown.New =
-                    Rules ? DecideChange(Previous, Now, *Rules).Added : ComparePassages(Previous, Now).Added;
+                Shown.New = ChangeUnder(Rules.get(), Previous, Now).Added;
             }
             return Shown;
         },
