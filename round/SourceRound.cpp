@@ -35,20 +35,30 @@ void Decide(TRoundResult& Result, const TRuleSet& Rules, const QByteArray& Befor
 }
 } // namespace
 
+std::shared_ptr<const TRuleSet> RulesNow(const TSourcesFile& File, int Source)
+{
+    if (Source == IndexSource)
+        return nullptr;
+    try {
+        const TSourceRules Rules = RulesOf(File, Source + 1);
+        // Without rules every change counts and notifies, as it always has.
+        if (Rules == TSourceRules{})
+            return nullptr;
+        return std::make_shared<const TRuleSet>(Rules);
+    } catch (const TRuleError& Error) {
+        qWarning("tickerwell: %s: %s", qUtf8Printable(Error.Pattern), qUtf8Printable(Error.Error));
+    }
+    return nullptr;
+}
+
 std::shared_ptr<const TRuleSet> RulesNow(int Source)
 {
     if (Source == IndexSource)
         return nullptr;
     try {
-        const TSourceRules Rules = RulesOf(LoadSourcesFile(OwnSourcesFileName), Source + 1);
-        // Without rules every change counts and notifies, as it always has.
-        if (Rules == TSourceRules{})
-            return nullptr;
-        return std::make_shared<const TRuleSet>(Rules);
+        return RulesNow(LoadSourcesFile(OwnSourcesFileName), Source);
     } catch (const ESourcesFile& Error) {
         qWarning("tickerwell: %s", Error.what());
-    } catch (const TRuleError& Error) {
-        qWarning("tickerwell: %s: %s", qUtf8Printable(Error.Pattern), qUtf8Printable(Error.Error));
     }
     return nullptr;
 }
