@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -54,16 +53,11 @@ QString Cut(const QString& Text, qsizetype Length)
     return Text.left(Kept) + QChar(0x2026);
 }
 
-// RFC 3339 with the local offset, as "2026-12-07T14:05:00+01:00".
+// RFC 3339 with the local offset, as "2026-12-07T14:05:00+01:00" ("Z" at UTC).
 QString Rfc3339(qint64 Time)
 {
     const QDateTime Local = QDateTime::fromSecsSinceEpoch(Time);
-    const int Offset = Local.offsetFromUtc();
-    return Local.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")) +
-           QStringLiteral("%1%2:%3")
-               .arg(Offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-               .arg(std::abs(Offset) / 3600, 2, 10, QLatin1Char('0'))
-               .arg(std::abs(Offset) % 3600 / 60, 2, 10, QLatin1Char('0'));
+    return Local.toOffsetFromUtc(Local.offsetFromUtc()).toString(Qt::ISODate);
 }
 
 // The new passages as a list and the count of removed ones, as HTML.
