@@ -1,17 +1,17 @@
 // The feed of changes, written with QXmlStreamWriter.
 #include "Feed.h"
 
+#include "PageFile.h"
 #include "SourceCaptions.h"
 #include "Windows1250.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <QXmlStreamWriter>
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <system_error>
 
 namespace {
 constexpr qsizetype TitleLength = 80; // of the new passage that follows the caption in a title
@@ -144,15 +144,14 @@ QString WriteFeed(THistoryStore& Store, const QString& Path)
         return Store.Error();
     // No disk flush: the feed is made anew from the database after every version, and a rename over
     // the old file never shows a reader half a feed.
-    QTemporaryFile File(Path + QStringLiteral(".XXXXXX"));
-    if (!File.open() || File.write(BuildFeed(Versions, QDateTime::currentSecsSinceEpoch())) < 0 ||
-        !File.flush() ||
-        !File.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther))
-        return QStringLiteral("nie można zapisać %1: %2").arg(Path, File.errorString());
-    if (std::rename(QFile::encodeName(File.fileName()).constData(), QFile::encodeName(Path).constData()) != 0)
+    const QByteArray Feed = BuildFeed(Versions, QDateTime::currentSecsSinceEpoch());
+    try {
+        WritePageFile(QFile::encodeName(Path).toStdString(),
+                      {Feed.constData(), static_cast<std::size_t>(Feed.size())});
+    } catch (const std::system_error& Error) {
         return QStringLiteral("nie można zapisać %1: %2")
-            .arg(Path, QString::fromLocal8Bit(std::strerror(errno)));
-    File.setAutoRemove(false);
+            .arg(Path, QString::fromLocal8Bit(Error.code().message()));
+    }
     return {};
 }
 
