@@ -13,7 +13,6 @@ TRuleDecision DecideChange(const QStringList& Previous, const QStringList& New, 
     const TStripped After = Rules.Strip(New);
     const TPassageChange Change = ComparePassages(Before.Passages, After.Passages);
     Decision.Removed = Change.Removed;
-    Decision.Ignored = int(After.Touched.size());
     // The added passages come in page order out of the stripped new ones: walking both finds the
     // page's own text of each.
     qsizetype At = 0;

@@ -21,7 +21,6 @@ struct TRuleDecision
     TRuleVerdict Verdict = TRuleVerdict::NoChange;
     QStringList Added;      // new or changed passages of the new version, as the page has them
     int Removed = 0;        // passages of the previous version gone or changed
-    int Ignored = 0;        // passages of the new version that the ignore rules took text out of
     QString Trigger;        // the first trigger word found in a new passage, as the rules list it
     QString TriggerPassage; // the new passage holding it, as the page has it
 };
