@@ -169,8 +169,7 @@ void TSourceRound::BuildOwnPage(const TRoundRequest& Request, const std::string&
 bool TSourceRound::Write(TRoundResult& Result, const TRuleSet* Rules)
 {
     const int Source = Result.Source;
-    const std::string FileName =
-        IsOwnSource(Source) ? OwnPageFileName(Source + 1) : std::string(SourceTable[Source].PageFileName);
+    const std::string FileName = SourcePageFileName(Source);
     Result.PagePath = FPageFolder() + FileName;
     if (FPrepared.insert(Source).second) {
         QFile File(QFile::decodeName(Result.PagePath.c_str()));

@@ -167,11 +167,8 @@ void THistoryWindow::SaveAs()
 {
     if (FSelectedId == 0)
         return;
-    const QString Name =
-        QString::fromStdString(IsOwnSource(FSource) ? OwnPageFileName(FSource + 1)
-                                                    : std::string(SourceTable[FSource].PageFileName))
-            .section(QLatin1Char('.'), 0, 0) +
-        QLatin1Char('-') + QString::number(FSelectedId) + QStringLiteral(".htm");
+    const QString Name = QString::fromStdString(SourcePageFileName(FSource)).section(QLatin1Char('.'), 0, 0) +
+                         QLatin1Char('-') + QString::number(FSelectedId) + QStringLiteral(".htm");
     const QString Path = QFileDialog::getSaveFileName(this, QStringLiteral("Zapisz jako..."), Name,
                                                       QStringLiteral("Strony (*.htm *.html)"));
     if (Path.isEmpty())
