@@ -1,4 +1,4 @@
-// Captions of the five and of one's own sources.
+// Captions and page files of the five and of one's own sources.
 #include "SourceCaptions.h"
 
 std::string SourceCaption(int Source, const TSourcesFile& File)
@@ -20,4 +20,10 @@ std::string SourceCaption(int Source)
             // Named by its id below; the commands that read the file report it themselves.
         }
     return SourceCaption(Source, File);
+}
+
+std::string SourcePageFileName(int Source)
+{
+    return IsOwnSource(Source) ? OwnPageFileName(Source + 1)
+                               : std::string(SourceTable[static_cast<std::size_t>(Source)].PageFileName);
 }

@@ -1,5 +1,5 @@
-// The caption of any source by its index: the five from the source table, one's own (index = id - 1)
-// from the sources file, so that history, feed and listings name every source alike.
+// The caption and page file of any source by its index (one's own: id - 1): the five's from the
+// source table, one's own from the sources file and their ids, so that every part names them alike.
 #pragma once
 
 #include "OwnSources.h"
@@ -20,3 +20,7 @@ std::string SourceCaption(int Source, const TSourcesFile& File);
 // As above, reading the sources file of the working directory; a broken or missing file names one's
 // own sources by their ids.
 std::string SourceCaption(int Source);
+
+// The page file of Source in the page folder: the source table's for the five, "zrodlo6.htm" and on
+// for one's own.
+std::string SourcePageFileName(int Source);

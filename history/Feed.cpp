@@ -1,18 +1,17 @@
 // The feed of changes, written with QXmlStreamWriter.
 #include "Feed.h"
 
+#include "PageFile.h"
 #include "SourceCaptions.h"
 #include "Windows1250.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <QXmlStreamWriter>
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <system_error>
 
 namespace {
 constexpr qsizetype TitleLength = 80; // of the new passage that follows the caption in a title
@@ -54,16 +53,11 @@ QString Cut(const QString& Text, qsizetype Length)
     return Text.left(Kept) + QChar(0x2026);
 }
 
-// RFC 3339 with the local offset, as "2026-12-07T14:05:00+01:00".
+// RFC 3339 with the local offset, as "2026-12-07T14:05:00+01:00" ("Z" at UTC).
 QString Rfc3339(qint64 Time)
 {
     const QDateTime Local = QDateTime::fromSecsSinceEpoch(Time);
-    const int Offset = Local.offsetFromUtc();
-    return Local.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")) +
-           QStringLiteral("%1%2:%3")
-               .arg(Offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-               .arg(std::abs(Offset) / 3600, 2, 10, QLatin1Char('0'))
-               .arg(std::abs(Offset) % 3600 / 60, 2, 10, QLatin1Char('0'));
+    return Local.toOffsetFromUtc(Local.offsetFromUtc()).toString(Qt::ISODate);
 }
 
 // The new passages as a list and the count of removed ones, as HTML.
@@ -150,15 +144,14 @@ QString WriteFeed(THistoryStore& Store, const QString& Path)
         return Store.Error();
     // No disk flush: the feed is made anew from the database after every version, and a rename over
     // the old file never shows a reader half a feed.
-    QTemporaryFile File(Path + QStringLiteral(".XXXXXX"));
-    if (!File.open() || File.write(BuildFeed(Versions, QDateTime::currentSecsSinceEpoch())) < 0 ||
-        !File.flush() ||
-        !File.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther))
-        return QStringLiteral("nie można zapisać %1: %2").arg(Path, File.errorString());
-    if (std::rename(QFile::encodeName(File.fileName()).constData(), QFile::encodeName(Path).constData()) != 0)
+    const QByteArray Feed = BuildFeed(Versions, QDateTime::currentSecsSinceEpoch());
+    try {
+        WritePageFile(QFile::encodeName(Path).toStdString(),
+                      {Feed.constData(), static_cast<std::size_t>(Feed.size())});
+    } catch (const std::system_error& Error) {
         return QStringLiteral("nie można zapisać %1: %2")
-            .arg(Path, QString::fromLocal8Bit(std::strerror(errno)));
-    File.setAutoRemove(false);
+            .arg(Path, QString::fromLocal8Bit(Error.code().message()));
+    }
     return {};
 }
 

@@ -216,8 +216,8 @@ THistoryStore::TNewest THistoryStore::Newest(int Source)
     if (!Query.next())
         return TNewest{};
     const qint64 Id = Query.value(0).toLongLong();
-    if (FNewest[Source] && FNewest[Source]->Id == Id)
-        return *FNewest[Source];
+    if (const auto Known = FNewest.find(Source); Known != FNewest.end() && Known->second.Id == Id)
+        return Known->second;
     const std::optional<QByteArray> Bytes = Body(Id);
     if (!Bytes)
         throw QSqlError(QString(), QStringLiteral("nie można odczytać wersji %1").arg(Id));
@@ -251,7 +251,7 @@ void THistoryStore::Prune(int Source)
         throw Query.lastError();
     const qint64 Oldest = QDateTime::currentSecsSinceEpoch() - qint64(FKeepDays) * 24 * 3600;
     for (const QVariant& Value :
-         {QVariant(FFolder), QVariant(Source), QVariant(FNewest[Source]->Id), QVariant(Oldest),
+         {QVariant(FFolder), QVariant(Source), QVariant(FNewest.at(Source).Id), QVariant(Oldest),
           QVariant(FFolder), QVariant(Source), QVariant(MaxVersions)})
         Query.addBindValue(Value);
     if (!Query.exec())
@@ -306,7 +306,7 @@ THistoryStore::Add(int Source, const QByteArray& Bytes, qint64 Time, const std::
             throw QSqlError(QString(), FError);
     } catch (const QSqlError& Error) {
         QSqlQuery(QStringLiteral("ROLLBACK"), FDatabase);
-        FNewest[Source].reset();
+        FNewest.erase(Source);
         Fail(Error);
         Result.Stored = false;
         Result.Error = FError;

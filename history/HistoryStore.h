@@ -9,7 +9,6 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <functional>
 #include <map>
 #include <optional>
@@ -138,5 +137,5 @@ private:
     QString FMovedAside;
     QString FUntoldAside;                           // moved aside, not yet in a TAddResult
     std::optional<std::pair<dev_t, ino_t>> FOpened; // device and inode of the file opened
-    std::map<int, std::optional<TNewest>> FNewest;
+    std::map<int, TNewest> FNewest;
 };

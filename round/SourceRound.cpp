@@ -35,20 +35,30 @@ void Decide(TRoundResult& Result, const TRuleSet& Rules, const QByteArray& Befor
 }
 } // namespace
 
+std::shared_ptr<const TRuleSet> RulesNow(const TSourcesFile& File, int Source)
+{
+    if (Source == IndexSource)
+        return nullptr;
+    try {
+        const TSourceRules Rules = RulesOf(File, Source + 1);
+        // Without rules every change counts and notifies, as it always has.
+        if (Rules == TSourceRules{})
+            return nullptr;
+        return std::make_shared<const TRuleSet>(Rules);
+    } catch (const TRuleError& Error) {
+        qWarning("tickerwell: %s: %s", qUtf8Printable(Error.Pattern), qUtf8Printable(Error.Error));
+    }
+    return nullptr;
+}
+
 std::shared_ptr<const TRuleSet> RulesNow(int Source)
 {
     if (Source == IndexSource)
         return nullptr;
     try {
-        const TSourceRules Rules = RulesOf(LoadSourcesFile(OwnSourcesFileName), Source + 1);
-        // Without rules every change counts and notifies, as it always has.
-        if (Rules == TSourceRules{})
-            return nullptr;
-        return std::make_shared<const TRuleSet>(Rules);
+        return RulesNow(LoadSourcesFile(OwnSourcesFileName), Source);
     } catch (const ESourcesFile& Error) {
         qWarning("tickerwell: %s", Error.what());
-    } catch (const TRuleError& Error) {
-        qWarning("tickerwell: %s: %s", qUtf8Printable(Error.Pattern), qUtf8Printable(Error.Error));
     }
     return nullptr;
 }
@@ -159,8 +169,7 @@ void TSourceRound::BuildOwnPage(const TRoundRequest& Request, const std::string&
 bool TSourceRound::Write(TRoundResult& Result, const TRuleSet* Rules)
 {
     const int Source = Result.Source;
-    const std::string FileName =
-        IsOwnSource(Source) ? OwnPageFileName(Source + 1) : std::string(SourceTable[Source].PageFileName);
+    const std::string FileName = SourcePageFileName(Source);
     Result.PagePath = FPageFolder() + FileName;
     if (FPrepared.insert(Source).second) {
         QFile File(QFile::decodeName(Result.PagePath.c_str()));
@@ -213,31 +222,33 @@ void TSourceRound::Keep(TRoundResult Result, const QString& Address, std::shared
     History().Run<TKeptVersion>(
         [Source, Version, Baseline = std::move(Baseline), Since, Days, Address, Rules](THistoryStore& Store) {
             Store.SetKeepDays(Days);
+            // The rules' decision on the change last compared, for its trigger word.
+            TRuleDecision Decision;
             std::function<TPassageChange(const QStringList&, const QStringList&)> Compare;
             if (Rules)
-                Compare = [Rules](const QStringList& Previous, const QStringList& New) {
-                    TRuleDecision Change = DecideChange(Previous, New, *Rules);
-                    return TPassageChange{std::move(Change.Added), Change.Removed};
+                Compare = [&Rules, &Decision](const QStringList& Previous, const QStringList& New) {
+                    Decision = DecideChange(Previous, New, *Rules);
+                    return TPassageChange{Decision.Added, Decision.Removed};
                 };
             TKeptVersion Kept{
                 Store.Add(Source, Version, QDateTime::currentSecsSinceEpoch(), Baseline, Address, Compare)};
-            // A first version, or one the history could not compare, has nothing to be new against.
-            if (Rules) {
+            if (Rules)
                 Kept.Triggers = Rules->Words();
-                if (Since || (!Kept.Added.First && Kept.Added.Error.isEmpty())) {
-                    const TRuleDecision Change =
-                        DecideChange(Since.value_or(Kept.Added.Previous), Kept.Added.Passages, *Rules);
-                    Kept.New = Change.Added;
-                    Kept.Removed = Change.Removed;
-                    Kept.Trigger = Change.Trigger;
-                    Kept.TriggerPassage = Change.TriggerPassage;
-                }
-            } else if (Since || (!Kept.Added.First && Kept.Added.Error.isEmpty())) {
-                const TPassageChange Change =
-                    ComparePassages(Since.value_or(Kept.Added.Previous), Kept.Added.Passages);
+            // The history compared the version with the one before it already; a first version, or
+            // one the history could not compare, has nothing to be new against.
+            if (Since) {
+                const TPassageChange Change = Compare ? Compare(*Since, Kept.Added.Passages)
+                                                      : ComparePassages(*Since, Kept.Added.Passages);
                 Kept.New = Change.Added;
                 Kept.Removed = Change.Removed;
+            } else if (!Kept.Added.First && Kept.Added.Error.isEmpty()) {
+                Kept.New = Kept.Added.New;
+                Kept.Removed = Kept.Added.Removed;
+            } else {
+                return Kept;
             }
+            Kept.Trigger = Decision.Trigger;
+            Kept.TriggerPassage = Decision.TriggerPassage;
             return Kept;
         },
         [Shared, Done](TKeptVersion Kept) {

@@ -23,13 +23,17 @@
 #include <vector>
 
 class THistory;
+class TSourcesFile;
 
 // The most downloads of one's own sources that run at once; the rest wait their turn.
 inline constexpr int MaxOwnDownloads = 8;
 class TSciager;
 
-// The rules of Source as zrodla.ini in the working directory holds them (read anew at every call);
-// none when it sets none, for the index source, or when they cannot be read or compiled.
+// The rules of Source as File holds them; none when it sets none, for the index source, or when
+// they cannot be compiled.
+std::shared_ptr<const TRuleSet> RulesNow(const TSourcesFile& File, int Source);
+// The same from zrodla.ini in the working directory, read anew at every call; none too when it
+// cannot be read.
 std::shared_ptr<const TRuleSet> RulesNow(int Source);
 
 enum class TRoundMode : std::uint8_t

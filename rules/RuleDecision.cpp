@@ -4,6 +4,7 @@
 #include "PassageDiff.h"
 
 #include <set>
+#include <utility>
 
 TRuleDecision DecideChange(const QStringList& Previous, const QStringList& New, const TRuleSet& Rules)
 {
@@ -12,7 +13,6 @@ TRuleDecision DecideChange(const QStringList& Previous, const QStringList& New, 
     const TStripped After = Rules.Strip(New);
     const TPassageChange Change = ComparePassages(Before.Passages, After.Passages);
     Decision.Removed = Change.Removed;
-    Decision.Ignored = int(After.Touched.size());
     // The added passages come in page order out of the stripped new ones: walking both finds the
     // page's own text of each.
     qsizetype At = 0;
@@ -40,6 +40,14 @@ TRuleDecision DecideChange(const QStringList& Previous, const QStringList& New, 
     else
         Decision.Verdict = TRuleVerdict::Notify;
     return Decision;
+}
+
+TPassageChange ChangeUnder(const TRuleSet* Rules, const QStringList& Previous, const QStringList& New)
+{
+    if (!Rules)
+        return ComparePassages(Previous, New);
+    TRuleDecision Decision = DecideChange(Previous, New, *Rules);
+    return TPassageChange{std::move(Decision.Added), Decision.Removed};
 }
 
 TRulesReport ReportRules(const QStringList& Passages, const TRuleSet& Rules)

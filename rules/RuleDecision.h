@@ -1,6 +1,7 @@
 // What a source's rules make of a change between two versions of its page, and of one version alone.
 #pragma once
 
+#include "PassageDiff.h"
 #include "RuleSet.h"
 
 #include <QList>
@@ -20,7 +21,6 @@ struct TRuleDecision
     TRuleVerdict Verdict = TRuleVerdict::NoChange;
     QStringList Added;      // new or changed passages of the new version, as the page has them
     int Removed = 0;        // passages of the previous version gone or changed
-    int Ignored = 0;        // passages of the new version that the ignore rules took text out of
     QString Trigger;        // the first trigger word found in a new passage, as the rules list it
     QString TriggerPassage; // the new passage holding it, as the page has it
 };
@@ -30,6 +30,10 @@ struct TRuleDecision
 // new passage does, and a change that only removes passages does when the rules want more than new
 // passages.
 TRuleDecision DecideChange(const QStringList& Previous, const QStringList& New, const TRuleSet& Rules);
+
+// The passages new and gone between two versions: by DecideChange under Rules, by ComparePassages
+// without them.
+TPassageChange ChangeUnder(const TRuleSet* Rules, const QStringList& Previous, const QStringList& New);
 
 // The rules on one version: for the live check of the settings and for --check.
 struct TRulesReport

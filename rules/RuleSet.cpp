@@ -54,14 +54,20 @@ QString WordPattern(const QString& Word)
 }
 } // namespace
 
+QRegularExpression IgnoreExpression(const QString& Pattern)
+{
+    QRegularExpression Expression(Pattern, IgnoreOptions);
+    if (!Expression.isValid())
+        throw TRuleError(Pattern, Expression.errorString(), Expression.patternErrorOffset());
+    return Expression;
+}
+
 TRuleSet::TRuleSet(const TSourceRules& Rules) : FNewOnly(Rules.NewOnly)
 {
     for (const QString& Pattern : Rules.Ignore) {
         if (Pattern.isEmpty())
             continue;
-        QRegularExpression Expression(Pattern, IgnoreOptions);
-        if (!Expression.isValid())
-            throw TRuleError(Pattern, Expression.errorString(), Expression.patternErrorOffset());
+        QRegularExpression Expression = IgnoreExpression(Pattern);
         Expression.optimize();
         FIgnore.push_back(std::move(Expression));
     }

@@ -14,6 +14,9 @@
 inline constexpr QRegularExpression::PatternOptions IgnoreOptions =
     QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption;
 
+// Pattern compiled as an ignore rule. Throws TRuleError when it does not compile.
+QRegularExpression IgnoreExpression(const QString& Pattern);
+
 // A trigger word found in a text.
 struct TTriggerHit
 {

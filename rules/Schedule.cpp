@@ -27,8 +27,8 @@ THours HoursOf(const TSchedule& Schedule, const QDateTime& Like, QDate Date)
     const QDate EndDate = Schedule.To > Schedule.From ? Date : Date.addDays(1);
     return {At(Like, Date, Schedule.From), At(Like, EndDate, Schedule.To)};
 }
-} // namespace
 
+// Whether At lies inside the hours; always true for Always.
 bool InsideHours(const TSchedule& Schedule, const QDateTime& At)
 {
     if (Schedule.Always)
@@ -43,6 +43,7 @@ bool InsideHours(const TSchedule& Schedule, const QDateTime& At)
     }
     return false;
 }
+} // namespace
 
 QDateTime NextRefresh(const TSchedule& Schedule, const QDateTime& After)
 {

@@ -25,9 +25,6 @@ struct TSchedule
     bool operator==(const TSchedule&) const = default;
 };
 
-// Whether At lies inside the hours; always true for Always.
-bool InsideHours(const TSchedule& Schedule, const QDateTime& At);
-
 // The first automatic refresh strictly after After: for Always, After plus the interval; else the
 // next point of the hours' grid (their start, then every interval while inside them). Invalid when
 // no day is chosen.

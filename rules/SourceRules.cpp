@@ -4,8 +4,6 @@
 #include "OwnSources.h"
 #include "RuleSet.h"
 
-#include <QRegularExpression>
-
 namespace {
 const QString IgnoreKey = QStringLiteral("ignore");
 const QString TriggerKey = QStringLiteral("trigger");
@@ -24,10 +22,12 @@ TRuleError::TRuleError(const QString& Pattern, const QString& Error, qsizetype O
 
 std::optional<TRuleError> CheckPattern(const QString& Pattern)
 {
-    const QRegularExpression Expression(Pattern, IgnoreOptions);
-    if (Expression.isValid())
-        return std::nullopt;
-    return TRuleError(Pattern, Expression.errorString(), Expression.patternErrorOffset());
+    try {
+        IgnoreExpression(Pattern);
+    } catch (const TRuleError& Error) {
+        return Error;
+    }
+    return std::nullopt;
 }
 
 TRuleEntries RulesToEntries(const TSourceRules& Rules)

@@ -3,7 +3,6 @@
 
 #include "History.h"
 #include "PageFile.h"
-#include "PassageDiff.h"
 #include "Passages.h"
 #include "RuleDecision.h"
 #include "SourceCaptions.h"
@@ -83,6 +82,7 @@ void THistoryWindow::showEvent(QShowEvent* Event)
 void THistoryWindow::Reload()
 {
     const int Source = FSource;
+    FRules = RulesNow(Source);
     FHistory.Run<std::pair<std::vector<TVersionInfo>, QString>>(
         [Source](THistoryStore& Store) { return std::make_pair(Store.Versions(Source), Store.Error()); },
         [this, Self = QPointer<THistoryWindow>(this)](std::pair<std::vector<TVersionInfo>, QString> Read) {
@@ -123,9 +123,7 @@ void THistoryWindow::Select(int Row)
         return;
     const qint64 Id = Item->data(Qt::UserRole).toLongLong();
     const bool Page = FSource != IndexSource;
-    // The source's rules as they are now: its new passages are those its tab would mark, and its
-    // trigger words are marked more strongly in them.
-    const std::shared_ptr<const TRuleSet> Rules = RulesNow(FSource);
+    const std::shared_ptr<const TRuleSet> Rules = FRules;
     FHistory.Run<TShownVersion>(
         [Id, Page, Rules](THistoryStore& Store) {
             TShownVersion Shown{Id, Store.Body(Id).value_or(QByteArray())};
@@ -135,8 +133,7 @@ void THistoryWindow::Select(int Row)
                     PagePassages({Before.data(), static_cast<std::size_t>(Before.size())});
                 const QStringList Now =
                     PagePassages({Shown.Bytes.data(), static_cast<std::size_t>(Shown.Bytes.size())});
-                Shown.New =
-                    Rules ? DecideChange(Previous, Now, *Rules).Added : ComparePassages(Previous, Now).Added;
+                Shown.New = ChangeUnder(Rules.get(), Previous, Now).Added;
             }
             return Shown;
         },
@@ -170,11 +167,8 @@ void THistoryWindow::SaveAs()
 {
     if (FSelectedId == 0)
         return;
-    const QString Name =
-        QString::fromStdString(IsOwnSource(FSource) ? OwnPageFileName(FSource + 1)
-                                                    : std::string(SourceTable[FSource].PageFileName))
-            .section(QLatin1Char('.'), 0, 0) +
-        QLatin1Char('-') + QString::number(FSelectedId) + QStringLiteral(".htm");
+    const QString Name = QString::fromStdString(SourcePageFileName(FSource)).section(QLatin1Char('.'), 0, 0) +
+                         QLatin1Char('-') + QString::number(FSelectedId) + QStringLiteral(".htm");
     const QString Path = QFileDialog::getSaveFileName(this, QStringLiteral("Zapisz jako..."), Name,
                                                       QStringLiteral("Strony (*.htm *.html)"));
     if (Path.isEmpty())
