@@ -146,7 +146,7 @@ TEST_F(TFeedTest, HoldsTheNewestHundredAndComparesVersionsStoredBeforeTheFeed)
     std::filesystem::create_directory(Feed().toStdString());
     EXPECT_TRUE(Store.Add(0, Page({"after"}), Noon + 500).Stored);
     for (const auto& Entry : std::filesystem::directory_iterator(Dir.Path()))
-        EXPECT_FALSE(Entry.path().filename().string().starts_with("zmiany.atom."))
+        EXPECT_FALSE(Entry.path().filename().string().starts_with(".zmiany.atom."))
             << Entry.path().filename().string();
 }
 } // namespace
