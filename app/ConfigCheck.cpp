@@ -35,6 +35,7 @@ struct TSourceCheck
     TDownloadOutcome Outcome;
     TSourcePage Page;
     std::string Failure; // one's own: a text not found
+    std::shared_ptr<const TRuleSet> Rules;
 };
 
 // Downloads every source with an address at once, writing nothing, and waits until all have ended.
@@ -129,9 +130,8 @@ std::string MarkerLine(const char* Name, int FileLine, std::string_view Marker, 
 }
 
 // What the source's rules make of its section now; empty when it has none.
-std::string RulesLine(int Index, const TSourcePage& Page)
+std::string RulesLine(const TRuleSet* Rules, const TSourcePage& Page)
 {
-    const std::shared_ptr<const TRuleSet> Rules = RulesNow(Index);
     if (!Rules)
         return {};
     const QStringList Passages = PagePassages(Page.FileBytes);
@@ -165,7 +165,7 @@ bool ReportOwnPage(const TSourceCheck& Source, std::string& Report)
             std::string(Indent) + "fragment: bajtów: " + std::to_string(Source.Page.Fragment.size()) + "\n";
         for (const std::string& Line : VisibleLines(Source.Page.Fragment, false))
             Report += std::string(Indent) + Indent + "„" + Line + "”\n";
-        Report += RulesLine(Source.Source, Source.Page);
+        Report += RulesLine(Source.Rules.get(), Source.Page);
     } else {
         Report += std::string(Indent) + "strona: BŁĄD: " + Source.Failure + "\n";
     }
@@ -213,7 +213,7 @@ bool ReportSource(const TSourceCheck& Source, std::string& Report)
         Report += std::string(Indent) + "fragment: bajtów: " + std::to_string(Page.Fragment.size()) + "\n";
         for (const std::string& Line : VisibleLines(Page.Fragment))
             Report += std::string(Indent) + Indent + "„" + Line + "”\n";
-        Report += RulesLine(Index, Page);
+        Report += RulesLine(Source.Rules.get(), Page);
     }
     Report += std::string(Indent) + "wynik: " + (Good ? "dobrze" : "BŁĄD") + "\n\n";
     return Good;
@@ -228,6 +228,14 @@ int RunConfigCheck(const std::string& FileName)
     } catch (const EInOutError& Error) {
         return ConfigurationReadError(FileName, Error);
     }
+    // zrodla.ini once, for every source's rules and one's own sources; a broken one is named below.
+    TSourcesFile OwnFile;
+    std::string Broken;
+    try {
+        OwnFile = LoadSourcesFile(OwnSourcesFileName);
+    } catch (const ESourcesFile& Error) {
+        Broken = Error.what();
+    }
     std::vector<TSourceCheck> Sources;
     for (int Source = 0; Source < SourceCount; ++Source) {
         const auto& [Address, StartMarker, EndMarker] = Five[Source];
@@ -235,7 +243,8 @@ int RunConfigCheck(const std::string& FileName)
                            .Caption = std::string(SourceTable[Source].Caption),
                            .Address = Address,
                            .StartMarker = StartMarker,
-                           .EndMarker = EndMarker});
+                           .EndMarker = EndMarker,
+                           .Rules = RulesNow(OwnFile, Source)});
     }
     ErrorBoxesToStandardError();
 
@@ -253,19 +262,16 @@ int RunConfigCheck(const std::string& FileName)
     std::fputs(Utf8ToLocale(Report).c_str(), stdout);
     std::fflush(stdout);
 
-    std::string Broken;
-    try {
-        for (const TOwnSource& Own : LoadSourcesFile(OwnSourcesFileName).Sources())
-            if (Own.On)
-                Sources.push_back({.Source = Own.Id - 1,
-                                   .Caption = Own.Caption,
-                                   .Address = Own.Address,
-                                   .StartMarker = Own.StartText,
-                                   .EndMarker = Own.EndText});
-    } catch (const ESourcesFile& Error) {
-        Broken = Error.what();
+    if (!Broken.empty())
         Print(stderr, QString::fromStdString(Broken + "\n"));
-    }
+    for (const TOwnSource& Own : OwnFile.Sources())
+        if (Own.On)
+            Sources.push_back({.Source = Own.Id - 1,
+                               .Caption = Own.Caption,
+                               .Address = Own.Address,
+                               .StartMarker = Own.StartText,
+                               .EndMarker = Own.EndText,
+                               .Rules = RulesNow(OwnFile, Own.Id - 1)});
     DownloadAll(Sources);
     Report.clear();
     std::string Failed;
