@@ -44,8 +44,7 @@ void TellChannels(const std::vector<TRoundResult>& Results, const TSourceValues&
                  IsOwnSource(Result.Source)
                      ? QString::fromStdString(Own.Source(Result.Source + 1)->Address)
                      : FromWindows1250(Five[Result.Source][static_cast<int>(TConfigField::Address)]),
-                 Result.Kept->New, Result.Kept->Removed,
-                 Result.Kept->Trigger.isEmpty() ? std::nullopt : std::optional(Result.Kept->Trigger)});
+                 Result.Kept->New, Result.Kept->Removed, Result.Kept->Trigger});
     if (Changes.Sources.empty())
         return;
     for (const TChannelOutcome& Outcome : SendNow(Changes))

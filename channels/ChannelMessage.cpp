@@ -36,8 +36,8 @@ QString ChangeText(const TRefreshChanges& Changes)
     QStringList Blocks;
     for (const TSourceChange& Source : Changes.Sources) {
         QStringList Lines{Source.Caption};
-        if (Source.Trigger)
-            Lines << QStringLiteral("Słowo: ") + *Source.Trigger;
+        if (!Source.Trigger.isEmpty())
+            Lines << QStringLiteral("Słowo: ") + Source.Trigger;
         for (const QString& Passage : Source.Added)
             Lines << QStringLiteral("+ ") + Passage;
         if (Source.Removed > 0)
@@ -71,8 +71,8 @@ THttpMessage NtfyMessage(const TRefreshChanges& Changes)
 {
     QStringList Tags{QStringLiteral("tickerwell")};
     for (const TSourceChange& Source : Changes.Sources)
-        if (Source.Trigger)
-            Tags << *Source.Trigger;
+        if (!Source.Trigger.isEmpty())
+            Tags << Source.Trigger;
     THttpMessage Message{ChangeText(Changes).toUtf8(),
                          {{"Title", EncodedWords(ChangeSummary(Changes), " ")}}};
     if (!Changes.Sources.empty())
@@ -91,8 +91,9 @@ THttpMessage WebhookMessage(const TRefreshChanges& Changes)
                                 {QStringLiteral("address"), Source.Address},
                                 {QStringLiteral("added"), QJsonArray::fromStringList(Source.Added)},
                                 {QStringLiteral("removed"), Source.Removed},
-                                {QStringLiteral("trigger"), Source.Trigger ? QJsonValue(*Source.Trigger)
-                                                                           : QJsonValue(QJsonValue::Null)}});
+                                {QStringLiteral("trigger"), !Source.Trigger.isEmpty()
+                                                                ? QJsonValue(Source.Trigger)
+                                                                : QJsonValue(QJsonValue::Null)}});
     const QJsonObject Root{{QStringLiteral("time"), Rfc3339(Changes.Time)},
                            {QStringLiteral("changes"), List}};
     return {QJsonDocument(Root).toJson(QJsonDocument::Compact), {{"Content-Type", "application/json"}}};
@@ -121,7 +122,5 @@ TRefreshChanges TestChanges()
             {{0,
               QStringLiteral("Tickerwell"),
               QStringLiteral("https://www.doakcji.pl"),
-              {QStringLiteral("Próba kanału powiadomień: tak wyglądają nowe komentarze.")},
-              0,
-              std::nullopt}}};
+              {QStringLiteral("Próba kanału powiadomień: tak wyglądają nowe komentarze.")}}}};
 }

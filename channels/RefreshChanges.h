@@ -4,17 +4,16 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-#include <optional>
 #include <vector>
 
 struct TSourceChange
 {
-    int Id = 0;                     // the source's number as the user counts it, from 1
-    QString Caption;                // the tab's caption
-    QString Address;                // the page's address on the web
-    QStringList Added;              // passages new since the user last saw the source
-    int Removed = 0;                // passages gone since then
-    std::optional<QString> Trigger; // the word that made this change matter, when a rule named one
+    int Id = 0;        // the source's number as the user counts it, from 1
+    QString Caption;   // the tab's caption
+    QString Address;   // the page's address on the web
+    QStringList Added; // passages new since the user last saw the source
+    int Removed = 0;   // passages gone since then
+    QString Trigger;   // the word that made this change matter; empty when no rule named one
 };
 
 struct TRefreshChanges

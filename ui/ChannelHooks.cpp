@@ -10,12 +10,6 @@
 #include "TrayHint.h"
 
 namespace {
-std::optional<QString> TriggerOf(const TSectionHistory* History, int Source)
-{
-    const QString Word = History->Trigger(Source);
-    return Word.isEmpty() ? std::nullopt : std::optional(Word);
-}
-
 // The caption of Source's tab; a source of one's own whose tab has gone meanwhile is named by its id.
 QString Caption(const QTabWidget* Tabs, int Source)
 {
@@ -34,7 +28,7 @@ void InstallChannels(TSourceWatch* Watch, TSectionHistory* History, TNotificatio
             for (int Source : Sources)
                 Changes.Sources.push_back({Source + 1, Caption(Tabs, Source), Address(Source),
                                            History->NewPassages(Source), History->RemovedPassages(Source),
-                                           TriggerOf(History, Source)});
+                                           History->Trigger(Source)});
             Channels->Send(Changes);
         });
     };
