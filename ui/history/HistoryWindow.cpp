@@ -82,7 +82,6 @@ void THistoryWindow::showEvent(QShowEvent* Event)
 void THistoryWindow::Reload()
 {
     const int Source = FSource;
-    FRules = RulesNow(Source);
     FHistory.Run<std::pair<std::vector<TVersionInfo>, QString>>(
         [Source](THistoryStore& Store) { return std::make_pair(Store.Versions(Source), Store.Error()); },
         [this, Self = QPointer<THistoryWindow>(this)](std::pair<std::vector<TVersionInfo>, QString> Read) {
@@ -123,7 +122,10 @@ void THistoryWindow::Select(int Row)
         return;
     const qint64 Id = Item->data(Qt::UserRole).toLongLong();
     const bool Page = FSource != IndexSource;
-    const std::shared_ptr<const TRuleSet> Rules = FRules;
+    // The source's rules as they are now, read at each pick so that a change in the settings holds
+    // at once: a version's new passages are those its tab would mark, and its trigger words are
+    // marked more strongly in them.
+    const std::shared_ptr<const TRuleSet> Rules = RulesNow(FSource);
     FHistory.Run<TShownVersion>(
         [Id, Page, Rules](THistoryStore& Store) {
             TShownVersion Shown{Id, Store.Body(Id).value_or(QByteArray())};

@@ -7,13 +7,11 @@
 
 #include <QTemporaryDir>
 #include <QWidget>
-#include <memory>
 
 class QLabel;
 class QListWidget;
 class QPushButton;
 class THistory;
-class TRuleSet;
 class TWebBrowser;
 
 class THistoryWindow : public QWidget
@@ -45,9 +43,6 @@ private:
     THistory& FHistory;
     int FSource;
     QTemporaryDir FFiles; // the versions shown, as local page files
-    // The source's rules as they were at the last showing: a version's new passages are those its tab
-    // would mark, and its trigger words are marked more strongly in them.
-    std::shared_ptr<const TRuleSet> FRules;
     QByteArray FSelected;
     qint64 FSelectedId = 0;
 };

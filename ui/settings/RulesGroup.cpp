@@ -82,6 +82,9 @@ TRulesGroup::TRulesGroup(const TSourcesFile* File) : QGroupBox(QStringLiteral("R
     Layout->addWidget(NewOnlyBox, 2, 0, 1, 2);
     Layout->addWidget(CheckLabel, 3, 0, 1, 2);
     FReadable = File != nullptr;
+    if (!File)
+        CheckLabel->setText(
+            QStringLiteral("Reguł nie można teraz zmienić: plik zrodla.ini nie daje się odczytać."));
     if (File) {
         for (int Id = 1; Id <= SourceCount; ++Id)
             FRules[Id] = RulesOf(*File, Id);
